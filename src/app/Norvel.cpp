@@ -1,0 +1,66 @@
+#include "app/Norvel.h"
+
+#include "app/NorvelDoc.h"
+#include "frame/MainFrm.h"
+#include "res/resource.h"
+#include "view/NorvelView.h"
+
+BEGIN_MESSAGE_MAP(CNorvelApp, CWinApp)
+ON_COMMAND(ID_FILE_NEW, OnFileNew)
+ON_COMMAND(ID_FILE_OPEN, OnFileOpen)
+ON_COMMAND(ID_FILE_PRINT_SETUP, OnFilePrintSetup)
+END_MESSAGE_MAP()
+
+CNorvelApp::CNorvelApp()
+    : CWinApp(nullptr),
+      m_bRegionCaptured(0),
+      m_bObjectCaptured(0),
+      m_bScreenCaptured(0),
+      m_bImageLoaded(0),
+      m_bFullScreen(0),
+      m_bRefitPending(0),
+      m_bCaptureRefitPending(0),
+      m_bPanX(0),
+      m_bPanY(0),
+      m_nZoomPercent(0) {}
+
+CNorvelApp::~CNorvelApp() = default;
+
+BOOL CNorvelApp::InitInstance() {
+    // The first parse decides whether a splash screen may show ("Embedding" and "Automation"
+    // clear m_bShowSplash); the splash window reads it from here.
+    CCommandLineInfo cmdInfo;
+    ParseCommandLine(cmdInfo);
+
+    AfxEnableControlContainer();
+    Enable3dControlsStatic();
+
+    SetRegistryKey("Morvane of ZENTARO");
+    LoadStdProfileSettings(4);
+
+    CSingleDocTemplate* pDocTemplate = new CSingleDocTemplate(
+        IDR_MAINFRAME, RUNTIME_CLASS(CNorvelDoc), RUNTIME_CLASS(CMainFrame), RUNTIME_CLASS(CNorvelView));
+    AddDocTemplate(pDocTemplate);
+
+    // Without arguments this creates the empty document, the frame and the view; a file named
+    // here goes through the document path and changes nothing that is shown.
+    CCommandLineInfo cmdShell;
+    ParseCommandLine(cmdShell);
+    if (!ProcessShellCommand(cmdShell))
+        return FALSE;
+
+    // The owner-drawn main menu takes the resource menu's place at this point.
+
+    m_bRegionCaptured = 0;
+
+    m_pMainWnd->DragAcceptFiles(TRUE);
+    m_pMainWnd->ShowWindow(SW_SHOW);
+    m_pMainWnd->SetWindowText("Morvane 1.52");
+    m_pMainWnd->UpdateWindow();
+    return TRUE;
+}
+
+BOOL CNorvelApp::PreTranslateMessage(MSG* pMsg) {
+    // The splash screen's input filter runs first here.
+    return CWinApp::PreTranslateMessage(pMsg);
+}

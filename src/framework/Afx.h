@@ -1,0 +1,12 @@
+// The framework in one include.
+#pragma once
+
+#include "framework/AfxApp.h"
+#include "framework/AfxBars.h"
+#include "framework/AfxCmdUI.h"
+#include "framework/AfxDoc.h"
+#include "framework/AfxFrame.h"
+#include "framework/AfxGdi.h"
+#include "framework/AfxStr.h"
+#include "framework/AfxView.h"
+#include "framework/AfxWin.h"

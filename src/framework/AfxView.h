@@ -1,0 +1,42 @@
+// The view: a child window of the frame that draws its document.
+#pragma once
+
+#include "framework/AfxWin.h"
+
+class CDocument;
+class CFrameWnd;
+
+// Printing state handed to the view's printing hooks.
+struct CPrintInfo {
+    BOOL m_bPreview = FALSE;
+    UINT m_nCurPage = 1;
+    CRect m_rectDraw;
+};
+
+class CView : public CWnd {
+public:
+    ~CView() override;
+    CDocument* GetDocument() const { return m_pDocument; }
+    CFrameWnd* GetParentFrame() const;
+
+    virtual void OnDraw(CDC* pDC) = 0;
+    virtual void OnInitialUpdate();
+    virtual void OnUpdate(CView* pSender);
+    virtual BOOL OnPreparePrinting(CPrintInfo* pInfo);
+    virtual void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo);
+    virtual void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo);
+    BOOL DoPreparePrinting(CPrintInfo* pInfo);
+
+    BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
+    // The view first, then its document.
+    BOOL OnCmdMsg(UINT nID, UINT nMessage, UINT nCode, void* pExtra, BOOL bProbe = FALSE) override;
+
+protected:
+    int OnCreate(LPCREATESTRUCT lpcs);
+    void OnPaint();
+    void PostNcDestroy() override;
+
+    friend class CDocument;
+    CDocument* m_pDocument = nullptr;
+    DECLARE_MESSAGE_MAP()
+};

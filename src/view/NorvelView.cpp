@@ -1,0 +1,228 @@
+#include "view/NorvelView.h"
+
+#include "view/GdiPlus.h"
+
+#include <math.h>
+#include <string.h>
+
+#include "app/Norvel.h"
+#include "res/resource.h"
+#include "view/Fit.h"
+
+CString g_strFilePath;
+CString g_strFileName;
+CString g_strFolder;
+CStringArray g_fileList;
+int g_nFileIndex = 0;
+int g_nClientWidth = 0, g_nClientHeight = 0;
+int g_nImageWidth = 0, g_nImageHeight = 0;
+double g_dZoom = 0.0;
+int g_nDrawX = 0, g_nDrawY = 0;
+int g_nCentreX = 0, g_nCentreY = 0;
+BOOL g_bManualZoom = 0;
+BOOL g_bDragging = 0;
+BOOL g_bEnableZoomDialog = 0;
+BOOL g_bEnableImageEdit = 0;
+BOOL g_bSlideStopped = 1;
+wchar_t g_wszPath[kWidePathChars];
+
+const char kCaptureFile[] = "c:\\morvane.bmp";
+
+const wchar_t* ToWide(const char* pszPath) {
+    memset(g_wszPath, 0, sizeof g_wszPath);
+    if (!pszPath)
+        return g_wszPath;
+    int nBytes = static_cast<int>(strlen(pszPath));
+    int nNeeded = ::MultiByteToWideChar(CP_ACP, 0, pszPath, nBytes, nullptr, 0);
+    if (nNeeded < kWidePathChars) {
+        ::MultiByteToWideChar(CP_ACP, 0, pszPath, nBytes, g_wszPath, kWidePathChars - 1);
+    } else if (nNeeded > 0) {
+        // Too long for the buffer: keep what fits, terminated.
+        std::vector<wchar_t> wide(nNeeded);
+        ::MultiByteToWideChar(CP_ACP, 0, pszPath, nBytes, wide.data(), nNeeded);
+        memcpy(g_wszPath, wide.data(), (kWidePathChars - 1) * sizeof(wchar_t));
+    }
+    g_wszPath[kWidePathChars - 1] = 0;
+    return g_wszPath;
+}
+
+IMPLEMENT_DYNCREATE(CNorvelView, CView)
+
+BEGIN_MESSAGE_MAP(CNorvelView, CView)
+ON_WM_ERASEBKGND()
+ON_UPDATE_COMMAND_UI(ID_VIEW_PREVIOUS, OnUpdatePrevious)
+ON_UPDATE_COMMAND_UI(ID_VIEW_NEXT, OnUpdateNext)
+ON_UPDATE_COMMAND_UI(ID_VIEW_ZOOMOUT, OnUpdateZoomOut)
+ON_UPDATE_COMMAND_UI(ID_VIEW_ZOOMIN, OnUpdateZoomIn)
+ON_UPDATE_COMMAND_UI(ID_VIEW_ZOOM, OnUpdateZoomDialog)
+ON_UPDATE_COMMAND_UI(ID_VIEW_AUTOZOOM, OnUpdateAutoZoom)
+ON_UPDATE_COMMAND_UI(ID_TOOLS_SLIDESTARTSTOP, OnUpdateSlideShow)
+ON_UPDATE_COMMAND_UI(ID_FILE_SAVE, OnUpdateSave)
+ON_UPDATE_COMMAND_UI(ID_FILE_SAVE_AS, OnUpdateSaveAs)
+ON_UPDATE_COMMAND_UI(ID_IMAGE_COPY, OnUpdateCopy)
+ON_UPDATE_COMMAND_UI(ID_FILE_PRINT, OnUpdatePrint)
+ON_UPDATE_COMMAND_UI(ID_IMAGE_RENAME, OnUpdateRename)
+ON_UPDATE_COMMAND_UI(ID_IMAGE_EDIT, OnUpdateImageEdit)
+END_MESSAGE_MAP()
+
+CNorvelView::CNorvelView() {
+    Gdiplus::GdiplusStartupInput input;  // version 1, nothing suppressed
+    m_gdiplusToken = 0;
+    Gdiplus::GdiplusStartup(&m_gdiplusToken, &input, nullptr);
+
+    m_bEnablePrevious = 0;
+    m_bEnableNext = 0;
+    m_bEnableZoomOut = 0;
+    m_bEnableZoomIn = 0;
+    m_bEnableSlideShow = 0;
+    m_bEnableSave = 0;
+    m_bEnableSaveAs = 0;
+    m_bEnableCopy = 0;
+    m_bEnablePrint = 0;
+    m_bEnableRename = 0;
+
+    m_hCursorOpenHand = AfxGetApp()->LoadCursor(IDC_OPENHAND);
+    m_hCursorClosedHand = AfxGetApp()->LoadCursor(IDC_CLOSEDHAND);
+    g_bDragging = 0;
+}
+
+CNorvelView::~CNorvelView() {
+    if (m_gdiplusToken)
+        Gdiplus::GdiplusShutdown(m_gdiplusToken);
+}
+
+BOOL CNorvelView::PreCreateWindow(CREATESTRUCTA& cs) {
+    return CView::PreCreateWindow(cs);
+}
+
+BOOL CNorvelView::OnPreparePrinting(CPrintInfo* pInfo) {
+    return DoPreparePrinting(pInfo);
+}
+
+void CNorvelView::OnBeginPrinting(CDC*, CPrintInfo*) {}
+
+void CNorvelView::OnEndPrinting(CDC*, CPrintInfo*) {}
+
+BOOL CNorvelView::OnEraseBkgnd(CDC* pDC) {
+    CBrush brush(RGB(128, 128, 128));
+    HGDIOBJ hOld = pDC->SelectObject(brush);
+    CRect rc;
+    pDC->GetClipBox(&rc);
+    pDC->PatBlt(rc.left, rc.top, rc.Width(), rc.Height(), PATCOPY);
+    pDC->SelectObject(hOld);
+    return TRUE;
+}
+
+void CNorvelView::FitToWindow() {
+    FitResult fit = FitPicture(g_nImageWidth, g_nImageHeight, g_nClientWidth, g_nClientHeight);
+    g_dZoom = fit.dZoom;
+    g_nDrawX = fit.nDrawX;
+    g_nDrawY = fit.nDrawY;
+}
+
+void CNorvelView::SetStatusText(int nPane, const char* lpszText) {
+    CWnd* pMain = AfxGetMainWnd();
+    CStatusBar* pBar = pMain ? dynamic_cast<CStatusBar*>(pMain->GetDescendantWindow(AFX_IDW_STATUS_BAR)) : nullptr;
+    if (pBar)
+        pBar->SetPaneText(nPane, lpszText, TRUE);
+}
+
+void CNorvelView::OnDraw(CDC* pDC) {
+    CNorvelApp* pApp = GetNorvelApp();
+    CRect rcClient;
+    GetClientRect(&rcClient);
+    g_nClientWidth = rcClient.Width();
+    g_nClientHeight = rcClient.Height();
+
+    Gdiplus::Graphics graphics(pDC->GetSafeHdc());
+
+    if (pApp->m_bImageLoaded) {
+        Gdiplus::Image image(ToWide(g_strFilePath));
+        g_nImageWidth = static_cast<int>(image.GetWidth());
+        g_nImageHeight = static_cast<int>(image.GetHeight());
+        if (!g_bManualZoom || pApp->m_bRefitPending) {
+            pApp->m_bPanX = 0;
+            pApp->m_bPanY = 0;
+            FitToWindow();
+        }
+        graphics.DrawImage(&image, g_nDrawX, g_nDrawY, static_cast<int>(g_nImageWidth * g_dZoom),
+                           static_cast<int>(g_nImageHeight * g_dZoom));
+    }
+
+    if (pApp->m_bRegionCaptured || pApp->m_bObjectCaptured || pApp->m_bScreenCaptured) {
+        m_bEnableZoomOut = 1;
+        m_bEnableZoomIn = 1;
+        m_bEnableSave = 1;
+        g_bEnableZoomDialog = 1;
+        g_bEnableImageEdit = 1;
+        m_bEnableSaveAs = 0;
+        m_bEnableSlideShow = 0;
+        m_bEnablePrevious = 0;
+        m_bEnableNext = 0;
+        m_bEnableCopy = 0;
+        m_bEnablePrint = 0;
+        m_bEnableRename = 0;
+
+        g_strFilePath = kCaptureFile;
+        Gdiplus::Image image(ToWide(g_strFilePath));
+        g_nImageWidth = static_cast<int>(image.GetWidth());
+        g_nImageHeight = static_cast<int>(image.GetHeight());
+        if (!g_bManualZoom || pApp->m_bRefitPending || pApp->m_bCaptureRefitPending)
+            FitToWindow();
+        graphics.DrawImage(&image, g_nDrawX, g_nDrawY, static_cast<int>(g_nImageWidth * g_dZoom),
+                           static_cast<int>(g_nImageHeight * g_dZoom));
+
+        CString s;
+        SetStatusText(1, " Capture is ok!");
+        SetStatusText(2, "");
+        s.Format(" [%d,%d] ", g_nImageWidth, g_nImageHeight);
+        SetStatusText(3, s);
+        s.Format("    %.2f", floor(g_dZoom * 100));
+        s += "%";
+        SetStatusText(4, s);
+        SetStatusText(5, "");
+    }
+}
+
+// ---- update handlers: each command follows its enable flag ----
+
+void CNorvelView::OnUpdatePrevious(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(m_bEnablePrevious);
+}
+void CNorvelView::OnUpdateNext(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(m_bEnableNext);
+}
+void CNorvelView::OnUpdateZoomOut(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(m_bEnableZoomOut);
+}
+void CNorvelView::OnUpdateZoomIn(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(m_bEnableZoomIn);
+}
+void CNorvelView::OnUpdateZoomDialog(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(g_bEnableZoomDialog);
+}
+void CNorvelView::OnUpdateAutoZoom(CCmdUI* pCmdUI) {
+    pCmdUI->SetCheck(g_bManualZoom == 0);
+}
+void CNorvelView::OnUpdateSlideShow(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(m_bEnableSlideShow);
+    pCmdUI->SetCheck(!g_bSlideStopped);
+}
+void CNorvelView::OnUpdateSave(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(m_bEnableSave);
+}
+void CNorvelView::OnUpdateSaveAs(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(m_bEnableSaveAs);
+}
+void CNorvelView::OnUpdateCopy(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(m_bEnableCopy);
+}
+void CNorvelView::OnUpdatePrint(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(m_bEnablePrint);
+}
+void CNorvelView::OnUpdateRename(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(m_bEnableRename);
+}
+void CNorvelView::OnUpdateImageEdit(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(g_bEnableImageEdit);
+}

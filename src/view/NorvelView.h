@@ -1,0 +1,85 @@
+// The view: owns the picture state, draws the picture or the last capture, and writes the
+// status bar's panes 1 to 5.
+#pragma once
+
+#include <windows.h>
+
+#include "framework/Afx.h"
+
+class CNorvelView : public CView {
+    DECLARE_DYNCREATE(CNorvelView)
+public:
+    CNorvelView();
+    ~CNorvelView() override;
+
+    BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
+    void OnDraw(CDC* pDC) override;
+    BOOL OnPreparePrinting(CPrintInfo* pInfo) override;
+    void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) override;
+    void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo) override;
+
+    BOOL m_bEnablePrevious;
+    BOOL m_bEnableNext;
+    BOOL m_bEnableZoomOut;
+    BOOL m_bEnableZoomIn;
+    BOOL m_bEnableSlideShow;
+    BOOL m_bEnableSave;
+    BOOL m_bEnableSaveAs;
+    BOOL m_bEnableCopy;
+    BOOL m_bEnablePrint;
+    BOOL m_bEnableRename;
+    CPoint m_ptDragLast;
+    HCURSOR m_hCursorOpenHand;
+    HCURSOR m_hCursorClosedHand;
+    ULONG_PTR m_gdiplusToken;
+
+    // Sets the ratio and origin that fit the current picture into the last measured client.
+    static void FitToWindow();
+    // Writes pane nPane (1..5) of the main frame's status bar.
+    static void SetStatusText(int nPane, const char* lpszText);
+
+protected:
+    BOOL OnEraseBkgnd(CDC* pDC);
+    void OnUpdatePrevious(CCmdUI* pCmdUI);
+    void OnUpdateNext(CCmdUI* pCmdUI);
+    void OnUpdateZoomOut(CCmdUI* pCmdUI);
+    void OnUpdateZoomIn(CCmdUI* pCmdUI);
+    void OnUpdateZoomDialog(CCmdUI* pCmdUI);
+    void OnUpdateAutoZoom(CCmdUI* pCmdUI);
+    void OnUpdateSlideShow(CCmdUI* pCmdUI);
+    void OnUpdateSave(CCmdUI* pCmdUI);
+    void OnUpdateSaveAs(CCmdUI* pCmdUI);
+    void OnUpdateCopy(CCmdUI* pCmdUI);
+    void OnUpdatePrint(CCmdUI* pCmdUI);
+    void OnUpdateRename(CCmdUI* pCmdUI);
+    void OnUpdateImageEdit(CCmdUI* pCmdUI);
+
+    DECLARE_MESSAGE_MAP()
+};
+
+// Picture state of the one view.
+extern CString g_strFilePath;   // picture to draw; "c:\morvane.bmp" while a capture is shown
+extern CString g_strFileName;   // file name part returned by the Open dialog
+extern CString g_strFolder;     // folder of the opened picture, with its trailing backslash
+extern CStringArray g_fileList; // pictures of that folder, sorted
+extern int g_nFileIndex;        // index of the picture shown in g_fileList
+extern int g_nClientWidth, g_nClientHeight;  // client size at the start of the last paint
+extern int g_nImageWidth, g_nImageHeight;    // pixel size of the picture shown
+extern double g_dZoom;          // 1.0 draws one picture pixel per screen pixel
+extern int g_nDrawX, g_nDrawY;  // top-left corner of the scaled picture, client coordinates
+extern int g_nCentreX, g_nCentreY;  // centred origin of the last zoom command
+extern BOOL g_bManualZoom;      // 0: refit on every paint (Auto Zoom)
+extern BOOL g_bDragging;        // the left button is held down in the view
+extern BOOL g_bEnableZoomDialog;
+extern BOOL g_bEnableImageEdit;
+extern BOOL g_bSlideStopped;    // the slide show is not running
+
+const int kWidePathChars = 1024;
+extern wchar_t g_wszPath[kWidePathChars];
+
+// The path in UTF-16 for the imaging library, in g_wszPath; valid until the next call. A path
+// longer than the buffer is cut at 1023 characters, and the result is always terminated.
+const wchar_t* ToWide(const char* pszPath);
+
+// The capture file every capture writes and the view draws while a capture is shown.
+extern const char kCaptureFile[];

@@ -1,0 +1,79 @@
+// Helpers shared by the test programs: a real start of the application inside the test
+// process, message pumping, message-box watching, pixels, files and registry clean-up.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "app/Norvel.h"
+#include "frame/MainFrm.h"
+#include "view/NorvelView.h"
+
+// Dispatches messages (through the application's pre-translation, as the real loop does) for
+// the given time, then does the idle work.
+void PumpFor(DWORD ms);
+// Dispatches what is waiting now, then does the idle work.
+void PumpNow();
+
+// Path of a file of the shared picture corpus, in Windows form (Z:\...).
+std::string CorpusPath(const char* relative);
+// A fresh, empty folder under the temporary folder.
+std::string MakeTempFolder(const char* name);
+void WriteFile(const std::string& path, const std::string& bytes);
+// Copies a corpus picture into a folder under the given name.
+void CopyCorpusFile(const char* relative, const std::string& folder, const char* name);
+
+// Removes HKEY_CURRENT_USER\Software\Morvane of ZENTARO.
+void DeleteMorvaneRegistry();
+// Reads a value under HKEY_CURRENT_USER\Software\Morvane of ZENTARO\Morvane\<section>.
+bool ReadMorvaneString(const char* section, const char* entry, std::string* value);
+bool ReadMorvaneDword(const char* section, const char* entry, DWORD* value);
+
+// The application started inside the test process as the program starts it.
+class RunningApp {
+public:
+    explicit RunningApp(const char* cmdLine = "");
+    ~RunningApp();
+    RunningApp(const RunningApp&) = delete;
+    RunningApp& operator=(const RunningApp&) = delete;
+
+    bool started() const { return m_bStarted; }
+    CNorvelApp& app() { return *m_app; }
+    CMainFrame* frame() const;
+    CNorvelView* view() const;
+    // Closes the main frame and runs the application's exit, as the message loop's end does.
+    void Exit();
+
+private:
+    std::unique_ptr<CNorvelApp> m_app;
+    bool m_bStarted = false;
+    bool m_bExited = false;
+};
+
+// Watches for a message box of this process on another thread; records its text and presses
+// its default button.
+class MessageBoxWatcher {
+public:
+    MessageBoxWatcher();
+    ~MessageBoxWatcher();
+    int count() const { return m_nSeen.load(); }
+    std::string lastText() const;
+    std::string lastCaption() const;
+
+private:
+    void Run();
+    std::atomic<bool> m_bStop{false};
+    std::atomic<int> m_nSeen{0};
+    mutable CRITICAL_SECTION m_cs;
+    std::string m_text, m_caption;
+    std::thread m_thread;
+};
+
+// Colour of a pixel of a window's client area as it is on the screen.
+COLORREF ScreenPixel(HWND hWnd, int x, int y);
+// Resets the view's module state to what a fresh process has.
+void ResetViewState();

@@ -1,0 +1,223 @@
+// The view draws what its state names: fitted, at the right place, grey around it; captures
+// rewrite their status texts on every paint; no handle leaks.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "TestUtil.h"
+
+namespace {
+// A 24-bit bitmap whose left half is red and right half blue, top row green.
+std::string MakeBmp(int w, int h) {
+    int row = (w * 3 + 3) & ~3;
+    std::string bytes(54 + row * h, '\0');
+    auto put32 = [&](int off, uint32_t v) { memcpy(&bytes[off], &v, 4); };
+    auto put16 = [&](int off, uint16_t v) { memcpy(&bytes[off], &v, 2); };
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put32(2, static_cast<uint32_t>(bytes.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, w);
+    put32(22, h);
+    put16(26, 1);
+    put16(28, 24);
+    put32(34, row * h);
+    for (int y = 0; y < h; ++y) {
+        int top = h - 1 - y;  // rows are stored bottom-up
+        for (int x = 0; x < w; ++x) {
+            char* p = &bytes[54 + y * row + x * 3];
+            if (top == 0) {
+                p[0] = 0; p[1] = static_cast<char>(255); p[2] = 0;
+            } else if (x < w / 2) {
+                p[0] = 0; p[1] = 0; p[2] = static_cast<char>(255);
+            } else {
+                p[0] = static_cast<char>(255); p[1] = 0; p[2] = 0;
+            }
+        }
+    }
+    return bytes;
+}
+
+const COLORREF kGrey = RGB(128, 128, 128);
+
+class ViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DeleteMorvaneRegistry();
+        DeleteFileA(kCaptureFile);
+        folder = MakeTempFolder("view");
+        run.reset(new RunningApp);
+        ASSERT_TRUE(run->started());
+        view = run->view();
+        SetForegroundWindow(run->frame()->m_hWnd);
+    }
+    void TearDown() override {
+        run.reset();
+        DeleteFileA(kCaptureFile);
+        DeleteMorvaneRegistry();
+    }
+    void Show(const std::string& path) {
+        run->app().m_bImageLoaded = 1;
+        g_strFilePath = path.c_str();
+        Repaint();
+    }
+    void Repaint() {
+        view->Invalidate(TRUE);
+        view->UpdateWindow();
+        PumpNow();
+    }
+    COLORREF At(int x, int y) { return ScreenPixel(view->m_hWnd, x, y); }
+
+    std::unique_ptr<RunningApp> run;
+    CNorvelView* view = nullptr;
+    std::string folder;
+};
+}  // namespace
+
+TEST_F(ViewTest, EmptyViewIsGreyAndMeasured) {
+    Repaint();
+    CRect rc;
+    view->GetClientRect(&rc);
+    EXPECT_EQ(rc.Width(), g_nClientWidth);
+    EXPECT_EQ(rc.Height(), g_nClientHeight);
+    EXPECT_GT(g_nClientWidth, 500);
+    EXPECT_EQ(kGrey, At(0, 0));
+    EXPECT_EQ(kGrey, At(rc.Width() / 2, rc.Height() / 2));
+    EXPECT_EQ(kGrey, At(rc.Width() - 1, rc.Height() - 1));
+}
+
+TEST_F(ViewTest, SmallPictureDrawnUnscaledAtTheCentre) {
+    WriteFile(folder + "small.bmp", MakeBmp(100, 80));
+    Show(folder + "small.bmp");
+    EXPECT_EQ(100, g_nImageWidth);
+    EXPECT_EQ(80, g_nImageHeight);
+    EXPECT_DOUBLE_EQ(1.0, g_dZoom);
+    EXPECT_EQ((g_nClientWidth - 100) / 2, g_nDrawX);
+    EXPECT_EQ((g_nClientHeight - 80) / 2, g_nDrawY);
+    int x = g_nDrawX, y = g_nDrawY;
+    EXPECT_EQ(COLORREF(RGB(0, 255, 0)), At(x, y));           // top row
+    EXPECT_EQ(COLORREF(RGB(255, 0, 0)), At(x + 10, y + 40)); // left half
+    EXPECT_EQ(COLORREF(RGB(0, 0, 255)), At(x + 90, y + 79)); // right half, bottom row
+    EXPECT_EQ(kGrey, At(x - 1, y + 40));
+    EXPECT_EQ(kGrey, At(x + 100, y + 40));
+    EXPECT_EQ(kGrey, At(x + 50, y - 1));
+    EXPECT_EQ(kGrey, At(x + 50, y + 80));
+}
+
+TEST_F(ViewTest, LargePictureIsFittedAndDrawnInTheFittedRectangle) {
+    WriteFile(folder + "wide.bmp", MakeBmp(2000, 500));
+    Show(folder + "wide.bmp");
+    double zoom = static_cast<double>(g_nClientWidth) / 2000;
+    if (500 * zoom > g_nClientHeight)
+        zoom = static_cast<double>(g_nClientHeight) / 500;
+    EXPECT_DOUBLE_EQ(zoom, g_dZoom);
+    int w = static_cast<int>(2000 * g_dZoom), h = static_cast<int>(500 * g_dZoom);
+    EXPECT_EQ(0, g_nDrawX);
+    EXPECT_EQ(static_cast<int>((g_nClientHeight - 500 * g_dZoom) / 2.0), g_nDrawY);
+    EXPECT_EQ(COLORREF(RGB(255, 0, 0)), At(w / 4, g_nDrawY + h / 2));
+    EXPECT_EQ(COLORREF(RGB(0, 0, 255)), At(3 * w / 4, g_nDrawY + h / 2));
+    EXPECT_EQ(kGrey, At(w / 2, g_nDrawY - 2));
+    EXPECT_EQ(kGrey, At(w / 2, g_nDrawY + h + 1));
+}
+
+TEST_F(ViewTest, AutoZoomRefitsAfterTheWindowChangesSize) {
+    WriteFile(folder + "wide.bmp", MakeBmp(2000, 500));
+    Show(folder + "wide.bmp");
+    double before = g_dZoom;
+    CStatusBar& bar = run->frame()->m_wndStatusBar;
+    bar.SetPaneText(4, "kept");
+    run->frame()->ShowControlBar(&bar, FALSE, FALSE);  // the view grows
+    Repaint();
+    EXPECT_DOUBLE_EQ(before, g_dZoom);  // width-bound: same ratio
+    EXPECT_EQ(static_cast<int>((g_nClientHeight - 500 * g_dZoom) / 2.0), g_nDrawY);
+    EXPECT_EQ(CString("kept"), bar.GetPaneText(4));  // painting a file writes no pane
+}
+
+TEST_F(ViewTest, UnreadablePictureLeavesTheViewGrey) {
+    WriteFile(folder + "broken.png", "not a png");
+    Show(folder + "broken.png");
+    EXPECT_EQ(0, g_nImageWidth);
+    EXPECT_EQ(0, g_nImageHeight);
+    EXPECT_DOUBLE_EQ(1.0, g_dZoom);
+    EXPECT_EQ(g_nClientWidth / 2, g_nDrawX);
+    EXPECT_EQ(kGrey, At(g_nClientWidth / 2, g_nClientHeight / 2));
+    // A shown file deleted behind the program's back: grey at the next paint, no message.
+    WriteFile(folder + "gone.bmp", MakeBmp(100, 80));
+    Show(folder + "gone.bmp");
+    EXPECT_EQ(100, g_nImageWidth);
+    DeleteFileA((folder + "gone.bmp").c_str());
+    MessageBoxWatcher watcher;
+    Repaint();
+    EXPECT_EQ(0, g_nImageWidth);
+    EXPECT_EQ(kGrey, At(g_nClientWidth / 2, g_nClientHeight / 2));
+    EXPECT_EQ(0, watcher.count());
+}
+
+TEST_F(ViewTest, CaptureIsDrawnWithItsStatusTextsOnEveryPaint) {
+    WriteFile(kCaptureFile, MakeBmp(120, 60));
+    CNorvelApp& app = run->app();
+    app.m_bScreenCaptured = 1;
+    Repaint();
+    CStatusBar& bar = run->frame()->m_wndStatusBar;
+    EXPECT_EQ(CString(kCaptureFile), g_strFilePath);
+    EXPECT_EQ(CString(" Capture is ok!"), bar.GetPaneText(1));
+    EXPECT_EQ(CString(""), bar.GetPaneText(2));
+    EXPECT_EQ(CString(" [120,60] "), bar.GetPaneText(3));
+    EXPECT_EQ(CString("    100.00%"), bar.GetPaneText(4));
+    EXPECT_EQ(CString(""), bar.GetPaneText(5));
+    EXPECT_EQ(COLORREF(RGB(255, 0, 0)), At(g_nDrawX + 10, g_nDrawY + 30));
+    // The capture's enable flags.
+    EXPECT_TRUE(view->m_bEnableZoomOut && view->m_bEnableZoomIn && view->m_bEnableSave && g_bEnableZoomDialog &&
+                g_bEnableImageEdit);
+    EXPECT_FALSE(view->m_bEnableSaveAs || view->m_bEnableSlideShow || view->m_bEnablePrevious ||
+                 view->m_bEnableNext || view->m_bEnableCopy || view->m_bEnablePrint || view->m_bEnableRename);
+
+    // Every repaint rewrites them.
+    bar.SetPaneText(1, "x");
+    bar.SetPaneText(2, "y");
+    bar.SetPaneText(5, "z");
+    view->m_bEnableNext = 1;
+    Repaint();
+    EXPECT_EQ(CString(" Capture is ok!"), bar.GetPaneText(1));
+    EXPECT_EQ(CString(""), bar.GetPaneText(2));
+    EXPECT_EQ(CString(""), bar.GetPaneText(5));
+    EXPECT_FALSE(view->m_bEnableNext);
+}
+
+TEST_F(ViewTest, MissingCaptureFileDrawsNothingButWritesTheTexts) {
+    run->app().m_bRegionCaptured = 1;
+    Repaint();
+    CStatusBar& bar = run->frame()->m_wndStatusBar;
+    EXPECT_EQ(CString(" [0,0] "), bar.GetPaneText(3));
+    EXPECT_EQ(CString("    100.00%"), bar.GetPaneText(4));
+    EXPECT_EQ(kGrey, At(g_nClientWidth / 2, g_nClientHeight / 2));
+}
+
+TEST_F(ViewTest, ZoomTextIsTheFlooredPercentage) {
+    WriteFile(kCaptureFile, MakeBmp(3000, 10));
+    g_bManualZoom = 1;
+    g_dZoom = 0.3333;
+    g_nDrawX = g_nDrawY = 0;
+    run->app().m_bObjectCaptured = 1;
+    Repaint();
+    EXPECT_EQ(CString("    33.00%"), run->frame()->m_wndStatusBar.GetPaneText(4));
+    run->app().m_bCaptureRefitPending = 1;  // a new capture refits even under manual zoom
+    Repaint();
+    EXPECT_DOUBLE_EQ(static_cast<double>(g_nClientWidth) / 3000, g_dZoom);
+}
+
+TEST_F(ViewTest, AThousandPaintsLeakNoHandles) {
+    WriteFile(folder + "small.bmp", MakeBmp(64, 48));
+    Show(folder + "small.bmp");
+    Repaint();
+    HANDLE self = GetCurrentProcess();
+    DWORD gdi = GetGuiResources(self, GR_GDIOBJECTS), user = GetGuiResources(self, GR_USEROBJECTS);
+    for (int i = 0; i < 1000; ++i) {
+        view->Invalidate(TRUE);
+        view->UpdateWindow();
+    }
+    PumpNow();
+    EXPECT_EQ(gdi, GetGuiResources(self, GR_GDIOBJECTS));
+    EXPECT_EQ(user, GetGuiResources(self, GR_USEROBJECTS));
+}

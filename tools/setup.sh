@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Morvane needs on Debian 12 (run as root),
+# and makes sure 32-bit programs can run. Quick when everything is already in place.
+set -euo pipefail
+
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+
+need=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev cmake make
+      wine wine32:i386 wine64 wine32-preloader:i386 wine64-preloader fonts-wine fonts-liberation
+      xvfb xdotool x11-utils imagemagick googletest qemu-user-static)
+
+missing=()
+for p in "${need[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed'; then
+        missing+=("$p")
+    fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        $SUDO dpkg --add-architecture i386
+    fi
+    echo "setup: installing ${missing[*]}" >&2
+    $SUDO apt-get update -q
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# Wine's 32-bit loader is an i386 ELF program. Some virtual machines cannot run 32-bit code
+# natively (no compatibility mode); there it runs under qemu's user-mode emulator through binfmt_misc.
+if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+    bf=/proc/sys/fs/binfmt_misc
+    [ -e "$bf/register" ] || $SUDO mount -t binfmt_misc binfmt_misc "$bf"
+    if [ ! -e "$bf/morvane-i386" ]; then
+        echo "setup: running i386 programs through qemu-i386-static" >&2
+        printf '%s' ':morvane-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:FP' \
+            | $SUDO tee "$bf/register" >/dev/null
+    fi
+    /lib/ld-linux.so.2 --version >/dev/null 2>&1 || { echo "setup: cannot run 32-bit programs" >&2; exit 1; }
+fi
