@@ -17,6 +17,10 @@ bool t_bInitAttached = false;
 }  // namespace
 
 void AfxTrace(const char* pszFormat, ...) {
+    // Diagnostic lines are for a debugger; without one, the system would raise and swallow an
+    // exception for each line.
+    if (!::IsDebuggerPresent())
+        return;
     char buf[1024];
     va_list args;
     va_start(args, pszFormat);

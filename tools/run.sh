@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Builds Morvane and runs it under Wine (installs what is missing first). Arguments go to the
+# program. Without a display the program runs on a virtual screen; a screenshot of it is saved
+# to build/artifacts/run.png a few seconds after the start.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${MORVANE_BUILD:-$root/build}
+bash "$root/tools/setup.sh"
+cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DMORVANE_TESTS=OFF >/dev/null
+cmake --build "$build" -j"$(nproc)" --target Morvane
+echo "Morvane.exe: $build/src/Morvane.exe"
+headless=0
+[ -z "${DISPLAY:-}" ] && headless=1
+export MORVANE_HEADLESS=$headless MORVANE_ARTIFACTS="$build/artifacts"
+"$root/tools/wine-env.sh" "$build" bash -c '
+    wine "$0" "$@" &
+    pid=$!
+    if [ "$MORVANE_HEADLESS" = 1 ]; then
+        echo "No display: Morvane runs on a virtual screen ($DISPLAY); close it with Ctrl+C."
+        sleep 6
+        mkdir -p "$MORVANE_ARTIFACTS"
+        import -window root "$MORVANE_ARTIFACTS/run.png" && echo "Screenshot: $MORVANE_ARTIFACTS/run.png"
+    fi
+    wait $pid
+' "$build/src/Morvane.exe" "$@"
