@@ -9,8 +9,8 @@
 #include "res/resource.h"
 
 namespace {
-std::string g_log;      // which object carried out a command
-BOOL g_bNextEnabled;    // what the view's update handler says about Next
+std::string g_log;    // which object carried out a command
+BOOL g_bNextEnabled;  // what the view's update handler says about Next
 
 class CTrioDoc : public CDocument {
     DECLARE_DYNCREATE(CTrioDoc)
@@ -212,7 +212,8 @@ TEST_F(FrameworkTest, ToolbarClickAndNotificationReachTheView) {
 TEST_F(FrameworkTest, PromptsAndTooltipsComeFromTheStrings) {
     CStatusBar& bar = frame->m_wndStatusBar;
     EXPECT_EQ(CString("Welcome to use Morvane 1.52"), bar.GetPaneText(0));
-    frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(ID_VIEW_PREVIOUS, MF_STRING), reinterpret_cast<LPARAM>(frame->GetMenu()));
+    frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(ID_VIEW_PREVIOUS, MF_STRING),
+                       reinterpret_cast<LPARAM>(frame->GetMenu()));
     EXPECT_EQ(CString("Previous image"), bar.GetPaneText(0));
     frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
     EXPECT_EQ(CString("Welcome to use Morvane 1.52"), bar.GetPaneText(0));

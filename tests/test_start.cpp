@@ -14,9 +14,9 @@ bool CommandEnabled(CFrameWnd* frame, UINT nID) {
     return state.m_bEnabled != FALSE;
 }
 
-const UINT kFlaggedCommands[] = {ID_VIEW_PREVIOUS, ID_VIEW_NEXT,  ID_VIEW_ZOOMOUT, ID_VIEW_ZOOMIN,
-                                 ID_VIEW_ZOOM,     ID_TOOLS_SLIDESTARTSTOP, ID_FILE_SAVE, ID_FILE_SAVE_AS,
-                                 ID_IMAGE_COPY,    ID_FILE_PRINT, ID_IMAGE_RENAME, ID_IMAGE_EDIT};
+const UINT kFlaggedCommands[] = {ID_VIEW_PREVIOUS,        ID_VIEW_NEXT, ID_VIEW_ZOOMOUT, ID_VIEW_ZOOMIN, ID_VIEW_ZOOM,
+                                 ID_TOOLS_SLIDESTARTSTOP, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_IMAGE_COPY,  ID_FILE_PRINT,
+                                 ID_IMAGE_RENAME,         ID_IMAGE_EDIT};
 
 class StartTest : public ::testing::Test {
 protected:

@@ -28,11 +28,17 @@ std::string MakeBmp(int w, int h) {
         for (int x = 0; x < w; ++x) {
             char* p = &bytes[54 + y * row + x * 3];
             if (top == 0) {
-                p[0] = 0; p[1] = static_cast<char>(255); p[2] = 0;
+                p[0] = 0;
+                p[1] = static_cast<char>(255);
+                p[2] = 0;
             } else if (x < w / 2) {
-                p[0] = 0; p[1] = 0; p[2] = static_cast<char>(255);
+                p[0] = 0;
+                p[1] = 0;
+                p[2] = static_cast<char>(255);
             } else {
-                p[0] = static_cast<char>(255); p[1] = 0; p[2] = 0;
+                p[0] = static_cast<char>(255);
+                p[1] = 0;
+                p[2] = 0;
             }
         }
     }
@@ -96,9 +102,9 @@ TEST_F(ViewTest, SmallPictureDrawnUnscaledAtTheCentre) {
     EXPECT_EQ((g_nClientWidth - 100) / 2, g_nDrawX);
     EXPECT_EQ((g_nClientHeight - 80) / 2, g_nDrawY);
     int x = g_nDrawX, y = g_nDrawY;
-    EXPECT_EQ(COLORREF(RGB(0, 255, 0)), At(x, y));           // top row
-    EXPECT_EQ(COLORREF(RGB(255, 0, 0)), At(x + 10, y + 40)); // left half
-    EXPECT_EQ(COLORREF(RGB(0, 0, 255)), At(x + 90, y + 79)); // right half, bottom row
+    EXPECT_EQ(COLORREF(RGB(0, 255, 0)), At(x, y));            // top row
+    EXPECT_EQ(COLORREF(RGB(255, 0, 0)), At(x + 10, y + 40));  // left half
+    EXPECT_EQ(COLORREF(RGB(0, 0, 255)), At(x + 90, y + 79));  // right half, bottom row
     EXPECT_EQ(kGrey, At(x - 1, y + 40));
     EXPECT_EQ(kGrey, At(x + 100, y + 40));
     EXPECT_EQ(kGrey, At(x + 50, y - 1));
@@ -170,8 +176,8 @@ TEST_F(ViewTest, CaptureIsDrawnWithItsStatusTextsOnEveryPaint) {
     // The capture's enable flags.
     EXPECT_TRUE(view->m_bEnableZoomOut && view->m_bEnableZoomIn && view->m_bEnableSave && g_bEnableZoomDialog &&
                 g_bEnableImageEdit);
-    EXPECT_FALSE(view->m_bEnableSaveAs || view->m_bEnableSlideShow || view->m_bEnablePrevious ||
-                 view->m_bEnableNext || view->m_bEnableCopy || view->m_bEnablePrint || view->m_bEnableRename);
+    EXPECT_FALSE(view->m_bEnableSaveAs || view->m_bEnableSlideShow || view->m_bEnablePrevious || view->m_bEnableNext ||
+                 view->m_bEnableCopy || view->m_bEnablePrint || view->m_bEnableRename);
 
     // Every repaint rewrites them.
     bar.SetPaneText(1, "x");

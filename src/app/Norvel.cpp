@@ -38,8 +38,8 @@ BOOL CNorvelApp::InitInstance() {
     SetRegistryKey("Morvane of ZENTARO");
     LoadStdProfileSettings(4);
 
-    CSingleDocTemplate* pDocTemplate = new CSingleDocTemplate(
-        IDR_MAINFRAME, RUNTIME_CLASS(CNorvelDoc), RUNTIME_CLASS(CMainFrame), RUNTIME_CLASS(CNorvelView));
+    CSingleDocTemplate* pDocTemplate = new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(CNorvelDoc),
+                                                              RUNTIME_CLASS(CMainFrame), RUNTIME_CLASS(CNorvelView));
     AddDocTemplate(pDocTemplate);
 
     // Without arguments this creates the empty document, the frame and the view; a file named

@@ -233,16 +233,16 @@ void CWinApp::ParseCommandLine(CCommandLineInfo& rCmdInfo) {
 
 BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& rCmdInfo) {
     switch (rCmdInfo.m_nShellCommand) {
-    case CCommandLineInfo::FileNew:
-        OnFileNew();
-        return m_pMainWnd != nullptr;
-    case CCommandLineInfo::FileOpen:
-        return OpenDocumentFile(rCmdInfo.m_strFileName) != nullptr;
-    case CCommandLineInfo::FileNothing:
-        return TRUE;
-    default:
-        // Printing from the shell, DDE and registration are not offered.
-        return FALSE;
+        case CCommandLineInfo::FileNew:
+            OnFileNew();
+            return m_pMainWnd != nullptr;
+        case CCommandLineInfo::FileOpen:
+            return OpenDocumentFile(rCmdInfo.m_strFileName) != nullptr;
+        case CCommandLineInfo::FileNothing:
+            return TRUE;
+        default:
+            // Printing from the shell, DDE and registration are not offered.
+            return FALSE;
     }
 }
 
@@ -259,8 +259,7 @@ CDocument* CWinApp::OpenDocumentFile(const char* lpszFileName) {
     const char* path = (n > 0 && n < MAX_PATH) ? full : lpszFileName;
     if (::GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) {
         CString msg;
-        msg.Format("%s\nCannot find this file.\nPlease verify that the correct path and file name are given.",
-                   path);
+        msg.Format("%s\nCannot find this file.\nPlease verify that the correct path and file name are given.", path);
         AfxMessageBox(msg, MB_ICONEXCLAMATION);
         return nullptr;
     }

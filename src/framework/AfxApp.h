@@ -83,9 +83,9 @@ public:
     HINSTANCE m_hInstance = nullptr;
     CString m_strCmdLine;  // the command line after the program name
     int m_nCmdShow = SW_SHOWNORMAL;
-    CString m_strAppName;       // string AFX_IDS_APP_TITLE unless given
-    CString m_strRegistryKey;   // company key under HKEY_CURRENT_USER\Software
-    CString m_strProfileName;   // application key under it
+    CString m_strAppName;      // string AFX_IDS_APP_TITLE unless given
+    CString m_strRegistryKey;  // company key under HKEY_CURRENT_USER\Software
+    CString m_strProfileName;  // application key under it
     CRecentFileList* m_pRecentFileList = nullptr;
     UINT m_nNumPreviewPages = 0;
 
@@ -104,7 +104,9 @@ protected:
 // Framework set-up calls of the start-up sequence. Nothing here hosts OLE controls and the
 // dialogs draw with the system's look, so both only report success.
 inline void AfxEnableControlContainer() {}
-inline BOOL Enable3dControlsStatic() { return TRUE; }
+inline BOOL Enable3dControlsStatic() {
+    return TRUE;
+}
 
 // The entry point's body: runs the application object's start-up and message loop.
 int AfxWinMain(HINSTANCE hInstance, const char* lpCmdLine, int nCmdShow);

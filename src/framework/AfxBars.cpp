@@ -31,8 +31,8 @@ CToolBar::~CToolBar() {
 BOOL CToolBar::CreateEx(CWnd* pParentWnd, DWORD dwCtrlStyle, DWORD dwStyle, CRect rcBorders, UINT nID) {
     (void)rcBorders;
     m_dwStyle = dwStyle & CBRS_ALL;
-    DWORD style = WS_CHILD | (dwStyle & WS_VISIBLE) | dwCtrlStyle | CCS_NOPARENTALIGN | CCS_NOMOVEY |
-                  CCS_NODIVIDER | CCS_NORESIZE;
+    DWORD style = WS_CHILD | (dwStyle & WS_VISIBLE) | dwCtrlStyle | CCS_NOPARENTALIGN | CCS_NOMOVEY | CCS_NODIVIDER |
+                  CCS_NORESIZE;
     if (m_dwStyle & CBRS_TOOLTIPS)
         style |= TBSTYLE_TOOLTIPS;
     if (!CWnd::CreateEx(0, TOOLBARCLASSNAMEA, nullptr, style, 0, 0, 0, 0, pParentWnd->m_hWnd,
@@ -155,18 +155,18 @@ void CToolBar::DrawGripper() {
 
 LRESULT CToolBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_IDLEUPDATECMDUI:
-        if (CWnd* pParent = GetParent())
-            OnUpdateCmdUI(pParent, static_cast<BOOL>(wParam));
-        return 0;
-    case WM_PAINT: {
-        LRESULT r = DefWindowProc(message, wParam, lParam);
-        if (m_dwStyle & CBRS_GRIPPER)
-            DrawGripper();
-        return r;
-    }
-    default:
-        return CControlBar::WindowProc(message, wParam, lParam);
+        case WM_IDLEUPDATECMDUI:
+            if (CWnd* pParent = GetParent())
+                OnUpdateCmdUI(pParent, static_cast<BOOL>(wParam));
+            return 0;
+        case WM_PAINT: {
+            LRESULT r = DefWindowProc(message, wParam, lParam);
+            if (m_dwStyle & CBRS_GRIPPER)
+                DrawGripper();
+            return r;
+        }
+        default:
+            return CControlBar::WindowProc(message, wParam, lParam);
     }
 }
 
@@ -227,7 +227,8 @@ BOOL CStatusBar::SetPaneText(int nIndex, const char* lpszNewText, BOOL bUpdate) 
     Pane& p = m_panes[nIndex];
     p.strText = lpszNewText;
     UINT type = p.nStyle & (SBT_NOBORDERS | SBT_POPOUT);
-    BOOL ok = static_cast<BOOL>(SendMessage(SB_SETTEXTA, nIndex | type, reinterpret_cast<LPARAM>(p.strText.GetString())));
+    BOOL ok =
+        static_cast<BOOL>(SendMessage(SB_SETTEXTA, nIndex | type, reinterpret_cast<LPARAM>(p.strText.GetString())));
     if (bUpdate)
         UpdateWindow();
     return ok;

@@ -60,8 +60,10 @@ public:
 class CToolBar : public CControlBar {
 public:
     ~CToolBar() override;
-    BOOL CreateEx(CWnd* pParentWnd, DWORD dwCtrlStyle = TBSTYLE_FLAT,
-                  DWORD dwStyle = WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP, CRect rcBorders = CRect(0, 0, 0, 0),
+    BOOL CreateEx(CWnd* pParentWnd,
+                  DWORD dwCtrlStyle = TBSTYLE_FLAT,
+                  DWORD dwStyle = WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP,
+                  CRect rcBorders = CRect(0, 0, 0, 0),
                   UINT nID = AFX_IDW_TOOLBAR);
     // Buttons from the toolbar resource and pictures from the bitmap of the same id.
     BOOL LoadToolBar(UINT nIDResource);

@@ -10,8 +10,8 @@ public:
 
     UINT m_nID = 0;
     UINT m_nIndex = 0;
-    HMENU m_pMenu = nullptr;  // menu whose item m_nIndex is updated, or null
-    CWnd* m_pOther = nullptr; // control bar whose element is updated, or null
+    HMENU m_pMenu = nullptr;   // menu whose item m_nIndex is updated, or null
+    CWnd* m_pOther = nullptr;  // control bar whose element is updated, or null
 
     virtual void Enable(BOOL bOn = TRUE);
     virtual void SetCheck(int nCheck = 1);

@@ -68,7 +68,9 @@ void CDocument::UpdateAllViews(CView* pSender) {
 
 // ---- CDocTemplate ------------------------------------------------------------------------------
 
-CDocTemplate::CDocTemplate(UINT nIDResource, const CRuntimeClass* pDocClass, const CRuntimeClass* pFrameClass,
+CDocTemplate::CDocTemplate(UINT nIDResource,
+                           const CRuntimeClass* pDocClass,
+                           const CRuntimeClass* pFrameClass,
                            const CRuntimeClass* pViewClass)
     : m_nIDResource(nIDResource), m_pDocClass(pDocClass), m_pFrameClass(pFrameClass), m_pViewClass(pViewClass) {
     m_strDocStrings.LoadString(nIDResource);

@@ -61,7 +61,9 @@ struct CCreateContext {
 
 class CDocTemplate : public CCmdTarget {
 public:
-    CDocTemplate(UINT nIDResource, const CRuntimeClass* pDocClass, const CRuntimeClass* pFrameClass,
+    CDocTemplate(UINT nIDResource,
+                 const CRuntimeClass* pDocClass,
+                 const CRuntimeClass* pFrameClass,
                  const CRuntimeClass* pViewClass);
     ~CDocTemplate() override;
 

@@ -32,8 +32,8 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentW
     m_strTitle = nl >= 0 ? strFull.Left(nl) : strFull;
 
     HICON hIcon = ::LoadIconA(hInst, MAKEINTRESOURCEA(nIDResource));
-    const char* lpszClass = AfxRegisterWndClass(0, ::LoadCursor(nullptr, IDC_ARROW),
-                                                reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), hIcon);
+    const char* lpszClass =
+        AfxRegisterWndClass(0, ::LoadCursor(nullptr, IDC_ARROW), reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), hIcon);
     HMENU hMenu = ::LoadMenuA(hInst, MAKEINTRESOURCEA(nIDResource));
     m_hMenuDefault = hMenu;
     HACCEL hAccel = ::LoadAcceleratorsA(hInst, MAKEINTRESOURCEA(nIDResource));
@@ -251,42 +251,42 @@ BOOL CFrameWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
     if (!pNMHDR)
         return FALSE;
     switch (pNMHDR->code) {
-    case TTN_GETDISPINFOA: {
-        NMTTDISPINFOA* p = reinterpret_cast<NMTTDISPINFOA*>(pNMHDR);
-        if (p->uFlags & TTF_IDISHWND)
-            break;
-        CString tip = GetPromptString(static_cast<UINT>(pNMHDR->idFrom), true);
-        lstrcpynA(p->szText, tip, sizeof p->szText);
-        p->lpszText = p->szText;
-        p->hinst = nullptr;
-        *pResult = 0;
-        return TRUE;
-    }
-    case TTN_GETDISPINFOW: {
-        NMTTDISPINFOW* p = reinterpret_cast<NMTTDISPINFOW*>(pNMHDR);
-        if (p->uFlags & TTF_IDISHWND)
-            break;
-        CString tip = GetPromptString(static_cast<UINT>(pNMHDR->idFrom), true);
-        int n = ::MultiByteToWideChar(CP_ACP, 0, tip, -1, p->szText, sizeof p->szText / sizeof p->szText[0]);
-        if (n == 0)
-            p->szText[0] = 0;
-        p->szText[sizeof p->szText / sizeof p->szText[0] - 1] = 0;
-        p->lpszText = p->szText;
-        p->hinst = nullptr;
-        *pResult = 0;
-        return TRUE;
-    }
-    case TBN_HOTITEMCHANGE: {
-        // Fly-by prompts: the prompt of the button under the mouse, the idle text when it leaves.
-        CControlBar* pBar = dynamic_cast<CControlBar*>(FromHandlePermanent(pNMHDR->hwndFrom));
-        if (pBar && (pBar->GetBarStyle() & CBRS_FLYBY)) {
-            NMTBHOTITEM* p = reinterpret_cast<NMTBHOTITEM*>(pNMHDR);
-            SetMessageText((p->dwFlags & HICF_LEAVING) ? UINT(AFX_IDS_IDLEMESSAGE) : UINT(p->idNew));
+        case TTN_GETDISPINFOA: {
+            NMTTDISPINFOA* p = reinterpret_cast<NMTTDISPINFOA*>(pNMHDR);
+            if (p->uFlags & TTF_IDISHWND)
+                break;
+            CString tip = GetPromptString(static_cast<UINT>(pNMHDR->idFrom), true);
+            lstrcpynA(p->szText, tip, sizeof p->szText);
+            p->lpszText = p->szText;
+            p->hinst = nullptr;
+            *pResult = 0;
+            return TRUE;
         }
-        break;
-    }
-    default:
-        break;
+        case TTN_GETDISPINFOW: {
+            NMTTDISPINFOW* p = reinterpret_cast<NMTTDISPINFOW*>(pNMHDR);
+            if (p->uFlags & TTF_IDISHWND)
+                break;
+            CString tip = GetPromptString(static_cast<UINT>(pNMHDR->idFrom), true);
+            int n = ::MultiByteToWideChar(CP_ACP, 0, tip, -1, p->szText, sizeof p->szText / sizeof p->szText[0]);
+            if (n == 0)
+                p->szText[0] = 0;
+            p->szText[sizeof p->szText / sizeof p->szText[0] - 1] = 0;
+            p->lpszText = p->szText;
+            p->hinst = nullptr;
+            *pResult = 0;
+            return TRUE;
+        }
+        case TBN_HOTITEMCHANGE: {
+            // Fly-by prompts: the prompt of the button under the mouse, the idle text when it leaves.
+            CControlBar* pBar = dynamic_cast<CControlBar*>(FromHandlePermanent(pNMHDR->hwndFrom));
+            if (pBar && (pBar->GetBarStyle() & CBRS_FLYBY)) {
+                NMTBHOTITEM* p = reinterpret_cast<NMTBHOTITEM*>(pNMHDR);
+                SetMessageText((p->dwFlags & HICF_LEAVING) ? UINT(AFX_IDS_IDLEMESSAGE) : UINT(p->idNew));
+            }
+            break;
+        }
+        default:
+            break;
     }
     return CWnd::OnNotify(wParam, lParam, pResult);
 }

@@ -13,8 +13,10 @@ public:
     ~CFrameWnd() override;
     // Creates the frame from the resources of nIDResource: caption (first field of the string),
     // icon, menu and accelerator table; the context names the view to create.
-    BOOL LoadFrame(UINT nIDResource, DWORD dwDefaultStyle = WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE,
-                   CWnd* pParentWnd = nullptr, CCreateContext* pContext = nullptr);
+    BOOL LoadFrame(UINT nIDResource,
+                   DWORD dwDefaultStyle = WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE,
+                   CWnd* pParentWnd = nullptr,
+                   CCreateContext* pContext = nullptr);
 
     CView* GetActiveView() const { return m_pViewActive; }
     void SetActiveView(CView* pViewNew);

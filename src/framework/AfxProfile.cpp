@@ -24,9 +24,8 @@ private:
 HKEY CreateSubKey(HKEY hParent, const char* lpszName) {
     HKEY hKey = nullptr;
     DWORD dw;
-    if (!hParent ||
-        ::RegCreateKeyExA(hParent, lpszName, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr,
-                          &hKey, &dw) != ERROR_SUCCESS)
+    if (!hParent || ::RegCreateKeyExA(hParent, lpszName, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
+                                      nullptr, &hKey, &dw) != ERROR_SUCCESS)
         return nullptr;
     return hKey;
 }

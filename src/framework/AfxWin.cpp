@@ -168,8 +168,17 @@ BOOL CWnd::PreCreateWindow(CREATESTRUCTA& cs) {
     return TRUE;
 }
 
-BOOL CWnd::CreateEx(DWORD dwExStyle, const char* lpszClassName, const char* lpszWindowName, DWORD dwStyle, int x,
-                    int y, int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu, LPVOID lpParam) {
+BOOL CWnd::CreateEx(DWORD dwExStyle,
+                    const char* lpszClassName,
+                    const char* lpszWindowName,
+                    DWORD dwStyle,
+                    int x,
+                    int y,
+                    int nWidth,
+                    int nHeight,
+                    HWND hWndParent,
+                    HMENU nIDorHMenu,
+                    LPVOID lpParam) {
     CREATESTRUCTA cs = {};
     cs.dwExStyle = dwExStyle;
     cs.lpszClass = lpszClassName;
@@ -209,10 +218,15 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, const char* lpszClassName, const char* lpsz
     return TRUE;
 }
 
-BOOL CWnd::Create(const char* lpszClassName, const char* lpszWindowName, DWORD dwStyle, const RECT& rect,
-                  CWnd* pParentWnd, UINT nID, LPVOID lpParam) {
-    return CreateEx(0, lpszClassName, lpszWindowName, dwStyle | WS_CHILD, rect.left, rect.top,
-                    rect.right - rect.left, rect.bottom - rect.top, pParentWnd ? pParentWnd->m_hWnd : nullptr,
+BOOL CWnd::Create(const char* lpszClassName,
+                  const char* lpszWindowName,
+                  DWORD dwStyle,
+                  const RECT& rect,
+                  CWnd* pParentWnd,
+                  UINT nID,
+                  LPVOID lpParam) {
+    return CreateEx(0, lpszClassName, lpszWindowName, dwStyle | WS_CHILD, rect.left, rect.top, rect.right - rect.left,
+                    rect.bottom - rect.top, pParentWnd ? pParentWnd->m_hWnd : nullptr,
                     reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)), lpParam);
 }
 
@@ -220,8 +234,8 @@ BOOL CWnd::SubclassWindow(HWND hWnd) {
     if (!hWnd || FromHandlePermanent(hWnd))
         return FALSE;
     Attach(hWnd);
-    WNDPROC old = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
+    WNDPROC old =
+        reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
     m_pfnSuper = (old == &AfxWndProc) ? nullptr : old;
     return TRUE;
 }

@@ -16,8 +16,8 @@ enum : UINT {
 
 // Private messages of the framework.
 enum : UINT {
-    WM_IDLEUPDATECMDUI = 0x0363,  // wParam: disable commands without a handler
-    WM_SETMESSAGESTRING = 0x0362, // wParam: string id, or lParam: text; writes the prompt pane
+    WM_IDLEUPDATECMDUI = 0x0363,   // wParam: disable commands without a handler
+    WM_SETMESSAGESTRING = 0x0362,  // wParam: string id, or lParam: text; writes the prompt pane
     WM_INITIALUPDATE = 0x0364,
 };
 
@@ -46,8 +46,10 @@ public:
 public:                                                  \
     static const CRuntimeClass classRuntime##class_name; \
     static CObject* CreateObject();
-#define IMPLEMENT_DYNCREATE(class_name, base_class_name)                                              \
-    CObject* class_name::CreateObject() { return new class_name; }                                    \
+#define IMPLEMENT_DYNCREATE(class_name, base_class_name) \
+    CObject* class_name::CreateObject() {                \
+        return new class_name;                           \
+    }                                                    \
     const CRuntimeClass class_name::classRuntime##class_name = {#class_name, &class_name::CreateObject};
 
 // ---- message maps ----------------------------------------------------------------------
@@ -75,76 +77,86 @@ struct AFX_NOTIFY {
     NMHDR* pNMHDR;
 };
 
-#define DECLARE_MESSAGE_MAP()                            \
-protected:                                               \
-    static const AFX_MSGMAP* GetThisMessageMap();        \
+#define DECLARE_MESSAGE_MAP()                     \
+protected:                                        \
+    static const AFX_MSGMAP* GetThisMessageMap(); \
     const AFX_MSGMAP* GetMessageMap() const override;
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                          \
-    const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); }   \
-    const AFX_MSGMAP* theClass::GetThisMessageMap() {                                    \
-        typedef theClass ThisClass;                                                     \
-        typedef baseClass TheBaseClass;                                                 \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)          \
+    const AFX_MSGMAP* theClass::GetMessageMap() const { \
+        return GetThisMessageMap();                     \
+    }                                                   \
+    const AFX_MSGMAP* theClass::GetThisMessageMap() {   \
+        typedef theClass ThisClass;                     \
+        typedef baseClass TheBaseClass;                 \
         static const AFX_MSGMAP_ENTRY _messageEntries[] = {
-
-#define END_MESSAGE_MAP()                                                              \
-    {0, 0, 0, 0, nullptr}                                                              \
-    }                                                                                  \
-    ;                                                                                  \
+#define END_MESSAGE_MAP()                                                                         \
+    { 0, 0, 0, 0, nullptr }                                                                       \
+    }                                                                                             \
+    ;                                                                                             \
     static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &_messageEntries[0]}; \
-    return &messageMap;                                                                \
+    return &messageMap;                                                                           \
     }
 
 #define AFX_THIS static_cast<ThisClass*>(pTarget)
-#define AFX_ENTRY(msg, code, id, last, body) \
+#define AFX_ENTRY(msg, code, id, last, body)                                                            \
     {msg, code, id, last, +[](CCmdTarget* pTarget, UINT nID, WPARAM wParam, LPARAM lParam) -> LRESULT { \
-         (void)pTarget; (void)nID; (void)wParam; (void)lParam; body }},
+         (void)pTarget;                                                                                 \
+         (void)nID;                                                                                     \
+         (void)wParam;                                                                                  \
+         (void)lParam;                                                                                  \
+         body                                                                                           \
+     }},
 
 #define ON_COMMAND(id, memberFxn) AFX_ENTRY(WM_COMMAND, CN_COMMAND, id, id, AFX_THIS->memberFxn(); return 0;)
 #define ON_COMMAND_RANGE(id, idLast, memberFxn) \
     AFX_ENTRY(WM_COMMAND, CN_COMMAND, id, idLast, AFX_THIS->memberFxn(nID); return 0;)
-#define ON_UPDATE_COMMAND_UI(id, memberFxn) \
-    AFX_ENTRY(WM_COMMAND, CN_UPDATE_COMMAND_UI, id, id, AFX_THIS->memberFxn(reinterpret_cast<CCmdUI*>(lParam)); return 0;)
-#define ON_UPDATE_COMMAND_UI_RANGE(id, idLast, memberFxn) \
-    AFX_ENTRY(WM_COMMAND, CN_UPDATE_COMMAND_UI, id, idLast, AFX_THIS->memberFxn(reinterpret_cast<CCmdUI*>(lParam)); return 0;)
-#define ON_NOTIFY(code, id, memberFxn)                                                  \
-    AFX_ENTRY(WM_NOTIFY, static_cast<UINT>(code), id, id,                               \
-              AFX_NOTIFY* p = reinterpret_cast<AFX_NOTIFY*>(lParam);                    \
+#define ON_UPDATE_COMMAND_UI(id, memberFxn)                                                                     \
+    AFX_ENTRY(WM_COMMAND, CN_UPDATE_COMMAND_UI, id, id, AFX_THIS->memberFxn(reinterpret_cast<CCmdUI*>(lParam)); \
+              return 0;)
+#define ON_UPDATE_COMMAND_UI_RANGE(id, idLast, memberFxn)                                                           \
+    AFX_ENTRY(WM_COMMAND, CN_UPDATE_COMMAND_UI, id, idLast, AFX_THIS->memberFxn(reinterpret_cast<CCmdUI*>(lParam)); \
+              return 0;)
+#define ON_NOTIFY(code, id, memberFxn)                                                                           \
+    AFX_ENTRY(WM_NOTIFY, static_cast<UINT>(code), id, id, AFX_NOTIFY* p = reinterpret_cast<AFX_NOTIFY*>(lParam); \
               AFX_THIS->memberFxn(p->pNMHDR, p->pResult); return 0;)
-#define ON_MESSAGE(message, memberFxn) \
-    AFX_ENTRY(message, 0, 0, 0, return AFX_THIS->memberFxn(wParam, lParam);)
+#define ON_MESSAGE(message, memberFxn) AFX_ENTRY(message, 0, 0, 0, return AFX_THIS->memberFxn(wParam, lParam);)
 
 #define ON_WM_CREATE() \
     AFX_ENTRY(WM_CREATE, 0, 0, 0, return AFX_THIS->OnCreate(reinterpret_cast<LPCREATESTRUCT>(lParam));)
 #define ON_WM_DESTROY() AFX_ENTRY(WM_DESTROY, 0, 0, 0, AFX_THIS->OnDestroy(); return 0;)
 #define ON_WM_CLOSE() AFX_ENTRY(WM_CLOSE, 0, 0, 0, AFX_THIS->OnClose(); return 0;)
 #define ON_WM_PAINT() AFX_ENTRY(WM_PAINT, 0, 0, 0, AFX_THIS->OnPaint(); return 0;)
-#define ON_WM_ERASEBKGND()                                  \
-    AFX_ENTRY(WM_ERASEBKGND, 0, 0, 0, CDC dc(reinterpret_cast<HDC>(wParam)); \
-              return AFX_THIS->OnEraseBkgnd(&dc);)
-#define ON_WM_SIZE() \
-    AFX_ENTRY(WM_SIZE, 0, 0, 0, AFX_THIS->OnSize(static_cast<UINT>(wParam), \
-              static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))); return 0;)
+#define ON_WM_ERASEBKGND() \
+    AFX_ENTRY(WM_ERASEBKGND, 0, 0, 0, CDC dc(reinterpret_cast<HDC>(wParam)); return AFX_THIS->OnEraseBkgnd(&dc);)
+#define ON_WM_SIZE()                                                                          \
+    AFX_ENTRY(WM_SIZE, 0, 0, 0,                                                               \
+              AFX_THIS->OnSize(static_cast<UINT>(wParam), static_cast<short>(LOWORD(lParam)), \
+                               static_cast<short>(HIWORD(lParam)));                           \
+              return 0;)
 #define ON_WM_TIMER() AFX_ENTRY(WM_TIMER, 0, 0, 0, AFX_THIS->OnTimer(static_cast<UINT_PTR>(wParam)); return 0;)
 #define ON_WM_DROPFILES() \
     AFX_ENTRY(WM_DROPFILES, 0, 0, 0, AFX_THIS->OnDropFiles(reinterpret_cast<HDROP>(wParam)); return 0;)
-#define ON_WM_MENUSELECT()                                                            \
-    AFX_ENTRY(WM_MENUSELECT, 0, 0, 0, AFX_THIS->OnMenuSelect(LOWORD(wParam), HIWORD(wParam), \
-              reinterpret_cast<HMENU>(lParam)); return 0;)
-#define ON_WM_INITMENUPOPUP()                                                                 \
-    AFX_ENTRY(WM_INITMENUPOPUP, 0, 0, 0, AFX_THIS->OnInitMenuPopup(reinterpret_cast<HMENU>(wParam), \
-              LOWORD(lParam), HIWORD(lParam)); return 0;)
+#define ON_WM_MENUSELECT()                                                                             \
+    AFX_ENTRY(WM_MENUSELECT, 0, 0, 0,                                                                  \
+              AFX_THIS->OnMenuSelect(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam)); \
+              return 0;)
+#define ON_WM_INITMENUPOPUP()                                                                             \
+    AFX_ENTRY(WM_INITMENUPOPUP, 0, 0, 0,                                                                  \
+              AFX_THIS->OnInitMenuPopup(reinterpret_cast<HMENU>(wParam), LOWORD(lParam), HIWORD(lParam)); \
+              return 0;)
 #define AFX_MOUSE_ENTRY(msg, fn) \
     AFX_ENTRY(msg, 0, 0, 0, AFX_THIS->fn(static_cast<UINT>(wParam), CPoint(lParam)); return 0;)
 #define ON_WM_LBUTTONDOWN() AFX_MOUSE_ENTRY(WM_LBUTTONDOWN, OnLButtonDown)
 #define ON_WM_LBUTTONUP() AFX_MOUSE_ENTRY(WM_LBUTTONUP, OnLButtonUp)
 #define ON_WM_RBUTTONDOWN() AFX_MOUSE_ENTRY(WM_RBUTTONDOWN, OnRButtonDown)
 #define ON_WM_MOUSEMOVE() AFX_MOUSE_ENTRY(WM_MOUSEMOVE, OnMouseMove)
-#define ON_WM_SETCURSOR()                                                                   \
-    AFX_ENTRY(WM_SETCURSOR, 0, 0, 0, return AFX_THIS->OnSetCursor(reinterpret_cast<HWND>(wParam), \
-              LOWORD(lParam), HIWORD(lParam));)
-#define ON_WM_KEYDOWN() \
-    AFX_ENTRY(WM_KEYDOWN, 0, 0, 0, AFX_THIS->OnKeyDown(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam)); return 0;)
+#define ON_WM_SETCURSOR()            \
+    AFX_ENTRY(WM_SETCURSOR, 0, 0, 0, \
+              return AFX_THIS->OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam), HIWORD(lParam));)
+#define ON_WM_KEYDOWN()                                                                                            \
+    AFX_ENTRY(WM_KEYDOWN, 0, 0, 0, AFX_THIS->OnKeyDown(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam)); \
+              return 0;)
 
 // ---- command targets -----------------------------------------------------------------------
 class CCmdTarget : public CObject {
@@ -177,11 +189,24 @@ public:
     static CWnd* FromHandlePermanent(HWND hWnd);
 
     virtual BOOL PreCreateWindow(CREATESTRUCTA& cs);
-    BOOL CreateEx(DWORD dwExStyle, const char* lpszClassName, const char* lpszWindowName, DWORD dwStyle,
-                  int x, int y, int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu,
+    BOOL CreateEx(DWORD dwExStyle,
+                  const char* lpszClassName,
+                  const char* lpszWindowName,
+                  DWORD dwStyle,
+                  int x,
+                  int y,
+                  int nWidth,
+                  int nHeight,
+                  HWND hWndParent,
+                  HMENU nIDorHMenu,
                   LPVOID lpParam = nullptr);
-    BOOL Create(const char* lpszClassName, const char* lpszWindowName, DWORD dwStyle, const RECT& rect,
-                CWnd* pParentWnd, UINT nID, LPVOID lpParam = nullptr);
+    BOOL Create(const char* lpszClassName,
+                const char* lpszWindowName,
+                DWORD dwStyle,
+                const RECT& rect,
+                CWnd* pParentWnd,
+                UINT nID,
+                LPVOID lpParam = nullptr);
     // Attaches to a window created elsewhere and routes its messages through this object.
     BOOL SubclassWindow(HWND hWnd);
     HWND UnsubclassWindow();
@@ -256,7 +281,9 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
 void AfxMainWindowDestroyed(CWinApp* pApp, CWnd* pWnd);
 
 // Registers (once) a window class routed through the framework and returns its name.
-const char* AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor = nullptr, HBRUSH hbrBackground = nullptr,
+const char* AfxRegisterWndClass(UINT nClassStyle,
+                                HCURSOR hCursor = nullptr,
+                                HBRUSH hbrBackground = nullptr,
                                 HICON hIcon = nullptr);
 
 HINSTANCE AfxGetInstanceHandle();

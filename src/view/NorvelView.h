@@ -58,21 +58,21 @@ protected:
 };
 
 // Picture state of the one view.
-extern CString g_strFilePath;   // picture to draw; "c:\morvane.bmp" while a capture is shown
-extern CString g_strFileName;   // file name part returned by the Open dialog
-extern CString g_strFolder;     // folder of the opened picture, with its trailing backslash
-extern CStringArray g_fileList; // pictures of that folder, sorted
-extern int g_nFileIndex;        // index of the picture shown in g_fileList
+extern CString g_strFilePath;                // picture to draw; "c:\morvane.bmp" while a capture is shown
+extern CString g_strFileName;                // file name part returned by the Open dialog
+extern CString g_strFolder;                  // folder of the opened picture, with its trailing backslash
+extern CStringArray g_fileList;              // pictures of that folder, sorted
+extern int g_nFileIndex;                     // index of the picture shown in g_fileList
 extern int g_nClientWidth, g_nClientHeight;  // client size at the start of the last paint
 extern int g_nImageWidth, g_nImageHeight;    // pixel size of the picture shown
-extern double g_dZoom;          // 1.0 draws one picture pixel per screen pixel
-extern int g_nDrawX, g_nDrawY;  // top-left corner of the scaled picture, client coordinates
-extern int g_nCentreX, g_nCentreY;  // centred origin of the last zoom command
-extern BOOL g_bManualZoom;      // 0: refit on every paint (Auto Zoom)
-extern BOOL g_bDragging;        // the left button is held down in the view
+extern double g_dZoom;                       // 1.0 draws one picture pixel per screen pixel
+extern int g_nDrawX, g_nDrawY;               // top-left corner of the scaled picture, client coordinates
+extern int g_nCentreX, g_nCentreY;           // centred origin of the last zoom command
+extern BOOL g_bManualZoom;                   // 0: refit on every paint (Auto Zoom)
+extern BOOL g_bDragging;                     // the left button is held down in the view
 extern BOOL g_bEnableZoomDialog;
 extern BOOL g_bEnableImageEdit;
-extern BOOL g_bSlideStopped;    // the slide show is not running
+extern BOOL g_bSlideStopped;  // the slide show is not running
 
 const int kWidePathChars = 1024;
 extern wchar_t g_wszPath[kWidePathChars];
