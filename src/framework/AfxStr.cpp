@@ -5,6 +5,7 @@
 #include <stdio.h>
 
 #include <algorithm>
+#include <vector>
 
 CString CString::Left(int nCount) const {
     nCount = std::max(0, std::min(nCount, GetLength()));
@@ -110,4 +111,22 @@ void CRect::NormalizeRect() {
         std::swap(left, right);
     if (top > bottom)
         std::swap(top, bottom);
+}
+
+wchar_t* AfxToWideBuffer(const char* psz, wchar_t* buf, int cch) {
+    memset(buf, 0, cch * sizeof(wchar_t));
+    if (!psz || cch <= 0)
+        return buf;
+    int nBytes = static_cast<int>(strlen(psz));
+    int nNeeded = ::MultiByteToWideChar(CP_ACP, 0, psz, nBytes, nullptr, 0);
+    if (nNeeded < cch) {
+        ::MultiByteToWideChar(CP_ACP, 0, psz, nBytes, buf, cch - 1);
+    } else if (nNeeded > 0) {
+        // Too long for the buffer: keep what fits.
+        std::vector<wchar_t> wide(nNeeded);
+        ::MultiByteToWideChar(CP_ACP, 0, psz, nBytes, wide.data(), nNeeded);
+        memcpy(buf, wide.data(), (cch - 1) * sizeof(wchar_t));
+    }
+    buf[cch - 1] = 0;
+    return buf;
 }

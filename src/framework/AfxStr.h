@@ -177,3 +177,7 @@ private:
 };
 
 typedef CArray<CString> CStringArray;
+
+// Converts an 8-bit string in the active code page into buf (cch characters), after clearing
+// it: at most cch - 1 characters, always terminated. Returns buf.
+wchar_t* AfxToWideBuffer(const char* psz, wchar_t* buf, int cch);

@@ -3,10 +3,12 @@
 #include "view/GdiPlus.h"
 
 #include <math.h>
+#include <sys/stat.h>
 #include <string.h>
 
 #include "app/Norvel.h"
 #include "res/resource.h"
+#include "dialogs/SpecFileDlg.h"
 #include "view/Fit.h"
 
 CString g_strFilePath;
@@ -29,27 +31,38 @@ wchar_t g_wszPath[kWidePathChars];
 const char kCaptureFile[] = "c:\\morvane.bmp";
 
 const wchar_t* ToWide(const char* pszPath) {
-    memset(g_wszPath, 0, sizeof g_wszPath);
-    if (!pszPath)
-        return g_wszPath;
-    int nBytes = static_cast<int>(strlen(pszPath));
-    int nNeeded = ::MultiByteToWideChar(CP_ACP, 0, pszPath, nBytes, nullptr, 0);
-    if (nNeeded < kWidePathChars) {
-        ::MultiByteToWideChar(CP_ACP, 0, pszPath, nBytes, g_wszPath, kWidePathChars - 1);
-    } else if (nNeeded > 0) {
-        // Too long for the buffer: keep what fits, terminated.
-        std::vector<wchar_t> wide(nNeeded);
-        ::MultiByteToWideChar(CP_ACP, 0, pszPath, nBytes, wide.data(), nNeeded);
-        memcpy(g_wszPath, wide.data(), (kWidePathChars - 1) * sizeof(wchar_t));
-    }
-    g_wszPath[kWidePathChars - 1] = 0;
-    return g_wszPath;
+    return AfxToWideBuffer(pszPath, g_wszPath, kWidePathChars);
 }
+
+CString FileSizeText(const char* pszPath) {
+    struct _stati64 st;
+    CString s;
+    if (_stati64(pszPath, &st) == 0)
+        s.Format("%.2f kB", st.st_size / 1024.0);
+    else
+        s = "? kB";
+    return s;
+}
+
+namespace {
+// The picture patterns, searched in this order.
+const char* const kPatterns[] = {"*.bmp", "*.jpg", "*.gif", "*.ico", "*.tiff", "*.png", "*.emf", "*.wmf"};
+
+CString ZoomText() {
+    CString s;
+    s.Format("    %.2f", floor(g_dZoom * 100));
+    s += "%";
+    return s;
+}
+}  // namespace
 
 IMPLEMENT_DYNCREATE(CNorvelView, CView)
 
 BEGIN_MESSAGE_MAP(CNorvelView, CView)
 ON_WM_ERASEBKGND()
+ON_COMMAND(ID_FILE_OPEN, OnFileOpen)
+ON_COMMAND(ID_VIEW_PREVIOUS, OnPrevious)
+ON_COMMAND(ID_VIEW_NEXT, OnNext)
 ON_UPDATE_COMMAND_UI(ID_VIEW_PREVIOUS, OnUpdatePrevious)
 ON_UPDATE_COMMAND_UI(ID_VIEW_NEXT, OnUpdateNext)
 ON_UPDATE_COMMAND_UI(ID_VIEW_ZOOMOUT, OnUpdateZoomOut)
@@ -177,11 +190,126 @@ void CNorvelView::OnDraw(CDC* pDC) {
         SetStatusText(2, "");
         s.Format(" [%d,%d] ", g_nImageWidth, g_nImageHeight);
         SetStatusText(3, s);
-        s.Format("    %.2f", floor(g_dZoom * 100));
-        s += "%";
-        SetStatusText(4, s);
+        SetStatusText(4, ZoomText());
         SetStatusText(5, "");
     }
+}
+
+// ---- opening and stepping through the folder ----
+
+void CNorvelView::OnFileOpen() {
+    CNorvelApp* pApp = GetNorvelApp();
+    CSpecFileDlg dlg(TRUE, nullptr, "", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, nullptr, nullptr);
+    if (dlg.DoModal() == IDOK) {
+        g_nFileIndex = 0;
+        g_strFilePath = dlg.GetPathName();
+        g_strFileName = dlg.GetFileName();
+        g_strFolder = g_strFilePath.Left(g_strFilePath.GetLength() - g_strFileName.GetLength());
+        SetStatusText(2, FileSizeText(g_strFilePath));
+
+        Gdiplus::Image image(ToWide(g_strFilePath));
+        g_nImageWidth = static_cast<int>(image.GetWidth());
+        g_nImageHeight = static_cast<int>(image.GetHeight());
+        FitToWindow();
+        SetStatusText(1, g_strFileName);
+
+        pApp->m_bRegionCaptured = 0;
+        pApp->m_bObjectCaptured = 0;
+        pApp->m_bScreenCaptured = 0;
+        pApp->m_bImageLoaded = 1;
+        m_bEnableSave = 0;
+        g_bManualZoom = 0;
+
+        CString s;
+        s.Format(" [%d,%d] ", g_nImageWidth, g_nImageHeight);
+        SetStatusText(3, s);
+        SetStatusText(4, ZoomText());
+        Invalidate(TRUE);
+
+        BuildFileList();
+        s.Format("%d in %d", g_nFileIndex + 1, g_fileList.GetSize());
+        SetStatusText(5, s);
+
+        m_bEnableZoomOut = 1;
+        m_bEnableZoomIn = 1;
+        g_bEnableZoomDialog = 1;
+        m_bEnableSaveAs = 1;
+        m_bEnableCopy = 1;
+        m_bEnablePrint = 1;
+        m_bEnableRename = 1;
+        g_bEnableImageEdit = 1;
+        m_bEnableSlideShow = g_fileList.GetSize() >= 2 ? 1 : 0;
+        pApp->m_bPanX = 0;
+        pApp->m_bPanY = 0;
+    }
+    ApplyEnableRule();
+}
+
+void CNorvelView::BuildFileList() {
+    g_fileList.RemoveAll();
+    for (const char* pattern : kPatterns)
+        AddPatternMatches(pattern);
+    std::sort(g_fileList.GetData(), g_fileList.GetData() + g_fileList.GetSize(),
+              [](const CString& a, const CString& b) { return a.Compare(b) < 0; });
+    for (int i = 0; i < g_fileList.GetSize(); ++i) {
+        if (g_fileList[i] == g_strFilePath)
+            g_nFileIndex = i;  // the last equal entry wins
+    }
+}
+
+void CNorvelView::AddPatternMatches(CString strPattern) {
+    CString strPrefix = g_strFilePath.Left(g_strFilePath.GetLength() - g_strFileName.GetLength() - 1) + "\\";
+    WIN32_FIND_DATAA fd;
+    HANDLE hFind = ::FindFirstFileA(strPrefix + strPattern, &fd);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        g_fileList.Add(strPrefix + fd.cFileName);
+    } while (::FindNextFileA(hFind, &fd));
+    ::FindClose(hFind);
+}
+
+void CNorvelView::ApplyEnableRule() {
+    m_bEnablePrevious = g_nFileIndex > 0 ? 1 : 0;
+    m_bEnableNext = g_nFileIndex < g_fileList.GetSize() - 1 ? 1 : 0;
+}
+
+void CNorvelView::StepInList(int nStep) {
+    int nNew = g_nFileIndex + nStep;
+    if (nNew < 0 || nNew >= g_fileList.GetSize())
+        return;  // the enable rule keeps the commands away from here; never read outside the list
+    CNorvelApp* pApp = GetNorvelApp();
+    pApp->m_bRegionCaptured = 0;
+    pApp->m_bObjectCaptured = 0;
+    pApp->m_bScreenCaptured = 0;
+    g_bManualZoom = 0;
+
+    g_strFilePath = g_fileList[nNew];
+    {
+        Gdiplus::Image image(ToWide(g_strFilePath));
+        g_nImageWidth = static_cast<int>(image.GetWidth());
+        g_nImageHeight = static_cast<int>(image.GetHeight());
+    }
+    g_nFileIndex = nNew;
+    ApplyEnableRule();
+
+    CString s;
+    s.Format("%d in %d", g_nFileIndex + 1, g_fileList.GetSize());
+    SetStatusText(5, s);
+    SetStatusText(1, g_strFilePath.Mid(g_strFolder.GetLength()));
+    SetStatusText(2, FileSizeText(g_strFilePath));
+    s.Format(" [%d,%d] ", g_nImageWidth, g_nImageHeight);
+    SetStatusText(3, s);
+    SetStatusText(4, ZoomText());
+    Invalidate(TRUE);
+}
+
+void CNorvelView::OnPrevious() {
+    StepInList(-1);
+}
+
+void CNorvelView::OnNext() {
+    StepInList(+1);
 }
 
 // ---- update handlers: each command follows its enable flag ----

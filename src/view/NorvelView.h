@@ -38,8 +38,19 @@ public:
     // Writes pane nPane (1..5) of the main frame's status bar.
     static void SetStatusText(int nPane, const char* lpszText);
 
+    // Lists the pictures of the opened picture's folder, sorted, and finds the opened one.
+    static void BuildFileList();
+    static void AddPatternMatches(CString strPattern);
+    // Previous is possible before the first entry, Next before the last.
+    void ApplyEnableRule();
+    // Shows the list entry next to the current one (nStep -1 or +1).
+    void StepInList(int nStep);
+
 protected:
     BOOL OnEraseBkgnd(CDC* pDC);
+    void OnFileOpen();
+    void OnPrevious();
+    void OnNext();
     void OnUpdatePrevious(CCmdUI* pCmdUI);
     void OnUpdateNext(CCmdUI* pCmdUI);
     void OnUpdateZoomOut(CCmdUI* pCmdUI);
@@ -80,6 +91,9 @@ extern wchar_t g_wszPath[kWidePathChars];
 // The path in UTF-16 for the imaging library, in g_wszPath; valid until the next call. A path
 // longer than the buffer is cut at 1023 characters, and the result is always terminated.
 const wchar_t* ToWide(const char* pszPath);
+
+// Text of pane 2 for a file: its size in kB, or "? kB" when its status cannot be read.
+CString FileSizeText(const char* pszPath);
 
 // The capture file every capture writes and the view draws while a capture is shown.
 extern const char kCaptureFile[];

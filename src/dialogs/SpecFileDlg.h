@@ -1,0 +1,37 @@
+// The open dialog with a preview panel: the system's file dialog plus a framed, scaled preview
+// of the selected picture and its width, height and format.
+#pragma once
+
+#include "framework/Afx.h"
+
+class CSpecFileDlg : public CFileDialog {
+public:
+    CSpecFileDlg(BOOL bOpenFileDialog, const char* lpszDefExt = nullptr, const char* lpszFileName = nullptr,
+                 DWORD dwFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, const char* lpszFilter = nullptr,
+                 CWnd* pParentWnd = nullptr);
+
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+
+    CString m_strPath;  // path reported at the last refresh of the preview
+    CStatic m_stWidth;
+    CStatic m_stHeight;
+    CStatic m_stFormat;
+
+private:
+    void RefreshPreview();
+};
+
+// Offset and scale of a w x h picture in a bw x bh box (see the preview panel).
+void FitPreview(int w, int h, int bw, int bh);
+
+// Preview state of the one open dialog.
+const int kPreviewPathChars = 1024;
+extern char g_pszSelectedPath[kPreviewPathChars];
+extern wchar_t g_wszPreviewPath[kPreviewPathChars];
+extern int g_nPreviewX, g_nPreviewY;
+extern float g_fPreviewScale;
+
+// The format line for a path's last three characters (case-sensitive), or null for none.
+const char* PreviewFormatText(const CString& strPath);
