@@ -4,6 +4,8 @@
 
 #include <stdlib.h>
 
+#include "res/resource.h"
+
 void PumpNow() {
     if (CWinApp* pApp = AfxGetApp())
         pApp->PumpWaitingMessages();
@@ -215,4 +217,115 @@ COLORREF ScreenPixel(HWND hWnd, int x, int y) {
     COLORREF c = GetPixel(hdc, p.x, p.y);
     ReleaseDC(nullptr, hdc);
     return c;
+}
+
+// ---- DialogDriver -----------------------------------------------------------------------------
+
+namespace {
+struct FindDialog {
+    DWORD pid;
+    HWND found;
+};
+BOOL CALLBACK FindDialogProc(HWND h, LPARAM lp) {
+    FindDialog* f = reinterpret_cast<FindDialog*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    char cls[32];
+    if (pid == f->pid && IsWindowVisible(h) && GetClassNameA(h, cls, sizeof cls) && strcmp(cls, "#32770") == 0 &&
+        (GetDlgItem(h, 0x480) || GetDlgItem(h, 0x47C))) {
+        f->found = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+BOOL CALLBACK FindPanelProc(HWND h, LPARAM lp) {
+    if (GetDlgItem(h, 1011)) {
+        *reinterpret_cast<HWND*>(lp) = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+}  // namespace
+
+DialogDriver* DialogDriver::s_pActive = nullptr;
+
+DialogDriver::DialogDriver(std::vector<Step> steps) : m_steps(std::move(steps)) {
+    s_pActive = this;
+    m_nTimer = SetTimer(nullptr, 0, 100, OnTimer);
+}
+
+DialogDriver::~DialogDriver() {
+    KillTimer(nullptr, m_nTimer);
+    if (s_pActive == this)
+        s_pActive = nullptr;
+}
+
+void CALLBACK DialogDriver::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+    DialogDriver* d = s_pActive;
+    if (!d)
+        return;
+    FindDialog f = {GetCurrentProcessId(), nullptr};
+    EnumWindows(FindDialogProc, reinterpret_cast<LPARAM>(&f));
+    if (!f.found)
+        return;
+    HWND hPanel = nullptr;
+    EnumChildWindows(f.found, FindPanelProc, reinterpret_cast<LPARAM>(&hPanel));
+    if (d->m_nNext < d->m_steps.size()) {
+        const Step& step = d->m_steps[d->m_nNext++];
+        if (step)
+            step(f.found, hPanel);
+        d->m_bRan = true;
+    } else {
+        DialogCancel(f.found);
+    }
+}
+
+bool WaitGone(HWND hWnd, DWORD ms) {
+    DWORD end = GetTickCount() + ms;
+    while (IsWindow(hWnd) && IsWindowVisible(hWnd)) {
+        if (static_cast<LONG>(end - GetTickCount()) <= 0)
+            return false;
+        Sleep(10);
+    }
+    return true;
+}
+
+void DialogSetFileName(HWND hDialog, const std::string& text) {
+    // The file name box: an edit (edt1) or a combo box (cmb13), depending on the system.
+    HWND hName = GetDlgItem(hDialog, 0x480);
+    if (!hName)
+        hName = GetDlgItem(hDialog, 0x47C);
+    SendMessageA(hName, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void DialogPressOk(HWND hDialog) {
+    PostMessageA(hDialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(hDialog, IDOK)));
+}
+
+void DialogCancel(HWND hDialog) {
+    PostMessageA(hDialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+}
+
+void DialogNotifyPanel(HWND hDialog, HWND hPanel) {
+    NMHDR nm = {hDialog, 0, static_cast<UINT>(CDN_SELCHANGE)};
+    SendMessageA(hPanel, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm));
+}
+
+std::string DialogItemText(HWND hPanel, int nID) {
+    char buf[256] = "";
+    GetDlgItemTextA(hPanel, nID, buf, sizeof buf);
+    return buf;
+}
+
+void OpenThroughDialog(CNorvelView* view, const std::string& path) {
+    DialogDriver driver({[path](HWND hDialog, HWND) {
+        if (path.empty()) {
+            DialogCancel(hDialog);
+            return;
+        }
+        DialogSetFileName(hDialog, path);
+        DialogPressOk(hDialog);
+    }});
+    view->GetParentFrame()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_OPEN, 0), 0);
+    PumpNow();
 }

@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
+#include <vector>
 #include <memory>
 #include <string>
 #include <thread>
@@ -72,6 +74,38 @@ private:
     std::string m_text, m_caption;
     std::thread m_thread;
 };
+
+// Drives the open dialog from inside its own modal loop: a thread timer finds the dialog (the
+// system's window) and its child panel (the program's template) and runs one step per tick;
+// an empty step just waits a tick. The dialog is cancelled when the steps are done.
+class DialogDriver {
+public:
+    typedef std::function<void(HWND hDialog, HWND hPanel)> Step;
+    explicit DialogDriver(std::vector<Step> steps);
+    ~DialogDriver();
+    bool ran() const { return m_bRan; }
+
+private:
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
+    static DialogDriver* s_pActive;
+    std::vector<Step> m_steps;
+    size_t m_nNext = 0;
+    bool m_bRan = false;
+    UINT_PTR m_nTimer = 0;
+};
+
+// Actions on an open dialog.
+void DialogSetFileName(HWND hDialog, const std::string& text);
+void DialogPressOk(HWND hDialog);
+void DialogCancel(HWND hDialog);
+// Makes the panel refresh its preview as it does on any notification.
+void DialogNotifyPanel(HWND hDialog, HWND hPanel);
+std::string DialogItemText(HWND hPanel, int nID);
+// Waits until the dialog window is gone or the time is up.
+bool WaitGone(HWND hWnd, DWORD ms);
+
+// Runs Open through the dialog on the given path (OK) or cancels it (empty path).
+void OpenThroughDialog(CNorvelView* view, const std::string& path);
 
 // Colour of a pixel of a window's client area as it is on the screen.
 COLORREF ScreenPixel(HWND hWnd, int x, int y);
