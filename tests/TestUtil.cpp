@@ -299,7 +299,8 @@ void DialogSetFileName(HWND hDialog, const std::string& text) {
 }
 
 void DialogPressOk(HWND hDialog) {
-    PostMessageA(hDialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(hDialog, IDOK)));
+    PostMessageA(hDialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(hDialog, IDOK)));
 }
 
 void DialogCancel(HWND hDialog) {

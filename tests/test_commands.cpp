@@ -45,27 +45,31 @@ TEST_F(CommandsTest, MainMenuItemsSeparatorsAndShortcuts) {
               PopupItems(GetSubMenu(hMenu, 0)));
     EXPECT_EQ("Clear Clipboard=32807;Copy to Clipboard\tCtrl+C=32785;-;Rename=32830;-;Image Edit\tCtrl+E=32822;",
               PopupItems(GetSubMenu(hMenu, 1)));
-    EXPECT_EQ("Previous\tPage Up=32779;Next\tPage Down=32780;-;FullScreenView\tF11=32788;-;Zoom out\tGrey -=32782;"
-              "Zoom in\tGrey +=32783;Zoom...=32784;Auto Zoom=32817;",
-              PopupItems(GetSubMenu(hMenu, 2)));
-    EXPECT_EQ("Capture Region\tCtrl+R=32786;Capture Object\tCtrl+B=32802;Capture Screen\tCtrl+N=32787;-;"
-              "Slide View...=32819;Start/Stop=32781;-;"
-              "Set as wallpaper>[Center=32825;Strech=32826;Tile=32827;None=32838;];",
-              PopupItems(GetSubMenu(hMenu, 3)));
+    EXPECT_EQ(
+        "Previous\tPage Up=32779;Next\tPage Down=32780;-;FullScreenView\tF11=32788;-;Zoom out\tGrey -=32782;"
+        "Zoom in\tGrey +=32783;Zoom...=32784;Auto Zoom=32817;",
+        PopupItems(GetSubMenu(hMenu, 2)));
+    EXPECT_EQ(
+        "Capture Region\tCtrl+R=32786;Capture Object\tCtrl+B=32802;Capture Screen\tCtrl+N=32787;-;"
+        "Slide View...=32819;Start/Stop=32781;-;"
+        "Set as wallpaper>[Center=32825;Strech=32826;Tile=32827;None=32838;];",
+        PopupItems(GetSubMenu(hMenu, 3)));
     EXPECT_EQ("Help Index\tF1=32841;Update...=32840;Home page of Morvane=32823;-;About Norvel...=57664;",
               PopupItems(GetSubMenu(hMenu, 4)));
 }
 
 TEST_F(CommandsTest, ContextAndZoomRatioMenus) {
     HMENU hContext = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_CONTEXTMENU));
-    EXPECT_EQ("Open...\tCtrl+O=57601;-;Zoom in=32783;Zoom out=32782;&Zoom...=32784;-;Previous=32779;Next=32780;"
-              "&Start/Stop=32781;-;Set as wallpaper>[Center=32825;Strech=32826;Tile=32827;None=32838;];",
-              PopupItems(GetSubMenu(hContext, 0)));
+    EXPECT_EQ(
+        "Open...\tCtrl+O=57601;-;Zoom in=32783;Zoom out=32782;&Zoom...=32784;-;Previous=32779;Next=32780;"
+        "&Start/Stop=32781;-;Set as wallpaper>[Center=32825;Strech=32826;Tile=32827;None=32838;];",
+        PopupItems(GetSubMenu(hContext, 0)));
     DestroyMenu(hContext);
     HMENU hZoom = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_ZOOMRATIO));
-    EXPECT_EQ("25%=32809;50%=32816;75%=32810;100%=32811;125%=32812;150%=32813;175%=32814;200%=32815;"
-              "&Auto Zoom=32817;&Zoom...=32784;",
-              PopupItems(GetSubMenu(hZoom, 0)));
+    EXPECT_EQ(
+        "25%=32809;50%=32816;75%=32810;100%=32811;125%=32812;150%=32813;175%=32814;200%=32815;"
+        "&Auto Zoom=32817;&Zoom...=32784;",
+        PopupItems(GetSubMenu(hZoom, 0)));
     DestroyMenu(hZoom);
 }
 
@@ -77,10 +81,11 @@ TEST_F(CommandsTest, AcceleratorTableInResourceOrder) {
         WORD key;
         bool ctrl;
         WORD cmd;
-    } expected[] = {{'B', true, 32802},        {'C', true, 32785},      {'E', true, 32822},     {'N', true, 32787},
-                    {'O', true, 57601},        {'P', true, 57607},      {'R', true, 32786},     {'S', true, 57603},
-                    {VK_ADD, false, 32783},    {VK_F1, false, 32841},   {VK_F11, false, 32788}, {VK_NEXT, false, 32780},
-                    {VK_PRIOR, false, 32779},  {VK_SUBTRACT, false, 32782}};
+    } expected[] = {{'B', true, 32802},       {'C', true, 32785},         {'E', true, 32822},
+                    {'N', true, 32787},       {'O', true, 57601},         {'P', true, 57607},
+                    {'R', true, 32786},       {'S', true, 57603},         {VK_ADD, false, 32783},
+                    {VK_F1, false, 32841},    {VK_F11, false, 32788},     {VK_NEXT, false, 32780},
+                    {VK_PRIOR, false, 32779}, {VK_SUBTRACT, false, 32782}};
     ASSERT_EQ(14, n);
     for (int i = 0; i < n; ++i) {
         EXPECT_EQ(expected[i].key, table[i].key) << i;

@@ -68,14 +68,18 @@ TEST(OpenDialogTest, PreviewPanelMeasuresFitsAndDrawsEachSelection) {
     EXPECT_EQ(0, run.app().m_bImageLoaded);
 }
 
-
 TEST(OpenDialogTest, MalformedFilesInThePreview) {
     RunningApp run;
     ASSERT_TRUE(run.started());
     PanelRun r;
     r.folder = CorpusPath("malformed");
-    r.names = {"invalid-crc32.png", "invalid-zlib.png", "invalid-trunc.png", "invalid.1.bmp",
-               "hang_114.gif",      "issue205.jpg",     std::string(1100, 'x') + ".bmp"};
+    r.names = {"invalid-crc32.png",
+               "invalid-zlib.png",
+               "invalid-trunc.png",
+               "invalid.1.bmp",
+               "hang_114.gif",
+               "issue205.jpg",
+               std::string(1100, 'x') + ".bmp"};
     {
         DialogDriver driver(PanelSteps(&r, false));
         run.frame()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_OPEN, 0), 0);
@@ -106,8 +110,7 @@ TEST(MalformedNavigation, ThroughTheDialogAndNext) {
         if (g_nImageWidth == 0) {
             ++unreadable;
             EXPECT_EQ(CString(" [0,0] "), bar.GetPaneText(3)) << g_strFilePath;
-            EXPECT_EQ(COLORREF(RGB(128, 128, 128)),
-                      ScreenPixel(view->m_hWnd, g_nClientWidth / 2, g_nClientHeight / 2))
+            EXPECT_EQ(COLORREF(RGB(128, 128, 128)), ScreenPixel(view->m_hWnd, g_nClientWidth / 2, g_nClientHeight / 2))
                 << g_strFilePath;
         }
     }

@@ -68,8 +68,12 @@ void FitPreview(int w, int h, int bw, int bh) {
     }
 }
 
-CSpecFileDlg::CSpecFileDlg(BOOL bOpenFileDialog, const char* lpszDefExt, const char* lpszFileName, DWORD dwFlags,
-                           const char*, CWnd* pParentWnd)
+CSpecFileDlg::CSpecFileDlg(BOOL bOpenFileDialog,
+                           const char* lpszDefExt,
+                           const char* lpszFileName,
+                           DWORD dwFlags,
+                           const char*,
+                           CWnd* pParentWnd)
     : CFileDialog(bOpenFileDialog, lpszDefExt, lpszFileName, dwFlags, nullptr, pParentWnd) {
     m_ofn.Flags |= OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_ENABLETEMPLATE | OFN_HIDEREADONLY;
     m_ofn.lpTemplateName = MAKEINTRESOURCEA(IDD_SPECFILE);

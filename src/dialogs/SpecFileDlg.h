@@ -6,8 +6,11 @@
 
 class CSpecFileDlg : public CFileDialog {
 public:
-    CSpecFileDlg(BOOL bOpenFileDialog, const char* lpszDefExt = nullptr, const char* lpszFileName = nullptr,
-                 DWORD dwFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, const char* lpszFilter = nullptr,
+    CSpecFileDlg(BOOL bOpenFileDialog,
+                 const char* lpszDefExt = nullptr,
+                 const char* lpszFileName = nullptr,
+                 DWORD dwFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                 const char* lpszFilter = nullptr,
                  CWnd* pParentWnd = nullptr);
 
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;

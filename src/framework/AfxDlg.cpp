@@ -103,8 +103,12 @@ UINT_PTR CALLBACK AfxFileDlgHookProc(HWND hWnd, UINT message, WPARAM, LPARAM lPa
     return 0;
 }
 
-CFileDialog::CFileDialog(BOOL bOpenFileDialog, const char* lpszDefExt, const char* lpszFileName, DWORD dwFlags,
-                         const char* lpszFilter, CWnd* pParentWnd)
+CFileDialog::CFileDialog(BOOL bOpenFileDialog,
+                         const char* lpszDefExt,
+                         const char* lpszFileName,
+                         DWORD dwFlags,
+                         const char* lpszFilter,
+                         CWnd* pParentWnd)
     : CDialog(0, pParentWnd), m_bOpenFileDialog(bOpenFileDialog), m_strDefExt(lpszDefExt) {
     memset(&m_ofn, 0, sizeof m_ofn);
     m_ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;

@@ -50,8 +50,11 @@ INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
 
 class CFileDialog : public CDialog {
 public:
-    CFileDialog(BOOL bOpenFileDialog, const char* lpszDefExt = nullptr, const char* lpszFileName = nullptr,
-                DWORD dwFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, const char* lpszFilter = nullptr,
+    CFileDialog(BOOL bOpenFileDialog,
+                const char* lpszDefExt = nullptr,
+                const char* lpszFileName = nullptr,
+                DWORD dwFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                const char* lpszFilter = nullptr,
                 CWnd* pParentWnd = nullptr);
     INT_PTR DoModal() override;
     CString GetPathName() const;
