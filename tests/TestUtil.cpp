@@ -53,6 +53,33 @@ void WriteFile(const std::string& path, const std::string& bytes) {
     CloseHandle(h);
 }
 
+std::string MakeBmp(int w, int h, const std::function<COLORREF(int x, int y)>& colourAt) {
+    int row = (w * 3 + 3) & ~3;
+    std::string bytes(54 + row * h, '\0');
+    auto put32 = [&](int off, uint32_t v) { memcpy(&bytes[off], &v, 4); };
+    auto put16 = [&](int off, uint16_t v) { memcpy(&bytes[off], &v, 2); };
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put32(2, static_cast<uint32_t>(bytes.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, w);
+    put32(22, h);
+    put16(26, 1);
+    put16(28, 24);
+    put32(34, row * h);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            COLORREF c = colourAt(x, h - 1 - y);  // rows are stored bottom-up
+            char* p = &bytes[54 + y * row + x * 3];
+            p[0] = static_cast<char>(GetBValue(c));
+            p[1] = static_cast<char>(GetGValue(c));
+            p[2] = static_cast<char>(GetRValue(c));
+        }
+    }
+    return bytes;
+}
+
 void CopyCorpusFile(const char* relative, const std::string& folder, const char* name) {
     CopyFileA(CorpusPath(relative).c_str(), (folder + name).c_str(), FALSE);
 }

@@ -26,6 +26,8 @@ std::string CorpusPath(const char* relative);
 // A fresh, empty folder under the temporary folder.
 std::string MakeTempFolder(const char* name);
 void WriteFile(const std::string& path, const std::string& bytes);
+// The bytes of a 24-bit bottom-up bitmap file whose pixel (x, y), y from the top, has the given colour.
+std::string MakeBmp(int w, int h, const std::function<COLORREF(int x, int y)>& colourAt);
 // Copies a corpus picture into a folder under the given name.
 void CopyCorpusFile(const char* relative, const std::string& folder, const char* name);
 

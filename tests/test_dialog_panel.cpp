@@ -8,26 +8,7 @@
 
 namespace {
 std::string MakeBmp(int w, int h, COLORREF colour) {
-    int row = (w * 3 + 3) & ~3;
-    std::string bytes(54 + row * h, '\0');
-    auto put32 = [&](int off, uint32_t v) { memcpy(&bytes[off], &v, 4); };
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    put32(2, static_cast<uint32_t>(bytes.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, w);
-    put32(22, h);
-    bytes[26] = 1;
-    bytes[28] = 24;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            char* p = &bytes[54 + y * row + x * 3];
-            p[0] = static_cast<char>(GetBValue(colour));
-            p[1] = static_cast<char>(GetGValue(colour));
-            p[2] = static_cast<char>(GetRValue(colour));
-        }
-    return bytes;
+    return ::MakeBmp(w, h, [colour](int, int) { return colour; });
 }
 
 }  // namespace

@@ -7,42 +7,11 @@
 #include "TestUtil.h"
 
 namespace {
-// A 24-bit bitmap whose left half is red and right half blue, top row green.
+// A picture whose left half is red and right half blue, top row green.
 std::string MakeBmp(int w, int h) {
-    int row = (w * 3 + 3) & ~3;
-    std::string bytes(54 + row * h, '\0');
-    auto put32 = [&](int off, uint32_t v) { memcpy(&bytes[off], &v, 4); };
-    auto put16 = [&](int off, uint16_t v) { memcpy(&bytes[off], &v, 2); };
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    put32(2, static_cast<uint32_t>(bytes.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, w);
-    put32(22, h);
-    put16(26, 1);
-    put16(28, 24);
-    put32(34, row * h);
-    for (int y = 0; y < h; ++y) {
-        int top = h - 1 - y;  // rows are stored bottom-up
-        for (int x = 0; x < w; ++x) {
-            char* p = &bytes[54 + y * row + x * 3];
-            if (top == 0) {
-                p[0] = 0;
-                p[1] = static_cast<char>(255);
-                p[2] = 0;
-            } else if (x < w / 2) {
-                p[0] = 0;
-                p[1] = 0;
-                p[2] = static_cast<char>(255);
-            } else {
-                p[0] = static_cast<char>(255);
-                p[1] = 0;
-                p[2] = 0;
-            }
-        }
-    }
-    return bytes;
+    return ::MakeBmp(w, h, [w](int x, int y) {
+        return y == 0 ? RGB(0, 255, 0) : x < w / 2 ? RGB(255, 0, 0) : RGB(0, 0, 255);
+    });
 }
 
 const COLORREF kGrey = RGB(128, 128, 128);
