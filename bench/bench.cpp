@@ -6,33 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "Bench.h"
 #include "TestUtil.h"
 #include "view/GdiPlus.h"
 
 namespace {
-double Seconds() {
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / freq.QuadPart;
-}
-
-template <class F>
-double Median(int runs, F f) {
-    std::vector<double> t;
-    for (int i = 0; i < runs; ++i) {
-        double t0 = Seconds();
-        f();
-        t.push_back(Seconds() - t0);
-    }
-    std::sort(t.begin(), t.end());
-    return t[t.size() / 2];
-}
-
 // From CreateProcess until the frame is shown, painted and the program waits for input.
 double StartToFirstPaint(const std::string& exe) {
     return Median(3, [&] {
@@ -92,5 +70,7 @@ int main(int argc, char** argv) {
     printf("one paint of the picture in the view:      %8.3f s\n", viewPaint);
     printf("bare GDI+ decode and draw, same rectangle: %8.3f s\n", bare);
     printf("ratio view / bare:                         %8.2f\n", viewPaint / bare);
+
+    BenchNavigation(view);
     return 0;
 }

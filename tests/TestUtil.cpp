@@ -171,30 +171,21 @@ void RunningApp::Exit() {
 }
 
 // ---- MessageBoxWatcher -----------------------------------------------------------------------
+// A thread timer of the test's own thread: it fires inside the message box's modal loop. (A
+// watching thread would do as well on Windows, but under the emulated Wine here an exception
+// raised anywhere in a process with a second thread can take the process down.)
+
+MessageBoxWatcher* MessageBoxWatcher::s_pActive = nullptr;
 
 MessageBoxWatcher::MessageBoxWatcher() {
-    InitializeCriticalSection(&m_cs);
-    m_thread = std::thread([this] { Run(); });
+    s_pActive = this;
+    m_nTimer = SetTimer(nullptr, 0, 50, OnTimer);
 }
 
 MessageBoxWatcher::~MessageBoxWatcher() {
-    m_bStop = true;
-    m_thread.join();
-    DeleteCriticalSection(&m_cs);
-}
-
-std::string MessageBoxWatcher::lastText() const {
-    EnterCriticalSection(&m_cs);
-    std::string s = m_text;
-    LeaveCriticalSection(&m_cs);
-    return s;
-}
-
-std::string MessageBoxWatcher::lastCaption() const {
-    EnterCriticalSection(&m_cs);
-    std::string s = m_caption;
-    LeaveCriticalSection(&m_cs);
-    return s;
+    KillTimer(nullptr, m_nTimer);
+    if (s_pActive == this)
+        s_pActive = nullptr;
 }
 
 namespace {
@@ -215,26 +206,22 @@ BOOL CALLBACK FindBoxProc(HWND h, LPARAM lp) {
 }
 }  // namespace
 
-void MessageBoxWatcher::Run() {
-    while (!m_bStop) {
-        FindBox f = {GetCurrentProcessId(), nullptr};
-        EnumWindows(FindBoxProc, reinterpret_cast<LPARAM>(&f));
-        if (f.found) {
-            char text[1024] = "", caption[256] = "";
-            GetDlgItemTextA(f.found, 0xFFFF, text, sizeof text);
-            GetWindowTextA(f.found, caption, sizeof caption);
-            EnterCriticalSection(&m_cs);
-            m_text = text;
-            m_caption = caption;
-            LeaveCriticalSection(&m_cs);
-            ++m_nSeen;
-            PostMessageA(f.found, WM_COMMAND, IDOK, 0);
-            // Wait for it to go before looking again.
-            for (int i = 0; i < 200 && IsWindow(f.found); ++i)
-                Sleep(10);
-        }
-        Sleep(20);
-    }
+void CALLBACK MessageBoxWatcher::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+    MessageBoxWatcher* w = s_pActive;
+    if (!w)
+        return;
+    FindBox f = {GetCurrentProcessId(), nullptr};
+    EnumWindows(FindBoxProc, reinterpret_cast<LPARAM>(&f));
+    if (!f.found || f.found == w->m_hLastBox)
+        return;
+    char text[1024] = "", caption[256] = "";
+    GetDlgItemTextA(f.found, 0xFFFF, text, sizeof text);
+    GetWindowTextA(f.found, caption, sizeof caption);
+    w->m_text = text;
+    w->m_caption = caption;
+    w->m_hLastBox = f.found;
+    ++w->m_nSeen;
+    PostMessageA(f.found, WM_COMMAND, IDOK, 0);
 }
 
 COLORREF ScreenPixel(HWND hWnd, int x, int y) {

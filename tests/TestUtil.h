@@ -58,23 +58,25 @@ private:
     bool m_bExited = false;
 };
 
-// Watches for a message box of this process on another thread; records its text and presses
-// its default button.
+// Watches for a message box of this process while the test's thread runs a message loop;
+// records its text and presses its default button.
 class MessageBoxWatcher {
 public:
     MessageBoxWatcher();
     ~MessageBoxWatcher();
-    int count() const { return m_nSeen.load(); }
-    std::string lastText() const;
-    std::string lastCaption() const;
+    MessageBoxWatcher(const MessageBoxWatcher&) = delete;
+    MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
+    int count() const { return m_nSeen; }
+    std::string lastText() const { return m_text; }
+    std::string lastCaption() const { return m_caption; }
 
 private:
-    void Run();
-    std::atomic<bool> m_bStop{false};
-    std::atomic<int> m_nSeen{0};
-    mutable CRITICAL_SECTION m_cs;
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
+    static MessageBoxWatcher* s_pActive;
+    int m_nSeen = 0;
     std::string m_text, m_caption;
-    std::thread m_thread;
+    HWND m_hLastBox = nullptr;
+    UINT_PTR m_nTimer = 0;
 };
 
 // Drives the open dialog from inside its own modal loop: a thread timer finds the dialog (the

@@ -143,7 +143,7 @@ TEST_F(NavigationTest, NameNoPatternMatchesStaysAtIndexZero) {
     EXPECT_EQ(1, g_nFileIndex);
 }
 
-TEST_F(NavigationTest, EmptyMatchSetAndFolderNamedLikeAPicture) {
+TEST_F(NavigationTest, EmptyMatchSet) {
     std::string folder = MakeTempFolder("empty");
     CopyCorpusFile("tiff/horse.tif", folder, "x.tif");
     CopyCorpusFile("bmp/image.bmp", folder, "scan.tif");
@@ -151,7 +151,9 @@ TEST_F(NavigationTest, EmptyMatchSetAndFolderNamedLikeAPicture) {
     EXPECT_EQ(0, g_fileList.GetSize());
     EXPECT_EQ(CString("1 in 0"), Pane(5));
     EXPECT_FALSE(view->m_bEnablePrevious || view->m_bEnableNext || view->m_bEnableSlideShow);
+}
 
+TEST_F(NavigationTest, FolderNamedLikeAPictureIsListedAndShowsUnreadable) {
     std::string folder2 = MakeTempFolder("dirs");
     MakePictures(folder2, {"a.bmp"});
     CreateDirectoryA((folder2 + "b.bmp").c_str(), nullptr);
@@ -186,7 +188,13 @@ TEST_F(NavigationTest, VanishedEntryShowsAnUnknownSize) {
 TEST_F(NavigationTest, CancelledDialogReappliesTheEnableRule) {
     std::string folder = MakeTempFolder("cancel");
     MakePictures(folder, {"a.bmp", "b.bmp", "c.bmp"});
-    Open(folder + "b.bmp");
+    // b.bmp shown as Open leaves it (one dialog per test: see the CTest set-up).
+    g_strFolder = folder.c_str();
+    g_strFilePath = (folder + "b.bmp").c_str();
+    g_strFileName = "b.bmp";
+    g_nFileIndex = 0;
+    CNorvelView::BuildFileList();
+    ASSERT_EQ(1, g_nFileIndex);
     view->m_bEnablePrevious = 0;
     view->m_bEnableNext = 0;
     CString path = g_strFilePath;
@@ -206,7 +214,13 @@ TEST_F(NavigationTest, FolderOfThreeThousandFiles) {
         WriteFile(folder + name, bytes);
     }
     CopyCorpusFile("bmp/image.bmp", folder, "p1500.bmp");
-    Open(folder + "p1500.bmp");
+    // The list is built as Open builds it, without the dialog: the system's dialog showing three
+    // thousand undecodable pictures is not what is under test here.
+    g_strFolder = folder.c_str();
+    g_strFilePath = (folder + "p1500.bmp").c_str();
+    g_strFileName = "p1500.bmp";
+    g_nFileIndex = 0;
+    CNorvelView::BuildFileList();
     ASSERT_EQ(3000, g_fileList.GetSize());
     for (int i = 1; i < g_fileList.GetSize(); ++i)
         ASSERT_LT(g_fileList[i - 1].Compare(g_fileList[i]), 0) << i;

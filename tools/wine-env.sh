@@ -15,8 +15,9 @@ shift
 
 export WINEPREFIX="$build/wineprefix"
 export WINEDEBUG=-all
-# No installers for the .NET and HTML engines: the program needs neither.
-export WINEDLLOVERRIDES="mscoree=;mshtml="
+# No installers for the .NET and HTML engines: the program needs neither. No debugger started
+# on a crash: it would wait for ever, holding the test run's output open.
+export WINEDLLOVERRIDES="mscoree=;mshtml=;winedbg.exe=d"
 export WINEARCH=win64
 
 xvfb_pid=""

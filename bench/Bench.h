@@ -1,0 +1,36 @@
+// Timing helpers shared by the benchmark's parts.
+#pragma once
+
+#include <windows.h>
+
+#include <algorithm>
+#include <vector>
+
+class CNorvelView;
+
+inline double Seconds() {
+    static LARGE_INTEGER freq = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) / freq.QuadPart;
+}
+
+// Median wall time of a number of runs, in seconds.
+template <class F>
+double Median(int runs, F f) {
+    std::vector<double> t;
+    for (int i = 0; i < runs; ++i) {
+        double t0 = Seconds();
+        f();
+        t.push_back(Seconds() - t0);
+    }
+    std::sort(t.begin(), t.end());
+    return t[t.size() / 2];
+}
+
+// Opening in a large folder and stepping between large pictures.
+void BenchNavigation(CNorvelView* view);
