@@ -10,7 +10,7 @@ namespace {
 // Another top-level window with a push button, away from the main frame.
 class ButtonWindow {
 public:
-    ButtonWindow() {
+    explicit ButtonWindow(int x = 20, int y = 20) {
         WNDCLASSA wc = {};
         wc.lpfnWndProc = DefWindowProcA;
         wc.hInstance = GetModuleHandleA(nullptr);
@@ -18,7 +18,7 @@ public:
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         wc.lpszClassName = "MorvaneTestHost";
         RegisterClassA(&wc);  // fails harmlessly when already registered
-        m_hWnd = CreateWindowExA(0, wc.lpszClassName, "Another window", WS_POPUP | WS_CAPTION | WS_VISIBLE, 20, 20, 180,
+        m_hWnd = CreateWindowExA(0, wc.lpszClassName, "Another window", WS_POPUP | WS_CAPTION | WS_VISIBLE, x, y, 180,
                                  120, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         m_hButton = CreateWindowExA(0, "BUTTON", "Push me", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 30, 30, 110, 30,
                                     m_hWnd, reinterpret_cast<HMENU>(1), GetModuleHandleA(nullptr), nullptr);
@@ -30,6 +30,7 @@ public:
         PumpNow();
     }
     HWND button() const { return m_hButton; }
+    HWND hwnd() const { return m_hWnd; }
 
 private:
     HWND m_hWnd;
@@ -131,4 +132,24 @@ TEST_F(ObjectTest, AnOverlayClosedFromOutsideBringsTheFrameBack) {
     EXPECT_EQ(0, app().m_bObjectCaptured);
     EXPECT_EQ(CString("Capture is canceled!"), Pane(1));
     EXPECT_FALSE(FileExists(kCaptureFile));
+}
+
+TEST_F(ObjectTest, AWindowPartlyOffTheScreenIsTakenWithItsWholeRectangle) {
+    ButtonWindow other(-70, 600);
+    SetForegroundWindow(frame->m_hWnd);
+    PumpFor(100);
+    CRect rcWindow;
+    GetWindowRect(other.hwnd(), &rcWindow);
+    ASSERT_LT(rcWindow.left, 0);
+    Start();
+    LeftClickAt(rcWindow.right - 8, rcWindow.bottom - 8);  // the window's own face, below its button
+    Settle();
+    EXPECT_EQ(rcWindow, frame->m_wndTarget2.m_rcWindow);
+    BmpFile f = ReadBmp(kCaptureFile);
+    ASSERT_TRUE(f.ok);
+    EXPECT_EQ(rcWindow.Width(), f.info.biWidth);
+    EXPECT_EQ(rcWindow.Height(), f.info.biHeight);
+    // The part on the screen is the window's face; the part off it is black.
+    EXPECT_EQ(GetSysColor(COLOR_BTNFACE), f.Pixel(rcWindow.Width() - 8, rcWindow.Height() - 8));
+    EXPECT_EQ(RGB(0, 0, 0), f.Pixel(-rcWindow.left - 10, rcWindow.Height() - 8));
 }
