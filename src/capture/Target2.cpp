@@ -70,14 +70,15 @@ void CTarget2Wnd::OnLButtonDown(UINT, CPoint point) {
     POINT ptScreen = point;
     ::ClientToScreen(m_hWnd, &ptScreen);
     // Gone first, so that the window beneath is the one found; the screen keeps showing the
-    // frozen copy until the windows beneath repaint.
+    // frozen copy until the windows beneath repaint. What this overlay reports is the pick,
+    // not the cancel its going would otherwise report.
     m_bReported = TRUE;
     DestroyWindow();
-    m_bReported = FALSE;
     HWND hFound = ::WindowFromPoint(ptScreen);
     if (!hFound || !::GetWindowRect(hFound, &m_rcWindow))
         m_rcWindow.SetRectEmpty();
-    Report(WM_OBJECT_CAPTURED);
+    if (m_pNotifyWnd && ::IsWindow(m_pNotifyWnd->GetSafeHwnd()))
+        m_pNotifyWnd->PostMessage(WM_OBJECT_CAPTURED);
 }
 
 void CTarget2Wnd::OnPaint() {

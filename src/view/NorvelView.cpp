@@ -360,10 +360,12 @@ void CNorvelView::OnUpdateImageEdit(CCmdUI* pCmdUI) {
 void CNorvelView::OnCaptureScreen() {
     OnCaptureStarting(0, 0);
     CWnd* pFrame = GetParentFrame();
-    pFrame->ShowWindow(SW_HIDE);
+    if (pFrame)
+        pFrame->ShowWindow(SW_HIDE);
     ::Sleep(kCaptureSettleMs);
     HBITMAP hBitmap = CaptureScreenToFile(0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
-    pFrame->ShowWindow(SW_SHOW);
+    if (pFrame)
+        pFrame->ShowWindow(SW_SHOW);
     g_strFilePath = kCaptureFile;
     PutBitmapOnClipboard(hBitmap, this);
 
