@@ -2,6 +2,9 @@
 
 #include <htmlhelp.h>
 
+#include "app/Norvel.h"
+#include "capture/Capture.h"
+#include "capture/RegionGeometry.h"
 #include "res/resource.h"
 
 IMPLEMENT_DYNCREATE(CMainFrame, CFrameWnd)
@@ -9,6 +12,11 @@ IMPLEMENT_DYNCREATE(CMainFrame, CFrameWnd)
 BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
 ON_WM_CREATE()
 ON_COMMAND(ID_HELP_INDEX, OnHelpIndex)
+ON_COMMAND(ID_TOOLS_CAPTUREREGION, OnCaptureRegion)
+ON_COMMAND(ID_TOOLS_CAPTUREOBJECT, OnCaptureObject)
+ON_MESSAGE(WM_REGION_CAPTURED, OnRegionCaptured)
+ON_MESSAGE(WM_CAPTURE_CANCELED, OnCaptureCanceled)
+ON_MESSAGE(WM_OBJECT_CAPTURED, OnObjectCaptured)
 END_MESSAGE_MAP()
 
 namespace {
@@ -89,4 +97,80 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct) {
 
 void CMainFrame::OnHelpIndex() {
     ::HtmlHelpA(nullptr, "Morvane.chm", HH_DISPLAY_TOPIC, 0);
+}
+
+// ---- region and window captures ----
+
+namespace {
+// The flags of a capture that has begun: its own set, every other picture source off, a refit
+// asked for and no panning until the new capture is measured.
+void SetCaptureFlags(BOOL bRegion, BOOL bObject) {
+    CNorvelApp* pApp = GetNorvelApp();
+    pApp->m_bRegionCaptured = bRegion;
+    pApp->m_bObjectCaptured = bObject;
+    pApp->m_bScreenCaptured = 0;
+    pApp->m_bImageLoaded = 0;
+    pApp->m_bCaptureRefitPending = 1;
+    pApp->m_bPanX = 0;
+    pApp->m_bPanY = 0;
+}
+}  // namespace
+
+BOOL CMainFrame::BeginOverlayCapture() {
+    if (m_wndTarget.GetSafeHwnd() || m_wndTarget2.GetSafeHwnd())
+        return FALSE;
+    if (CView* pView = GetActiveView())
+        pView->SendMessage(WM_CAPTURE_STARTING);
+    ShowWindow(SW_HIDE);
+    ::Sleep(kCaptureSettleMs);
+    return TRUE;
+}
+
+BOOL CMainFrame::ShowOverlay(CWnd& overlay, BOOL bCreated) {
+    if (!bCreated) {
+        ShowWindow(SW_SHOW);
+        return FALSE;
+    }
+    overlay.ShowWindow(SW_SHOWNORMAL);
+    ::SetWindowPos(overlay.m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE);
+    return TRUE;
+}
+
+void CMainFrame::OnCaptureRegion() {
+    if (!BeginOverlayCapture())
+        return;
+    if (ShowOverlay(m_wndTarget, m_wndTarget.CreateOverlay()))
+        SetCaptureFlags(1, 0);
+}
+
+void CMainFrame::OnCaptureObject() {
+    if (!BeginOverlayCapture())
+        return;
+    if (ShowOverlay(m_wndTarget2, m_wndTarget2.CreateOverlay()))
+        SetCaptureFlags(0, 1);
+}
+
+LRESULT CMainFrame::OnRegionCaptured(WPARAM, LPARAM) {
+    CRect rc = NormaliseRegion(m_wndTarget.m_ptStart, m_wndTarget.m_nWidth, m_wndTarget.m_nHeight);
+    CaptureScreenRect(rc.left, rc.top, rc.Width(), rc.Height(), this);
+    ShowWindow(SW_SHOW);
+    return 0;
+}
+
+LRESULT CMainFrame::OnCaptureCanceled(WPARAM, LPARAM) {
+    CNorvelApp* pApp = GetNorvelApp();
+    pApp->m_bRegionCaptured = 0;
+    pApp->m_bObjectCaptured = 0;  // a window overlay closed from outside ends here too
+    ShowWindow(SW_SHOW);
+    m_wndStatusBar.SetPaneText(1, "Capture is canceled!", TRUE);
+    for (int i = 2; i <= 5; ++i)
+        m_wndStatusBar.SetPaneText(i, "", TRUE);
+    return 0;
+}
+
+LRESULT CMainFrame::OnObjectCaptured(WPARAM, LPARAM) {
+    CRect rc = m_wndTarget2.m_rcWindow;
+    CaptureScreenRect(rc.left, rc.top, rc.Width(), rc.Height(), this);
+    ShowWindow(SW_SHOW);
+    return 0;
 }

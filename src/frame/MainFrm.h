@@ -1,6 +1,8 @@
 // The main frame: fixed-size window with the toolbar, the six-pane status bar and the menu.
 #pragma once
 
+#include "capture/Target.h"
+#include "capture/Target2.h"
 #include "framework/Afx.h"
 
 class CMainFrame : public CFrameWnd {
@@ -8,12 +10,26 @@ class CMainFrame : public CFrameWnd {
 public:
     BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
 
+    CTargetWnd m_wndTarget;    // region-capture overlay
+    CTarget2Wnd m_wndTarget2;  // window-capture overlay
     CStatusBar m_wndStatusBar;
     CToolBar m_wndToolBar;
 
 protected:
     int OnCreate(LPCREATESTRUCT lpCreateStruct);
     void OnHelpIndex();
+    void OnCaptureRegion();
+    void OnCaptureObject();
+    LRESULT OnRegionCaptured(WPARAM wParam, LPARAM lParam);
+    LRESULT OnCaptureCanceled(WPARAM wParam, LPARAM lParam);
+    LRESULT OnObjectCaptured(WPARAM wParam, LPARAM lParam);
+
+private:
+    // Tells the view a capture starts, hides the frame and lets the windows beneath repaint.
+    // FALSE when a capture's overlay is already up.
+    BOOL BeginOverlayCapture();
+    // Shows the overlay above everything, or brings the frame back when it cannot be made.
+    BOOL ShowOverlay(CWnd& overlay, BOOL bCreated);
 
     DECLARE_MESSAGE_MAP()
 };

@@ -28,8 +28,6 @@ BOOL g_bEnableImageEdit = 0;
 BOOL g_bSlideStopped = 1;
 wchar_t g_wszPath[kWidePathChars];
 
-const char kCaptureFile[] = "c:\\morvane.bmp";
-
 const wchar_t* ToWide(const char* pszPath) {
     return AfxToWideBuffer(pszPath, g_wszPath, kWidePathChars);
 }
@@ -76,6 +74,8 @@ ON_UPDATE_COMMAND_UI(ID_IMAGE_COPY, OnUpdateCopy)
 ON_UPDATE_COMMAND_UI(ID_FILE_PRINT, OnUpdatePrint)
 ON_UPDATE_COMMAND_UI(ID_IMAGE_RENAME, OnUpdateRename)
 ON_UPDATE_COMMAND_UI(ID_IMAGE_EDIT, OnUpdateImageEdit)
+ON_COMMAND(ID_TOOLS_CAPTURESCREEN, OnCaptureScreen)
+ON_MESSAGE(WM_CAPTURE_STARTING, OnCaptureStarting)
 END_MESSAGE_MAP()
 
 CNorvelView::CNorvelView() {
@@ -353,4 +353,36 @@ void CNorvelView::OnUpdateRename(CCmdUI* pCmdUI) {
 }
 void CNorvelView::OnUpdateImageEdit(CCmdUI* pCmdUI) {
     pCmdUI->Enable(g_bEnableImageEdit);
+}
+
+// ---- capture ----
+
+void CNorvelView::OnCaptureScreen() {
+    OnCaptureStarting(0, 0);
+    CWnd* pFrame = GetParentFrame();
+    if (pFrame)
+        pFrame->ShowWindow(SW_HIDE);
+    ::Sleep(kCaptureSettleMs);
+    HBITMAP hBitmap = CaptureScreenToFile(0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
+    if (pFrame)
+        pFrame->ShowWindow(SW_SHOW);
+    g_strFilePath = kCaptureFile;
+    PutBitmapOnClipboard(hBitmap, this);
+
+    CNorvelApp* pApp = GetNorvelApp();
+    pApp->m_bRegionCaptured = 0;
+    pApp->m_bObjectCaptured = 0;
+    pApp->m_bScreenCaptured = 1;
+    pApp->m_bImageLoaded = 0;
+    pApp->m_bCaptureRefitPending = 1;
+    pApp->m_bPanX = 0;
+    pApp->m_bPanY = 0;
+    Invalidate(TRUE);
+}
+
+LRESULT CNorvelView::OnCaptureStarting(WPARAM, LPARAM) {
+    // A running slide show would step to its next picture and replace the capture: it stops.
+    KillTimer(1);
+    g_bSlideStopped = 1;
+    return 0;
 }

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "capture/Capture.h"
 #include "framework/Afx.h"
 
 class CNorvelView : public CView {
@@ -64,6 +65,8 @@ protected:
     void OnUpdatePrint(CCmdUI* pCmdUI);
     void OnUpdateRename(CCmdUI* pCmdUI);
     void OnUpdateImageEdit(CCmdUI* pCmdUI);
+    void OnCaptureScreen();
+    LRESULT OnCaptureStarting(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()
 };
@@ -94,6 +97,3 @@ const wchar_t* ToWide(const char* pszPath);
 
 // Text of pane 2 for a file: its size in kB, or "? kB" when its status cannot be read.
 CString FileSizeText(const char* pszPath);
-
-// The capture file every capture writes and the view draws while a capture is shown.
-extern const char kCaptureFile[];
