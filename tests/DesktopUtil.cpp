@@ -1,0 +1,232 @@
+#include "DesktopUtil.h"
+
+#include "TestUtil.h"
+
+namespace {
+void SendMouse(DWORD dwFlags, LONG dx = 0, LONG dy = 0) {
+    INPUT in = {};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = dwFlags;
+    in.mi.dx = dx;
+    in.mi.dy = dy;
+    SendInput(1, &in, sizeof in);
+}
+}  // namespace
+
+void MouseMoveTo(HWND hWnd, int x, int y) {
+    POINT p = {x, y};
+    ClientToScreen(hWnd, &p);
+    int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+    // Absolute positions are in 1/65536 of the screen; the middle of the pixel maps back to it.
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (p.x * 65536 + cx / 2) / cx, (p.y * 65536 + cy / 2) / cy);
+    PumpUntil([&] {
+        POINT now;
+        GetCursorPos(&now);
+        return now.x == p.x && now.y == p.y;
+    });
+    PumpFor(30);
+}
+
+void MouseLeftDown() {
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    PumpUntil([] { return (GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0; });
+    PumpFor(30);
+}
+
+void MouseLeftUp() {
+    SendMouse(MOUSEEVENTF_LEFTUP);
+    PumpUntil([] { return (GetAsyncKeyState(VK_LBUTTON) & 0x8000) == 0; });
+    PumpFor(30);
+}
+
+bool PumpUntil(const std::function<bool()>& condition, DWORD ms) {
+    DWORD end = GetTickCount() + ms;
+    for (;;) {
+        PumpNow();
+        if (condition())
+            return true;
+        if (static_cast<LONG>(end - GetTickCount()) <= 0)
+            return false;
+        Sleep(10);
+    }
+}
+
+// ---- pixels -------------------------------------------------------------------------------------
+
+namespace {
+// A 32-bit top-down DIB section selected into a memory DC.
+HBITMAP MakeDib(HDC hdc, int w, int h, void** ppBits) {
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    return CreateDIBSection(hdc, &bi, DIB_RGB_COLORS, ppBits, nullptr, 0);
+}
+
+COLORREF FromDib(DWORD v) {
+    return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+}
+}  // namespace
+
+ClientPixels::ClientPixels(HWND hWnd, const RECT& rcClient) : m_rc(rcClient) {
+    int w = width(), h = height();
+    POINT p = {m_rc.left, m_rc.top};
+    ClientToScreen(hWnd, &p);
+    HDC hScreen = GetDC(nullptr);
+    HDC hMem = CreateCompatibleDC(hScreen);
+    void* pBits = nullptr;
+    HBITMAP hbm = MakeDib(hScreen, w, h, &pBits);
+    HGDIOBJ hOld = SelectObject(hMem, hbm);
+    BitBlt(hMem, 0, 0, w, h, hScreen, p.x, p.y, SRCCOPY);
+    GdiFlush();
+    const DWORD* px = static_cast<const DWORD*>(pBits);
+    m_pixels.resize(static_cast<size_t>(w) * h);
+    for (int i = 0; i < w * h; ++i)
+        m_pixels[i] = FromDib(px[i]);
+    SelectObject(hMem, hOld);
+    DeleteObject(hbm);
+    DeleteDC(hMem);
+    ReleaseDC(nullptr, hScreen);
+}
+
+COLORREF ClientPixels::at(int x, int y) const {
+    int i = (y - m_rc.top) * width() + (x - m_rc.left);
+    if (x < m_rc.left || x >= m_rc.right || y < m_rc.top || y >= m_rc.bottom)
+        return CLR_INVALID;
+    return m_pixels[i];
+}
+
+ReferenceImage::ReferenceImage(int width, int height, COLORREF background) : m_width(width), m_height(height) {
+    HDC hScreen = GetDC(nullptr);
+    m_hdc = CreateCompatibleDC(hScreen);
+    void* pBits = nullptr;
+    m_hbm = MakeDib(hScreen, width, height, &pBits);
+    ReleaseDC(nullptr, hScreen);
+    m_hOld = SelectObject(m_hdc, m_hbm);
+    HBRUSH hBrush = CreateSolidBrush(background);
+    RECT rc = {0, 0, width, height};
+    FillRect(m_hdc, &rc, hBrush);
+    DeleteObject(hBrush);
+}
+
+ReferenceImage::~ReferenceImage() {
+    SelectObject(m_hdc, m_hOld);
+    DeleteObject(m_hbm);
+    DeleteDC(m_hdc);
+}
+
+COLORREF ReferenceImage::at(int x, int y) const {
+    if (x < 0 || y < 0 || x >= m_width || y >= m_height)
+        return CLR_INVALID;
+    GdiFlush();
+    return GetPixel(m_hdc, x, y);
+}
+
+int CountDifferences(const ClientPixels& screen, const ReferenceImage& ref, int x0, int y0, int x1, int y1) {
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
+            if (screen.at(x, y) != ref.at(x, y))
+                ++n;
+    return n;
+}
+
+// ---- counts -------------------------------------------------------------------------------------
+
+namespace {
+// One entry of the platform's shared GDI handle table (the layout Wine keeps: 24 bytes).
+#pragma pack(push, 4)
+struct GdiTableEntry {
+    unsigned long long Object;
+    ULONG Owner;
+    USHORT Unique;
+    UCHAR Type;
+    UCHAR Flags;
+    unsigned long long UserPointer;
+};
+#pragma pack(pop)
+static_assert(sizeof(GdiTableEntry) == 24, "table entry layout");
+const int kGdiTableEntries = 0x10000;
+
+bool EntryMatches(const GdiTableEntry* t, HGDIOBJ h) {
+    ULONG_PTR v = reinterpret_cast<ULONG_PTR>(h);
+    const GdiTableEntry& e = t[LOWORD(v)];
+    return e.Type != 0 && e.Unique == HIWORD(v);
+}
+
+// Finds the table: a committed allocation of the table's size whose entries describe three
+// objects made for the purpose, and stop describing them once they are deleted.
+const GdiTableEntry* FindGdiTable() {
+    HBRUSH hBrush = CreateSolidBrush(RGB(1, 2, 3));
+    HPEN hPen = CreatePen(PS_SOLID, 1, RGB(4, 5, 6));
+    HDC hdc = CreateCompatibleDC(nullptr);
+    const GdiTableEntry* found = nullptr;
+    const SIZE_T need = kGdiTableEntries * sizeof(GdiTableEntry);
+    char* p = nullptr;
+    MEMORY_BASIC_INFORMATION mbi;
+    while (!found && VirtualQuery(p, &mbi, sizeof mbi)) {
+        if (mbi.State == MEM_COMMIT && mbi.BaseAddress == mbi.AllocationBase &&
+            (mbi.Protect & (PAGE_READWRITE | PAGE_READONLY)) && !(mbi.Protect & PAGE_GUARD)) {
+            SIZE_T total = 0;
+            char* q = static_cast<char*>(mbi.AllocationBase);
+            MEMORY_BASIC_INFORMATION m2;
+            while (total < need && VirtualQuery(q, &m2, sizeof m2) && m2.AllocationBase == mbi.AllocationBase &&
+                   m2.State == MEM_COMMIT && (m2.Protect & (PAGE_READWRITE | PAGE_READONLY))) {
+                total += m2.RegionSize;
+                q += m2.RegionSize;
+            }
+            const GdiTableEntry* t = static_cast<const GdiTableEntry*>(mbi.BaseAddress);
+            if (total >= need && EntryMatches(t, hBrush) && EntryMatches(t, hPen) && EntryMatches(t, hdc))
+                found = t;
+        }
+        char* next = static_cast<char*>(mbi.BaseAddress) + mbi.RegionSize;
+        if (next <= p)
+            break;
+        p = next;
+    }
+    DeleteObject(hBrush);
+    DeleteObject(hPen);
+    DeleteDC(hdc);
+    if (found && (EntryMatches(found, hBrush) || EntryMatches(found, hPen)))
+        found = nullptr;  // not a handle table after all
+    return found;
+}
+
+BOOL CALLBACK CountChild(HWND, LPARAM lParam) {
+    ++*reinterpret_cast<int*>(lParam);
+    return TRUE;
+}
+
+BOOL CALLBACK CountTop(HWND h, LPARAM lParam) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    if (pid == GetCurrentProcessId()) {
+        ++*reinterpret_cast<int*>(lParam);
+        EnumChildWindows(h, CountChild, lParam);
+    }
+    return TRUE;
+}
+}  // namespace
+
+int GdiObjectCount() {
+    DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    if (n)
+        return static_cast<int>(n);
+    static const GdiTableEntry* s_table = FindGdiTable();
+    if (!s_table)
+        return -1;
+    int count = 0;
+    for (int i = 0; i < kGdiTableEntries; ++i)
+        if (s_table[i].Type != 0)
+            ++count;
+    return count;
+}
+
+int WindowCount() {
+    int n = 0;
+    EnumWindows(CountTop, reinterpret_cast<LPARAM>(&n));
+    return n;
+}
