@@ -17,14 +17,22 @@ void MouseMoveTo(HWND hWnd, int x, int y) {
     POINT p = {x, y};
     ClientToScreen(hWnd, &p);
     int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
-    // Absolute positions are in 1/65536 of the screen; the middle of the pixel maps back to it.
-    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (p.x * 65536 + cx / 2) / cx, (p.y * 65536 + cy / 2) / cy);
-    PumpUntil([&] {
+    auto there = [&] {
         POINT now;
         GetCursorPos(&now);
         return now.x == p.x && now.y == p.y;
-    });
-    PumpFor(30);
+    };
+    // The display may still report an older pointer position after windows moved under it,
+    // which puts the pointer back: then the move is sent again.
+    for (int attempt = 0; attempt < 6; ++attempt) {
+        // Absolute positions are in 1/65536 of the screen and map back rounding down: round up.
+        SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (p.x * 65536 + cx - 1) / cx, (p.y * 65536 + cy - 1) / cy);
+        if (PumpUntil(there, 500)) {
+            PumpFor(40);
+            if (there())
+                return;
+        }
+    }
 }
 
 void MouseLeftDown() {

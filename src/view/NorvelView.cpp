@@ -52,7 +52,7 @@ const char* const kPatterns[] = {"*.bmp", "*.jpg", "*.gif", "*.ico", "*.tiff", "
 
 CString ZoomText() {
     CString s;
-    s.Format("    %.2f", floor(g_dZoom * 100));
+    s.Format("    %.2f", ZoomPercentFloor(g_dZoom));
     s += "%";
     return s;
 }

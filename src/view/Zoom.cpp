@@ -20,9 +20,13 @@ int CentredOrigin(int nClient, int nImage, double dZoom) {
     return static_cast<int>((nClient - nImage * dZoom) / 2.0);
 }
 
+double ZoomPercentFloor(double dZoom) {
+    return floor(dZoom * 100 + 1e-9);
+}
+
 CString ZoomCommandText(double dZoom) {
     CString s;
-    s.Format("%.2f", floor(dZoom * 100));
+    s.Format("%.2f", ZoomPercentFloor(dZoom));
     s += "%";
     return s;
 }

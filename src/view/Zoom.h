@@ -15,7 +15,10 @@ bool ZoomInAllowed(double dZoom);
 // Origin along one axis that centres a picture of nImage pixels scaled by dZoom in nClient
 // pixels, truncated toward zero; negative when the scaled picture is the larger.
 int CentredOrigin(int nClient, int nImage, double dZoom);
-// Pane 4 after a zoom command: the ratio in percent rounded down, "%.2f" and "%" (no blanks).
+// The ratio in percent rounded down to a whole number. A ratio that is a whole percentage in
+// decimal but falls just short of it in binary (0.3 x 100 = 29.999...) counts as that percentage.
+double ZoomPercentFloor(double dZoom);
+// Pane 4 after a zoom command: ZoomPercentFloor with "%.2f" and "%" (no blanks).
 CString ZoomCommandText(double dZoom);
 // The ratio of a fixed-ratio command (ID_ZOOM_25 .. ID_ZOOM_50), or 0 for another id.
 double PresetZoom(UINT nID);
