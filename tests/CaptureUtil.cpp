@@ -203,45 +203,6 @@ std::vector<COLORREF> ScreenColours(const RECT& rc) {
 
 // ---- handles ----
 
-int CountGdiObjects() {
-    DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (n)
-        return static_cast<int>(n);
-    // This system keeps no count: walk the handle table, where the low word of a handle is its
-    // slot and a handle without its generation still names the object in the slot.
-    int count = 0;
-    for (UINT_PTR i = 1; i < 0x10000; ++i)
-        if (GetObjectType(reinterpret_cast<HGDIOBJ>(i)))
-            ++count;
-    return count;
-}
-
-namespace {
-BOOL CALLBACK CountChild(HWND, LPARAM lp) {
-    ++*reinterpret_cast<int*>(lp);
-    return TRUE;
-}
-BOOL CALLBACK CountTop(HWND h, LPARAM lp) {
-    ++*reinterpret_cast<int*>(lp);
-    EnumChildWindows(h, CountChild, lp);
-    return TRUE;
-}
-}  // namespace
-
-int CountThreadWindows() {
-    int n = 0;
-    EnumThreadWindows(GetCurrentThreadId(), CountTop, reinterpret_cast<LPARAM>(&n));
-    return n;
-}
-
-size_t CommittedBytes() {
-    PROCESS_MEMORY_COUNTERS pmc = {};
-    pmc.cb = sizeof pmc;
-    if (!GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc))
-        return 0;
-    return pmc.PagefileUsage;
-}
-
 // ---- clipboard helper ----
 
 std::string HelperPath() {

@@ -52,13 +52,6 @@ std::vector<std::string> FilesMatching(const std::string& folder, const char* pa
 // Colours of a screen rectangle as they are now, row by row from the top.
 std::vector<COLORREF> ScreenColours(const RECT& rc);
 
-// ---- handles ----
-// GDI objects of this process (the system's count, or the handle table where that count is
-// not kept), windows of this thread, and the memory the process has committed.
-int CountGdiObjects();
-int CountThreadWindows();
-size_t CommittedBytes();
-
 // ---- the clipboard from another program ----
 // Runs clipboard_helper.exe (beside this test program) with the arguments; returns its exit
 // code, or -1 when it could not run or did not end in time.

@@ -115,3 +115,9 @@ void OpenThroughDialog(CNorvelView* view, const std::string& path);
 COLORREF ScreenPixel(HWND hWnd, int x, int y);
 // Resets the view's module state to what a fresh process has.
 void ResetViewState();
+
+// GDI objects of this process (the system's count, or the handle table where that count is not
+// kept, as under Wine), windows of this thread, and the memory the process has committed.
+int CountGdiObjects();
+int CountThreadWindows();
+size_t CommittedBytes();

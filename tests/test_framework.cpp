@@ -296,7 +296,8 @@ TEST(GdiWrappers, DcWrappersRestoreWhatTheySelected) {
 
 TEST(GdiWrappers, NoHandleLeaksAcrossAThousandUses) {
     HWND hWnd = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
-    DWORD gdiBefore = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    int gdiBefore = CountGdiObjects();
+    ASSERT_GT(gdiBefore, 0);
     for (int i = 0; i < 1000; ++i) {
         CClientDC dc(hWnd);
         CMemDC mem(dc);
@@ -307,7 +308,7 @@ TEST(GdiWrappers, NoHandleLeaksAcrossAThousandUses) {
         mem.SelectObject(brush);
         mem.PatBlt(0, 0, 8, 8, PATCOPY);
     }
-    EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdiBefore + 2);
+    EXPECT_LE(CountGdiObjects(), gdiBefore + 2);
     DestroyWindow(hWnd);
 }
 

@@ -186,13 +186,13 @@ TEST_F(ViewTest, AThousandPaintsLeakNoHandles) {
     WriteFile(folder + "small.bmp", MakeBmp(64, 48));
     Show(folder + "small.bmp");
     Repaint();
-    HANDLE self = GetCurrentProcess();
-    DWORD gdi = GetGuiResources(self, GR_GDIOBJECTS), user = GetGuiResources(self, GR_USEROBJECTS);
+    int gdi = CountGdiObjects(), windows = CountThreadWindows();
+    ASSERT_GT(gdi, 0);
     for (int i = 0; i < 1000; ++i) {
         view->Invalidate(TRUE);
         view->UpdateWindow();
     }
     PumpNow();
-    EXPECT_EQ(gdi, GetGuiResources(self, GR_GDIOBJECTS));
-    EXPECT_EQ(user, GetGuiResources(self, GR_USEROBJECTS));
+    EXPECT_EQ(gdi, CountGdiObjects());
+    EXPECT_EQ(windows, CountThreadWindows());
 }

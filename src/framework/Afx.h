@@ -4,6 +4,7 @@
 #include "framework/AfxApp.h"
 #include "framework/AfxBars.h"
 #include "framework/AfxCmdUI.h"
+#include "framework/AfxCtl.h"
 #include "framework/AfxDlg.h"
 #include "framework/AfxDoc.h"
 #include "framework/AfxFrame.h"

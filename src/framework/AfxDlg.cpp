@@ -2,12 +2,98 @@
 
 #include "framework/AfxApp.h"
 
+#include <limits.h>
+#include <stdio.h>
+#include <stdlib.h>
+
+namespace {
+const char kParseIntMessage[] = "Please enter an integer.";
+}  // namespace
+
+HWND CDataExchange::PrepareCtrl(int nIDC) {
+    m_hWndLastControl = m_pDlgWnd->GetDlgItem(nIDC);
+    m_bEditLastControl = FALSE;
+    return m_hWndLastControl;
+}
+
+HWND CDataExchange::PrepareEditCtrl(int nIDC) {
+    HWND h = PrepareCtrl(nIDC);
+    m_bEditLastControl = TRUE;
+    return h;
+}
+
+void CDataExchange::Fail() {
+    m_bFailed = TRUE;
+    if (!m_bSaveAndValidate || !m_hWndLastControl)
+        return;
+    ::SetFocus(m_hWndLastControl);
+    if (m_bEditLastControl)
+        ::SendMessageA(m_hWndLastControl, EM_SETSEL, 0, -1);
+}
+
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
     if (rControl.m_hWnd)
         return;
     HWND hCtl = pDX->m_pDlgWnd->GetDlgItem(nIDC);
     if (hCtl)
         rControl.SubclassWindow(hCtl);
+}
+
+BOOL AfxParseInt(const char* lpszText, int* pValue) {
+    const char* p = lpszText;
+    while (*p == ' ' || *p == '\t')
+        ++p;
+    const char* pDigits = (*p == '-' || *p == '+') ? p + 1 : p;
+    if (*pDigits < '0' || *pDigits > '9')
+        return FALSE;
+    char* pEnd = nullptr;
+    long long n = strtoll(p, &pEnd, 10);
+    while (*pEnd == ' ' || *pEnd == '\t')
+        ++pEnd;
+    if (*pEnd)
+        return FALSE;
+    if (n > INT_MAX)
+        n = INT_MAX;
+    if (n < INT_MIN)
+        n = INT_MIN;
+    *pValue = static_cast<int>(n);
+    return TRUE;
+}
+
+void AfxSetWindowText(HWND hWnd, const char* lpszNew) {
+    int nNew = lstrlenA(lpszNew);
+    char old[256];
+    // Short texts are compared first; a long one is always set.
+    if (nNew < static_cast<int>(sizeof old) && ::GetWindowTextLengthA(hWnd) == nNew) {
+        ::GetWindowTextA(hWnd, old, sizeof old);
+        if (lstrcmpA(old, lpszNew) == 0)
+            return;
+    }
+    ::SetWindowTextA(hWnd, lpszNew);
+}
+
+void DDX_Text(CDataExchange* pDX, int nIDC, int& value) {
+    if (pDX->m_bFailed)
+        return;
+    HWND hCtl = pDX->PrepareEditCtrl(nIDC);
+    if (!hCtl)
+        return;
+    if (pDX->m_bSaveAndValidate) {
+        int n = ::GetWindowTextLengthA(hCtl);
+        std::string text(static_cast<size_t>(n) + 1, '\0');
+        ::GetWindowTextA(hCtl, &text[0], n + 1);
+        int parsed = 0;
+        if (!AfxParseInt(text.c_str(), &parsed)) {
+            AfxMessageBox(kParseIntMessage);
+            pDX->Fail();
+            return;
+        }
+        value = parsed;
+    } else {
+        char buf[16];
+        snprintf(buf, sizeof buf, "%d", value);
+        AfxSetWindowText(hCtl, buf);
+    }
 }
 
 // ---- CDialog ------------------------------------------------------------------------------------
@@ -31,8 +117,73 @@ INT_PTR CDialog::DoModal() {
         if (CWnd* pMain = AfxGetMainWnd())
             hParent = pMain->m_hWnd;
     }
-    return ::DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hParent, AfxDlgProc,
-                             reinterpret_cast<LPARAM>(this));
+    // The owner takes no input while the dialog runs, as with the system's modal dialogs.
+    BOOL bEnableParent = FALSE;
+    if (hParent && ::IsWindowEnabled(hParent)) {
+        ::EnableWindow(hParent, FALSE);
+        bEnableParent = TRUE;
+    }
+    m_nModalResult = -1;
+    m_bModalLoop = TRUE;
+    HWND hDlg = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hParent, AfxDlgProc,
+                                     reinterpret_cast<LPARAM>(this));
+    if (hDlg && m_bModalLoop) {
+        if (!::IsWindowVisible(hDlg))
+            ::ShowWindow(hDlg, SW_SHOWNORMAL);
+        RunModalLoop();
+    }
+    m_bModalLoop = FALSE;
+
+    if (hDlg && ::IsWindow(hDlg))
+        ::SetWindowPos(hDlg, nullptr, 0, 0, 0, 0,
+                       SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
+    if (bEnableParent)
+        ::EnableWindow(hParent, TRUE);
+    if (hParent && hDlg && ::GetActiveWindow() == hDlg)
+        ::SetActiveWindow(hParent);
+    if (hDlg && ::IsWindow(hDlg))
+        ::DestroyWindow(hDlg);
+    return m_nModalResult;
+}
+
+void CDialog::RunModalLoop() {
+    MSG msg;
+    while (m_bModalLoop && m_hWnd) {
+        BOOL bGot = ::GetMessageA(&msg, nullptr, 0, 0);
+        if (bGot == -1)
+            break;
+        if (!bGot) {
+            // The application is quitting: end the dialog and leave the quit to the outer loop.
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        if (!PreTranslateModal(&msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+}
+
+BOOL CDialog::PreTranslateModal(MSG* pMsg) {
+    if (!m_hWnd || (pMsg->hwnd != m_hWnd && !::IsChild(m_hWnd, pMsg->hwnd)))
+        return FALSE;
+    for (HWND h = pMsg->hwnd; h; h = ::GetParent(h)) {
+        if (CWnd* pWnd = FromHandlePermanent(h)) {
+            if (pWnd->PreTranslateMessage(pMsg))
+                return TRUE;
+        }
+        if (h == m_hWnd)
+            break;
+    }
+    return FALSE;
+}
+
+BOOL CDialog::PreTranslateMessage(MSG* pMsg) {
+    bool bKey = pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST;
+    bool bMouse = pMsg->message >= WM_MOUSEFIRST && pMsg->message <= WM_MOUSELAST;
+    if (!bKey && !bMouse)
+        return FALSE;
+    return ::IsDialogMessageA(m_hWnd, pMsg);
 }
 
 BOOL CDialog::OnInitDialog() {
@@ -43,12 +194,22 @@ BOOL CDialog::OnInitDialog() {
 void CDialog::DoDataExchange(CDataExchange*) {}
 
 BOOL CDialog::UpdateData(BOOL bSaveAndValidate) {
+    // The controls' notifications while their values are exchanged are not the user's doing.
+    BOOL bOldLockout = m_bLockoutNotify;
+    m_bLockoutNotify = TRUE;
     CDataExchange dx(this, bSaveAndValidate);
     DoDataExchange(&dx);
-    return TRUE;
+    m_bLockoutNotify = bOldLockout;
+    return !dx.m_bFailed;
 }
 
 void CDialog::EndDialog(int nResult) {
+    if (m_bModalLoop) {
+        m_nModalResult = nResult;
+        m_bModalLoop = FALSE;
+        ::PostMessageA(m_hWnd, WM_NULL, 0, 0);  // wakes the loop
+        return;
+    }
     ::EndDialog(m_hWnd, nResult);
 }
 
@@ -62,6 +223,8 @@ void CDialog::OnCancel() {
 }
 
 BOOL CDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
+    if (lParam && m_bLockoutNotify)
+        return TRUE;  // a control's notification while UpdateData runs
     if (CWnd::OnCommand(wParam, lParam))
         return TRUE;
     if (HIWORD(wParam) == BN_CLICKED) {

@@ -12,10 +12,30 @@ public:
     CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate) : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd) {}
     BOOL m_bSaveAndValidate;  // TRUE: controls to members; FALSE: members to controls
     CWnd* m_pDlgWnd;
+    BOOL m_bFailed = FALSE;  // a value was refused; the rest of the exchange is skipped
+
+    // The control about to be exchanged (remembered for Fail).
+    HWND PrepareCtrl(int nIDC);
+    HWND PrepareEditCtrl(int nIDC);
+    // Ends the exchange after a refused value: focus returns to that control, an edit box
+    // with its text selected.
+    void Fail();
+
+private:
+    HWND m_hWndLastControl = nullptr;
+    BOOL m_bEditLastControl = FALSE;
 };
 
 // Binds a control of the dialog to a window object, once.
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);
+// A whole number in an edit box. Text that is not one is refused with the framework's message
+// "Please enter an integer." and leaves the member as it was; a number beyond the range of int
+// is taken as the nearest end of the range.
+void DDX_Text(CDataExchange* pDX, int nIDC, int& value);
+// Reads a whole number the way the exchange does: blanks around it, an optional sign, digits.
+BOOL AfxParseInt(const char* lpszText, int* pValue);
+// Sets a window's text only when it differs, so an unchanged control does not flicker.
+void AfxSetWindowText(HWND hWnd, const char* lpszNew);
 
 class CStatic : public CWnd {};
 
@@ -33,6 +53,8 @@ public:
 
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    // Dialog keys (Tab, Enter, Escape, mnemonics) for the dialog's controls.
+    BOOL PreTranslateMessage(MSG* pMsg) override;
 
 protected:
     virtual void OnOK();
@@ -44,6 +66,16 @@ protected:
 
     UINT m_nIDTemplate = 0;
     CWnd* m_pParentWnd = nullptr;
+
+private:
+    // Runs the messages of the thread until EndDialog; each message for the dialog or one of
+    // its controls first goes through their PreTranslateMessage.
+    void RunModalLoop();
+    BOOL PreTranslateModal(MSG* pMsg);
+
+    BOOL m_bModalLoop = FALSE;      // DoModal's loop runs until EndDialog clears this
+    INT_PTR m_nModalResult = -1;    // what DoModal returns
+    BOOL m_bLockoutNotify = FALSE;  // UpdateData is writing or reading the controls
 };
 
 INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);

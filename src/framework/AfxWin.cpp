@@ -234,6 +234,7 @@ BOOL CWnd::SubclassWindow(HWND hWnd) {
     if (!hWnd || FromHandlePermanent(hWnd))
         return FALSE;
     Attach(hWnd);
+    PreSubclassWindow();
     WNDPROC old =
         reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
     m_pfnSuper = (old == &AfxWndProc) ? nullptr : old;
@@ -270,10 +271,35 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         LRESULT result = 0;
         if (OnNotify(wParam, lParam, &result))
             return result;
-    } else if (const AFX_MSGMAP_ENTRY* e = FindMessageEntry(message)) {
-        return e->pfn(this, 0, wParam, lParam);
+    } else {
+        LRESULT result = 0;
+        if (ReflectChildNotify(message, wParam, lParam, &result))
+            return result;
+        if (const AFX_MSGMAP_ENTRY* e = FindMessageEntry(message))
+            return e->pfn(this, 0, wParam, lParam);
     }
     return DefWindowProc(message, wParam, lParam);
+}
+
+BOOL CWnd::ReflectChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    HWND hChild = nullptr;
+    if (message == WM_DRAWITEM) {
+        const DRAWITEMSTRUCT* p = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (p && p->CtlType != ODT_MENU)
+            hChild = p->hwndItem;
+    } else if (message == WM_MEASUREITEM) {
+        const MEASUREITEMSTRUCT* p = reinterpret_cast<const MEASUREITEMSTRUCT*>(lParam);
+        if (p && p->CtlType != ODT_MENU)
+            hChild = ::GetDlgItem(m_hWnd, static_cast<int>(p->CtlID));
+    } else {
+        return FALSE;
+    }
+    CWnd* pChild = FromHandlePermanent(hChild);
+    return pChild && pChild != this && pChild->OnChildNotify(message, wParam, lParam, pResult);
+}
+
+BOOL CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*) {
+    return FALSE;
 }
 
 BOOL CWnd::PreTranslateMessage(MSG*) {
@@ -390,5 +416,23 @@ void CWnd::OnSize(UINT, int, int) {
     Default();
 }
 void CWnd::OnTimer(UINT_PTR) {
+    Default();
+}
+void CWnd::OnMouseMove(UINT, CPoint) {
+    Default();
+}
+void CWnd::OnLButtonDown(UINT, CPoint) {
+    Default();
+}
+void CWnd::OnLButtonUp(UINT, CPoint) {
+    Default();
+}
+BOOL CWnd::OnSetCursor(HWND, UINT, UINT) {
+    return static_cast<BOOL>(Default());
+}
+void CWnd::OnKillFocus(HWND) {
+    Default();
+}
+void CWnd::OnCaptureChanged(HWND) {
     Default();
 }

@@ -155,6 +155,13 @@ protected:                                        \
 #define ON_WM_SETCURSOR()            \
     AFX_ENTRY(WM_SETCURSOR, 0, 0, 0, \
               return AFX_THIS->OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam), HIWORD(lParam));)
+#define ON_WM_KILLFOCUS() \
+    AFX_ENTRY(WM_KILLFOCUS, 0, 0, 0, AFX_THIS->OnKillFocus(reinterpret_cast<HWND>(wParam)); return 0;)
+#define ON_WM_CAPTURECHANGED() \
+    AFX_ENTRY(WM_CAPTURECHANGED, 0, 0, 0, AFX_THIS->OnCaptureChanged(reinterpret_cast<HWND>(lParam)); return 0;)
+// A control's notification (WM_COMMAND with a code other than a menu's or a key's).
+#define ON_CONTROL(code, id, memberFxn) AFX_ENTRY(WM_COMMAND, code, id, id, AFX_THIS->memberFxn(); return 0;)
+#define ON_EN_CHANGE(id, memberFxn) ON_CONTROL(EN_CHANGE, id, memberFxn)
 #define ON_WM_KEYDOWN()                                                                                            \
     AFX_ENTRY(WM_KEYDOWN, 0, 0, 0, AFX_THIS->OnKeyDown(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam)); \
               return 0;)
@@ -218,6 +225,11 @@ public:
     virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
     virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult);
     virtual void PostNcDestroy() {}
+    // Called as an existing window is attached to this object, before its messages are routed here.
+    virtual void PreSubclassWindow() {}
+    // A message the parent reflects back to the control it concerns (WM_DRAWITEM, WM_MEASUREITEM);
+    // TRUE when handled, with the parent's result in *pResult.
+    virtual BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
     // Calls the window's original procedure with the message being handled.
     LRESULT Default();
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
@@ -247,6 +259,13 @@ public:
     CWnd* GetDescendantWindow(int nID) const;
     DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongA(m_hWnd, GWL_STYLE)); }
     BOOL ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags = 0);
+    HFONT GetFont() const { return reinterpret_cast<HFONT>(::SendMessageA(m_hWnd, WM_GETFONT, 0, 0)); }
+    BOOL RedrawWindow(LPCRECT lpRectUpdate = nullptr,
+                      HRGN hRgnUpdate = nullptr,
+                      UINT flags = RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE) {
+        return ::RedrawWindow(m_hWnd, lpRectUpdate, hRgnUpdate, flags);
+    }
+    BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
     HMENU GetMenu() const { return ::GetMenu(m_hWnd); }
     HMENU GetSystemMenu(BOOL bRevert) const { return ::GetSystemMenu(m_hWnd, bRevert); }
     void DragAcceptFiles(BOOL bAccept = TRUE) { ::DragAcceptFiles(m_hWnd, bAccept); }
@@ -263,6 +282,14 @@ protected:
     BOOL OnEraseBkgnd(CDC* pDC);
     void OnSize(UINT nType, int cx, int cy);
     void OnTimer(UINT_PTR nIDEvent);
+    void OnMouseMove(UINT nFlags, CPoint point);
+    void OnLButtonDown(UINT nFlags, CPoint point);
+    void OnLButtonUp(UINT nFlags, CPoint point);
+    BOOL OnSetCursor(HWND hWnd, UINT nHitTest, UINT message);
+    void OnKillFocus(HWND hNewWnd);
+    void OnCaptureChanged(HWND hNewCapture);
+    // Offers an owner-draw message to the control it concerns.
+    BOOL ReflectChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
 
     WNDPROC m_pfnSuper = nullptr;  // procedure of a subclassed window, else null
 

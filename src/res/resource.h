@@ -29,6 +29,9 @@
 #define IDD_UPDATE 201
 #define IDD_SPECFILE 205
 
+/* Dialog controls */
+#define IDC_ZOOM_RATIO 1005
+
 /* Image menu */
 #define ID_IMAGE_COPY 32785
 #define ID_IMAGE_CLEARCLIPBOARD 32807

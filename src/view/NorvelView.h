@@ -47,6 +47,17 @@ public:
     // Shows the list entry next to the current one (nStep -1 or +1).
     void StepInList(int nStep);
 
+    // Centres the picture scaled by z (which the caller has stored in g_dZoom), writes pane 4
+    // and decides which axes a drag may move; the refits that full screen and captures ask for
+    // are cancelled.
+    void SetZoom(double z);
+    // SetZoom without cancelling anything: origin, pane 4, centre and drag permissions.
+    void ApplyCentredZoom(double z);
+    // Zoom out (nStep -1) or in (+1) by a factor of two within the limits.
+    void StepZoom(int nStep);
+    // Draws the picture at the current origin straight onto the window, without erasing.
+    void DrawDragStep();
+
 protected:
     BOOL OnEraseBkgnd(CDC* pDC);
     void OnFileOpen();
@@ -67,6 +78,16 @@ protected:
     void OnUpdateImageEdit(CCmdUI* pCmdUI);
     void OnCaptureScreen();
     LRESULT OnCaptureStarting(WPARAM wParam, LPARAM lParam);
+    void OnZoomOut();
+    void OnZoomIn();
+    void OnZoomDialog();
+    void OnZoomPreset(UINT nID);
+    void OnAutoZoom();
+    void OnLButtonDown(UINT nFlags, CPoint point);
+    void OnMouseMove(UINT nFlags, CPoint point);
+    void OnLButtonUp(UINT nFlags, CPoint point);
+    BOOL OnSetCursor(HWND hWnd, UINT nHitTest, UINT message);
+    void OnCaptureChanged(HWND hNewCapture);
 
     DECLARE_MESSAGE_MAP()
 };

@@ -1,0 +1,111 @@
+// The flat icon button of the dialogs: an owner-drawn push button with an icon beside or above
+// its caption, a thin border that appears while the mouse is over it, a sunken look while it is
+// pressed, a tooltip, and flicker-free painting through an off-screen bitmap.
+#pragma once
+
+#include "framework/Afx.h"
+
+// Off-screen drawing for one paint: everything drawn into it lands on the target at once when
+// it goes out of scope. A printer context is drawn on directly.
+class CMemoryDC : public CDC {
+public:
+    explicit CMemoryDC(CDC* pDC);
+    ~CMemoryDC() override;
+    CMemoryDC* operator->() { return this; }
+
+private:
+    CBitmap m_bitmap;                // the off-screen picture
+    HGDIOBJ m_hOldBitmap = nullptr;  // what the memory context held before
+    CDC* m_pDC;                      // the target
+    CRect m_rect;                    // the target's clip box: the part drawn
+    BOOL m_bMemDC;                   // drawing off-screen (not to a printer)
+};
+
+// Where DrawItem puts the icon and the caption.
+struct IconButtonLayout {
+    CRect rcIcon;     // the icon is drawn at its top-left; its size is what the drawing is given
+    CRect rcCaption;  // the caption is centred in this rectangle
+};
+
+// The layout for an item rectangle: nAlign 0 puts the icon left of the caption (3 pixels in),
+// 1 above it; without a caption the icon is centred. A pressed button moves both by (1, 1).
+// Halvings truncate toward zero, so a tall icon on a low button starts above its top edge.
+IconButtonLayout LayoutIconButton(const CRect& rcItem,
+                                  bool bHasIcon,
+                                  bool bHasCaption,
+                                  int nAlign,
+                                  int cxIcon,
+                                  int cyIcon,
+                                  bool bPressed);
+// The measured caption (its size) moved to the centre of the caption rectangle.
+CRect CentreCaption(const CRect& rcCaption, const CSize& sizeText);
+
+class CIconButton : public CButton {
+public:
+    CIconButton();
+    ~CIconButton() override;
+
+    // Icons from the application's resources: nIconIn while the mouse is over the button or it
+    // is pressed, nIconOut otherwise (0: the same icon); cx and cy are the size used for layout.
+    void SetIcons(int nIconIn, int nIconOut, BYTE cx, BYTE cy);
+    void SetToolTipText(CString strText);
+
+    // Cursor resource shown over the button; -1 for the normal cursor.
+    void SetButtonCursor(int nCursorId);
+    void SetFlat(BOOL bState);
+    BOOL IsFlat() const { return m_bFlat; }
+    // 0: icon left of the caption; 1: icon above it. Other values are ignored.
+    void SetIconAlign(int nAlign);
+    int GetIconAlign() const { return m_nAlign; }
+    void SetShowText(BOOL bShow);
+    BOOL GetShowText() const { return m_bShowText; }
+    void SetDrawBorder(BOOL bEnable) { m_bDrawBorder = bEnable; }
+    void SetDrawFlatFocus(BOOL bDrawFlatFocus, BOOL bRepaint = FALSE);
+    BOOL GetDrawFlatFocus() const { return m_bDrawFlatFocus; }
+
+    void ResetInactiveBgColor(BOOL bRepaint = FALSE);
+    void SetInactiveBgColor(COLORREF crNew, BOOL bRepaint = FALSE);
+    COLORREF GetInactiveBgColor() const { return m_crInactiveBg; }
+    void ResetInactiveFgColor(BOOL bRepaint = FALSE);
+    void SetInactiveFgColor(COLORREF crNew, BOOL bRepaint = FALSE);
+    COLORREF GetInactiveFgColor() const { return m_crInactiveFg; }
+    void ResetActiveBgColor(BOOL bRepaint = FALSE);
+    void SetActiveBgColor(COLORREF crNew, BOOL bRepaint = FALSE);
+    COLORREF GetActiveBgColor() const { return m_crActiveBg; }
+    void ResetActiveFgColor(BOOL bRepaint = FALSE);
+    void SetActiveFgColor(COLORREF crNew, BOOL bRepaint = FALSE);
+    COLORREF GetActiveFgColor() const { return m_crActiveFg; }
+
+    void PreSubclassWindow() override;
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+    void DrawItem(LPDRAWITEMSTRUCT lpDIS) override;
+
+protected:
+    void OnMouseMove(UINT nFlags, CPoint point);
+    void OnKillFocus(HWND hNewWnd);
+    void OnCaptureChanged(HWND hNewCapture);
+    BOOL OnSetCursor(HWND hWnd, UINT nHitTest, UINT message);
+    // Invalidates when bRepaint is set.
+    void Repaint(BOOL bRepaint);
+    void DestroyIcons();
+
+    CString m_strToolText;
+    CToolTipCtrl m_toolTip;
+    int m_nAlign;
+    BOOL m_bShowText;
+    BOOL m_bDrawBorder;
+    BOOL m_bFlat;
+    BOOL m_bMouseOver;
+    BOOL m_bDrawFlatFocus;
+    HCURSOR m_hCursor;
+    HICON m_hIconIn;
+    HICON m_hIconOut;
+    BYTE m_cyIcon;
+    BYTE m_cxIcon;
+    COLORREF m_crInactiveBg;
+    COLORREF m_crInactiveFg;
+    COLORREF m_crActiveBg;
+    COLORREF m_crActiveFg;
+
+    DECLARE_MESSAGE_MAP()
+};

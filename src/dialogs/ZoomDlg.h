@@ -1,0 +1,28 @@
+// The Zoom dialog: a ratio in percent typed into an edit box and confirmed with the Apply icon
+// button. Every change of the box reaches the application's m_nZoomPercent at once, so the
+// ratio typed last counts however the dialog is closed.
+#pragma once
+
+#include "controls/IconButton.h"
+#include "framework/Afx.h"
+
+class CZoomDlg : public CDialog {
+public:
+    explicit CZoomDlg(CWnd* pParent = nullptr);
+
+    CIconButton m_btnApply;
+    int m_nRatio;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnChangeRatio();
+
+    DECLARE_MESSAGE_MAP()
+};
+
+// A typed ratio, in percent, is taken between 5 and 1600 inclusive.
+bool ZoomPercentInRange(int nPercent);
+// The message shown when Apply or Enter confirms a ratio outside 5 % to 1600 %.
+extern const char kZoomRangeMessage[];
