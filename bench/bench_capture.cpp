@@ -3,37 +3,12 @@
 // a bitmap and reading its pixels with GetDIBits, measured in the same run.
 #include <stdio.h>
 
-#include <algorithm>
-#include <vector>
-
+#include "Bench.h"
 #include "TestUtil.h"
 #include "capture/Capture.h"
 #include "res/resource.h"
 
 namespace {
-double Seconds() {
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / freq.QuadPart;
-}
-
-template <class F>
-double Median(int runs, F f) {
-    std::vector<double> t;
-    for (int i = 0; i < runs; ++i) {
-        double t0 = Seconds();
-        f();
-        t.push_back(Seconds() - t0);
-    }
-    std::sort(t.begin(), t.end());
-    return t[t.size() / 2];
-}
-
 // The screen into a compatible bitmap, then its pixels at 32 bits into memory.
 void BareCopy(int cx, int cy) {
     HDC hScreen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);

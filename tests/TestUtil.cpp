@@ -3,6 +3,7 @@
 #include <psapi.h>
 #include <shlwapi.h>
 
+#include <stdio.h>
 #include <stdlib.h>
 
 #include "res/resource.h"
@@ -30,17 +31,45 @@ std::string CorpusPath(const char* relative) {
     return path;
 }
 
+namespace {
+// Removes a folder and everything in it with the file functions alone. (The shell's file
+// operation would also announce the change to the shell's listeners, which the open dialog's
+// folder view, shown later in the same process, then waits on here for good.)
+void RemoveTree(const std::string& folder) {
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = fd.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string path = folder + "\\" + name;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path);
+            } else {
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+}  // namespace
+
 std::string MakeTempFolder(const char* name) {
-    char tmp[MAX_PATH];
-    GetTempPathA(MAX_PATH, tmp);
-    std::string folder = std::string(tmp) + "morvane-test-" + name;
-    // Start empty: remove what an earlier run left.
-    std::string from = folder + '\0';
-    SHFILEOPSTRUCTA op = {};
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-    SHFileOperationA(&op);
+    // Under Wine the folders live on the host's drive (Z:): the open dialog, sent into a folder of
+    // drive C: here, stops for good. Elsewhere the temporary folder.
+    std::string base;
+    if (GetFileAttributesA("Z:\\tmp") != INVALID_FILE_ATTRIBUTES) {
+        base = "Z:\\tmp\\";
+    } else {
+        char tmp[MAX_PATH];
+        GetTempPathA(MAX_PATH, tmp);
+        base = tmp;
+    }
+    std::string folder = base + "morvane-test-" + name;
+    RemoveTree(folder);  // start empty: remove what an earlier run left
     CreateDirectoryA(folder.c_str(), nullptr);
     return folder + "\\";
 }
@@ -82,7 +111,10 @@ std::string MakeBmp(int w, int h, const std::function<COLORREF(int x, int y)>& c
 }
 
 void CopyCorpusFile(const char* relative, const std::string& folder, const char* name) {
-    CopyFileA(CorpusPath(relative).c_str(), (folder + name).c_str(), FALSE);
+    const std::string target = folder + name;
+    CopyFileA(CorpusPath(relative).c_str(), target.c_str(), FALSE);
+    // The corpus is read-only and the copy keeps that; the tests' copies are theirs to change.
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 void DeleteMorvaneRegistry() {

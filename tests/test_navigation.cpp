@@ -1,4 +1,5 @@
-// Open through the dialog, the sorted folder list, Previous and Next, and their status texts.
+// Open of a chosen file (what follows the dialog), the sorted folder list, Previous and Next, and
+// their status texts. The dialog itself is driven in dialog_tests and end to end.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -20,7 +21,13 @@ protected:
         run.reset();
         DeleteMorvaneRegistry();
     }
-    void Open(const std::string& path) { OpenThroughDialog(view, path); }
+    // Opens a file as Open does once the dialog returns it.
+    void Open(const std::string& path) {
+        size_t slash = path.find_last_of('\\');
+        view->OpenChosenFile(path.c_str(), path.substr(slash + 1).c_str());
+        view->UpdateWindow();
+        PumpNow();
+    }
     void Command(UINT nID) {
         run->frame()->SendMessage(WM_COMMAND, MAKEWPARAM(nID, 1), 0);
         view->UpdateWindow();
@@ -177,32 +184,13 @@ TEST_F(NavigationTest, VanishedEntryShowsAnUnknownSize) {
     std::string folder = MakeTempFolder("vanish");
     MakePictures(folder, {"a.bmp", "b.bmp"});
     Open(folder + "a.bmp");
-    DeleteFileA((folder + "b.bmp").c_str());
+    ASSERT_EQ(2, g_fileList.GetSize());
+    ASSERT_TRUE(DeleteFileA((folder + "b.bmp").c_str()));
     MessageBoxWatcher watcher;
     Command(ID_VIEW_NEXT);
     EXPECT_EQ(CString("? kB"), Pane(2));
     EXPECT_EQ(CString(" [0,0] "), Pane(3));
     EXPECT_EQ(0, watcher.count());
-}
-
-TEST_F(NavigationTest, CancelledDialogReappliesTheEnableRule) {
-    std::string folder = MakeTempFolder("cancel");
-    MakePictures(folder, {"a.bmp", "b.bmp", "c.bmp"});
-    // b.bmp shown as Open leaves it (one dialog per test: see the CTest set-up).
-    g_strFolder = folder.c_str();
-    g_strFilePath = (folder + "b.bmp").c_str();
-    g_strFileName = "b.bmp";
-    g_nFileIndex = 0;
-    CNorvelView::BuildFileList();
-    ASSERT_EQ(1, g_nFileIndex);
-    view->m_bEnablePrevious = 0;
-    view->m_bEnableNext = 0;
-    CString path = g_strFilePath;
-    Open("");  // cancel
-    EXPECT_EQ(path, g_strFilePath);
-    EXPECT_EQ(1, g_nFileIndex);
-    EXPECT_TRUE(view->m_bEnablePrevious);
-    EXPECT_TRUE(view->m_bEnableNext);
 }
 
 TEST_F(NavigationTest, FolderOfThreeThousandFiles) {
@@ -214,16 +202,34 @@ TEST_F(NavigationTest, FolderOfThreeThousandFiles) {
         WriteFile(folder + name, bytes);
     }
     CopyCorpusFile("bmp/image.bmp", folder, "p1500.bmp");
-    // The list is built as Open builds it, without the dialog: the system's dialog showing three
-    // thousand undecodable pictures is not what is under test here.
-    g_strFolder = folder.c_str();
-    g_strFilePath = (folder + "p1500.bmp").c_str();
-    g_strFileName = "p1500.bmp";
-    g_nFileIndex = 0;
-    CNorvelView::BuildFileList();
-    ASSERT_EQ(3000, g_fileList.GetSize());
+    Open(folder + "p1500.bmp");
+    ASSERT_EQ(3001, g_fileList.GetSize());  // p1500.gif is one of the 3000
     for (int i = 1; i < g_fileList.GetSize(); ++i)
         ASSERT_LT(g_fileList[i - 1].Compare(g_fileList[i]), 0) << i;
     EXPECT_EQ(g_strFilePath, g_fileList[g_nFileIndex]);
     EXPECT_EQ(CString("p1500.bmp"), g_fileList[g_nFileIndex].Mid(g_strFolder.GetLength()));
+}
+
+TEST(MalformedNavigation, OpenedAndSteppedOverWithNext) {
+    RunningApp run;
+    ASSERT_TRUE(run.started());
+    CNorvelView* view = run.view();
+    view->OpenChosenFile(CorpusPath("malformed/bug776694.bmp").c_str(), "bug776694.bmp");
+    ASSERT_GT(g_fileList.GetSize(), 5);
+    CStatusBar& bar = run.frame()->m_wndStatusBar;
+    int unreadable = 0;
+    for (int i = 0; i < 60 && view->m_bEnableNext; ++i) {
+        run.frame()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_VIEW_NEXT, 1), 0);
+        view->UpdateWindow();
+        PumpNow();
+        if (g_nImageWidth == 0) {
+            ++unreadable;
+            EXPECT_EQ(CString(" [0,0] "), bar.GetPaneText(3)) << g_strFilePath;
+            EXPECT_EQ(COLORREF(RGB(128, 128, 128)), ScreenPixel(view->m_hWnd, g_nClientWidth / 2, g_nClientHeight / 2))
+                << g_strFilePath;
+        }
+    }
+    EXPECT_EQ(g_fileList.GetSize() - 1, g_nFileIndex);
+    EXPECT_GT(unreadable, 0);
+    EXPECT_TRUE(IsWindow(view->m_hWnd));
 }

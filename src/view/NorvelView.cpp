@@ -210,50 +210,54 @@ void CNorvelView::OnDraw(CDC* pDC) {
 // ---- opening and stepping through the folder ----
 
 void CNorvelView::OnFileOpen() {
-    CNorvelApp* pApp = GetNorvelApp();
     CSpecFileDlg dlg(TRUE, nullptr, "", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, nullptr, nullptr);
-    if (dlg.DoModal() == IDOK) {
-        g_nFileIndex = 0;
-        g_strFilePath = dlg.GetPathName();
-        g_strFileName = dlg.GetFileName();
-        g_strFolder = g_strFilePath.Left(g_strFilePath.GetLength() - g_strFileName.GetLength());
-        SetStatusText(2, FileSizeText(g_strFilePath));
+    if (dlg.DoModal() == IDOK)
+        OpenChosenFile(dlg.GetPathName(), dlg.GetFileName());
+    ApplyEnableRule();
+}
 
-        Gdiplus::Image image(ToWide(g_strFilePath));
-        g_nImageWidth = static_cast<int>(image.GetWidth());
-        g_nImageHeight = static_cast<int>(image.GetHeight());
-        FitToWindow();
-        SetStatusText(1, g_strFileName);
+void CNorvelView::OpenChosenFile(const CString& strPath, const CString& strName) {
+    CNorvelApp* pApp = GetNorvelApp();
+    g_nFileIndex = 0;
+    g_strFilePath = strPath;
+    g_strFileName = strName;
+    g_strFolder = g_strFilePath.Left(g_strFilePath.GetLength() - g_strFileName.GetLength());
+    SetStatusText(2, FileSizeText(g_strFilePath));
 
-        pApp->m_bRegionCaptured = 0;
-        pApp->m_bObjectCaptured = 0;
-        pApp->m_bScreenCaptured = 0;
-        pApp->m_bImageLoaded = 1;
-        m_bEnableSave = 0;
-        g_bManualZoom = 0;
+    Gdiplus::Image image(ToWide(g_strFilePath));
+    g_nImageWidth = static_cast<int>(image.GetWidth());
+    g_nImageHeight = static_cast<int>(image.GetHeight());
+    FitToWindow();
+    SetStatusText(1, g_strFileName);
 
-        CString s;
-        s.Format(" [%d,%d] ", g_nImageWidth, g_nImageHeight);
-        SetStatusText(3, s);
-        SetStatusText(4, ZoomText());
-        Invalidate(TRUE);
+    pApp->m_bRegionCaptured = 0;
+    pApp->m_bObjectCaptured = 0;
+    pApp->m_bScreenCaptured = 0;
+    pApp->m_bImageLoaded = 1;
+    m_bEnableSave = 0;
+    g_bManualZoom = 0;
 
-        BuildFileList();
-        s.Format("%d in %d", g_nFileIndex + 1, g_fileList.GetSize());
-        SetStatusText(5, s);
+    CString s;
+    s.Format(" [%d,%d] ", g_nImageWidth, g_nImageHeight);
+    SetStatusText(3, s);
+    SetStatusText(4, ZoomText());
+    Invalidate(TRUE);
 
-        m_bEnableZoomOut = 1;
-        m_bEnableZoomIn = 1;
-        g_bEnableZoomDialog = 1;
-        m_bEnableSaveAs = 1;
-        m_bEnableCopy = 1;
-        m_bEnablePrint = 1;
-        m_bEnableRename = 1;
-        g_bEnableImageEdit = 1;
-        m_bEnableSlideShow = g_fileList.GetSize() >= 2 ? 1 : 0;
-        pApp->m_bPanX = 0;
-        pApp->m_bPanY = 0;
-    }
+    BuildFileList();
+    s.Format("%d in %d", g_nFileIndex + 1, g_fileList.GetSize());
+    SetStatusText(5, s);
+
+    m_bEnableZoomOut = 1;
+    m_bEnableZoomIn = 1;
+    g_bEnableZoomDialog = 1;
+    m_bEnableSaveAs = 1;
+    m_bEnableCopy = 1;
+    m_bEnablePrint = 1;
+    m_bEnableRename = 1;
+    g_bEnableImageEdit = 1;
+    m_bEnableSlideShow = g_fileList.GetSize() >= 2 ? 1 : 0;
+    pApp->m_bPanX = 0;
+    pApp->m_bPanY = 0;
     ApplyEnableRule();
 }
 

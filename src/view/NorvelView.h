@@ -40,6 +40,8 @@ public:
     static void SetStatusText(int nPane, const char* lpszText);
 
     // Lists the pictures of the opened picture's folder, sorted, and finds the opened one.
+    // What Open does with the file the dialog returns: measure, fit, list the folder, texts.
+    void OpenChosenFile(const CString& strPath, const CString& strName);
     static void BuildFileList();
     static void AddPatternMatches(CString strPattern);
     // Previous is possible before the first entry, Next before the last.
