@@ -3,7 +3,6 @@
 #include <psapi.h>
 #include <shlwapi.h>
 
-#include <stdio.h>
 #include <stdlib.h>
 
 #include "res/resource.h"
@@ -32,9 +31,7 @@ std::string CorpusPath(const char* relative) {
 }
 
 namespace {
-// Removes a folder and everything in it with the file functions alone. (The shell's file
-// operation would also announce the change to the shell's listeners, which the open dialog's
-// folder view, shown later in the same process, then waits on here for good.)
+// Removes a folder and everything in it, read-only files included.
 void RemoveTree(const std::string& folder) {
     WIN32_FIND_DATAA fd;
     HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
