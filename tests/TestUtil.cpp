@@ -219,20 +219,27 @@ MessageBoxWatcher::~MessageBoxWatcher() {
 }
 
 namespace {
-struct FindBox {
-    DWORD pid;
+struct FindDialog {
+    bool bFileDialog;  // only the system's file dialog, known by its file name box
     HWND found;
 };
-BOOL CALLBACK FindBoxProc(HWND h, LPARAM lp) {
-    FindBox* f = reinterpret_cast<FindBox*>(lp);
+BOOL CALLBACK FindDialogProc(HWND h, LPARAM lp) {
+    FindDialog* f = reinterpret_cast<FindDialog*>(lp);
     DWORD pid = 0;
     GetWindowThreadProcessId(h, &pid);
     char cls[32];
-    if (pid == f->pid && IsWindowVisible(h) && GetClassNameA(h, cls, sizeof cls) && strcmp(cls, "#32770") == 0) {
+    if (pid == GetCurrentProcessId() && IsWindowVisible(h) && GetClassNameA(h, cls, sizeof cls) &&
+        strcmp(cls, "#32770") == 0 && (!f->bFileDialog || GetDlgItem(h, 0x480) || GetDlgItem(h, 0x47C))) {
         f->found = h;
         return FALSE;
     }
     return TRUE;
+}
+// A visible dialog of this process: any, or the file dialog.
+HWND FindVisibleDialog(bool bFileDialog) {
+    FindDialog f = {bFileDialog, nullptr};
+    EnumWindows(FindDialogProc, reinterpret_cast<LPARAM>(&f));
+    return f.found;
 }
 }  // namespace
 
@@ -240,18 +247,17 @@ void CALLBACK MessageBoxWatcher::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
     MessageBoxWatcher* w = s_pActive;
     if (!w)
         return;
-    FindBox f = {GetCurrentProcessId(), nullptr};
-    EnumWindows(FindBoxProc, reinterpret_cast<LPARAM>(&f));
-    if (!f.found || f.found == w->m_hLastBox)
+    HWND hBox = FindVisibleDialog(false);
+    if (!hBox || hBox == w->m_hLastBox)
         return;
     char text[1024] = "", caption[256] = "";
-    GetDlgItemTextA(f.found, 0xFFFF, text, sizeof text);
-    GetWindowTextA(f.found, caption, sizeof caption);
+    GetDlgItemTextA(hBox, 0xFFFF, text, sizeof text);
+    GetWindowTextA(hBox, caption, sizeof caption);
     w->m_text = text;
     w->m_caption = caption;
-    w->m_hLastBox = f.found;
+    w->m_hLastBox = hBox;
     ++w->m_nSeen;
-    PostMessageA(f.found, WM_COMMAND, IDOK, 0);
+    PostMessageA(hBox, WM_COMMAND, IDOK, 0);
 }
 
 COLORREF ScreenPixel(HWND hWnd, int x, int y) {
@@ -266,22 +272,6 @@ COLORREF ScreenPixel(HWND hWnd, int x, int y) {
 // ---- DialogDriver -----------------------------------------------------------------------------
 
 namespace {
-struct FindDialog {
-    DWORD pid;
-    HWND found;
-};
-BOOL CALLBACK FindDialogProc(HWND h, LPARAM lp) {
-    FindDialog* f = reinterpret_cast<FindDialog*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(h, &pid);
-    char cls[32];
-    if (pid == f->pid && IsWindowVisible(h) && GetClassNameA(h, cls, sizeof cls) && strcmp(cls, "#32770") == 0 &&
-        (GetDlgItem(h, 0x480) || GetDlgItem(h, 0x47C))) {
-        f->found = h;
-        return FALSE;
-    }
-    return TRUE;
-}
 BOOL CALLBACK FindPanelProc(HWND h, LPARAM lp) {
     if (GetDlgItem(h, 1011)) {
         *reinterpret_cast<HWND*>(lp) = h;
@@ -308,19 +298,18 @@ void CALLBACK DialogDriver::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
     DialogDriver* d = s_pActive;
     if (!d)
         return;
-    FindDialog f = {GetCurrentProcessId(), nullptr};
-    EnumWindows(FindDialogProc, reinterpret_cast<LPARAM>(&f));
-    if (!f.found)
+    HWND hDialog = FindVisibleDialog(true);
+    if (!hDialog)
         return;
     HWND hPanel = nullptr;
-    EnumChildWindows(f.found, FindPanelProc, reinterpret_cast<LPARAM>(&hPanel));
+    EnumChildWindows(hDialog, FindPanelProc, reinterpret_cast<LPARAM>(&hPanel));
     if (d->m_nNext < d->m_steps.size()) {
         const Step& step = d->m_steps[d->m_nNext++];
         if (step)
-            step(f.found, hPanel);
+            step(hDialog, hPanel);
         d->m_bRan = true;
     } else {
-        DialogCancel(f.found);
+        DialogCancel(hDialog);
     }
 }
 
