@@ -49,9 +49,6 @@ bool FileExists(const std::string& path);
 // Names of the files of a folder that match a pattern such as "mrv*.tmp".
 std::vector<std::string> FilesMatching(const std::string& folder, const char* pattern);
 
-// Colours of a screen rectangle as they are now, row by row from the top.
-std::vector<COLORREF> ScreenColours(const RECT& rc);
-
 // ---- the clipboard from another program ----
 // Runs clipboard_helper.exe (beside this test program) with the arguments; returns its exit
 // code, or -1 when it could not run or did not end in time.

@@ -73,31 +73,13 @@ HBITMAP MakeDib(HDC hdc, int w, int h, void** ppBits) {
     bi.bmiHeader.biCompression = BI_RGB;
     return CreateDIBSection(hdc, &bi, DIB_RGB_COLORS, ppBits, nullptr, 0);
 }
-
-COLORREF FromDib(DWORD v) {
-    return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
-}
 }  // namespace
 
 ClientPixels::ClientPixels(HWND hWnd, const RECT& rcClient) : m_rc(rcClient) {
-    int w = width(), h = height();
     POINT p = {m_rc.left, m_rc.top};
     ClientToScreen(hWnd, &p);
-    HDC hScreen = GetDC(nullptr);
-    HDC hMem = CreateCompatibleDC(hScreen);
-    void* pBits = nullptr;
-    HBITMAP hbm = MakeDib(hScreen, w, h, &pBits);
-    HGDIOBJ hOld = SelectObject(hMem, hbm);
-    BitBlt(hMem, 0, 0, w, h, hScreen, p.x, p.y, SRCCOPY);
-    GdiFlush();
-    const DWORD* px = static_cast<const DWORD*>(pBits);
-    m_pixels.resize(static_cast<size_t>(w) * h);
-    for (int i = 0; i < w * h; ++i)
-        m_pixels[i] = FromDib(px[i]);
-    SelectObject(hMem, hOld);
-    DeleteObject(hbm);
-    DeleteDC(hMem);
-    ReleaseDC(nullptr, hScreen);
+    RECT rcScreen = {p.x, p.y, p.x + width(), p.y + height()};
+    m_pixels = ScreenColours(rcScreen);
 }
 
 COLORREF ClientPixels::at(int x, int y) const {

@@ -3,6 +3,7 @@
 #include <psapi.h>
 #include <shlwapi.h>
 
+#include <stdint.h>
 #include <stdlib.h>
 
 #include "res/resource.h"
@@ -267,6 +268,33 @@ COLORREF ScreenPixel(HWND hWnd, int x, int y) {
     COLORREF c = GetPixel(hdc, p.x, p.y);
     ReleaseDC(nullptr, hdc);
     return c;
+}
+
+// Colours of a screen rectangle as they are now, row by row from the top.
+std::vector<COLORREF> ScreenColours(const RECT& rc) {
+    int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    std::vector<COLORREF> out;
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC mem = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(mem, dib);
+    BitBlt(mem, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
+    GdiFlush();
+    const uint32_t* p = static_cast<const uint32_t*>(bits);
+    for (int i = 0; i < w * h; ++i)
+        out.push_back(RGB((p[i] >> 16) & 0xFF, (p[i] >> 8) & 0xFF, p[i] & 0xFF));
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    DeleteObject(dib);
+    ReleaseDC(nullptr, screen);
+    return out;
 }
 
 // ---- DialogDriver -----------------------------------------------------------------------------

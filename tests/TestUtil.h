@@ -111,6 +111,8 @@ bool WaitGone(HWND hWnd, DWORD ms);
 // Runs Open through the dialog on the given path (OK) or cancels it (empty path).
 void OpenThroughDialog(CNorvelView* view, const std::string& path);
 
+// Colours of a screen rectangle as they are now, row by row from the top.
+std::vector<COLORREF> ScreenColours(const RECT& rc);
 // Colour of a pixel of a window's client area as it is on the screen.
 COLORREF ScreenPixel(HWND hWnd, int x, int y);
 // Resets the view's module state to what a fresh process has.
