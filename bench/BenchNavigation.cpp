@@ -5,7 +5,7 @@
 
 #include "Bench.h"
 #include "TestUtil.h"
-#include "view/GdiPlus.h"
+#include "framework/GdiPlus.h"
 
 namespace {
 int BareEnumeration(const std::string& folder) {

@@ -10,7 +10,7 @@
 #include "Bench.h"
 #include "TestUtil.h"
 #include "res/resource.h"
-#include "view/GdiPlus.h"
+#include "framework/GdiPlus.h"
 
 namespace {
 // From CreateProcess until the frame is shown, painted and the program waits for input.

@@ -2,7 +2,7 @@
 // hanging, unreadable ones as 0 x 0; and every one is drawn through the real view.
 #include <gtest/gtest.h>
 
-#include "view/GdiPlus.h"
+#include "framework/GdiPlus.h"
 
 #include <string>
 #include <vector>

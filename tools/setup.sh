@@ -21,8 +21,24 @@ if [ ${#missing[@]} -gt 0 ]; then
         $SUDO dpkg --add-architecture i386
     fi
     echo "setup: installing ${missing[*]}" >&2
-    $SUDO apt-get update -q
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+    # A mirror in the middle of a sync can fail one index; the others are still good.
+    if ! $SUDO apt-get update -q; then
+        echo "setup: warning: some package lists could not be updated; going on with the rest" >&2
+    fi
+    install=(env DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends)
+    if ! "${install[@]}" "${missing[@]}"; then
+        # Without one suite's index, the amd64 and i386 copies of a multi-arch library can come
+        # from different suites at different versions; the main release's versions always match.
+        release=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
+        echo "setup: install failed; trying again with the versions of '$release'" >&2
+        if ! "${install[@]}" -t "$release" "${missing[@]}"; then
+            echo "setup: could not install: ${missing[*]}" >&2
+            echo "setup: run by hand, then start again:" >&2
+            echo "  dpkg --add-architecture i386 && apt-get update" >&2
+            echo "  apt-get install -t $release --no-install-recommends ${missing[*]}" >&2
+            exit 1
+        fi
+    fi
 fi
 
 # Wine's 32-bit loader is an i386 ELF program. Some virtual machines cannot run 32-bit code

@@ -1,7 +1,7 @@
 #include "dialogs/SpecFileDlg.h"
 
 #include "res/resource.h"
-#include "view/GdiPlus.h"
+#include "framework/GdiPlus.h"
 
 char g_pszSelectedPath[kPreviewPathChars];
 wchar_t g_wszPreviewPath[kPreviewPathChars];

@@ -1,6 +1,6 @@
 #include "view/NorvelView.h"
 
-#include "view/GdiPlus.h"
+#include "framework/GdiPlus.h"
 
 #include <math.h>
 #include <sys/stat.h>
@@ -8,8 +8,6 @@
 
 #include "app/Norvel.h"
 #include "res/resource.h"
-#include "dialogs/SpecFileDlg.h"
-#include "dialogs/ZoomDlg.h"
 #include "view/Fit.h"
 #include "view/Zoom.h"
 
@@ -44,17 +42,12 @@ CString FileSizeText(const char* pszPath) {
     return s;
 }
 
-namespace {
-// The picture patterns, searched in this order.
-const char* const kPatterns[] = {"*.bmp", "*.jpg", "*.gif", "*.ico", "*.tiff", "*.png", "*.emf", "*.wmf"};
-
 CString ZoomText() {
     CString s;
     s.Format("    %.2f", ZoomPercentFloor(g_dZoom));
     s += "%";
     return s;
 }
-}  // namespace
 
 IMPLEMENT_DYNCREATE(CNorvelView, CView)
 
@@ -207,127 +200,6 @@ void CNorvelView::OnDraw(CDC* pDC) {
     }
 }
 
-// ---- opening and stepping through the folder ----
-
-void CNorvelView::OnFileOpen() {
-    CSpecFileDlg dlg(TRUE, nullptr, "", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, nullptr, nullptr);
-    if (dlg.DoModal() == IDOK)
-        OpenChosenFile(dlg.GetPathName(), dlg.GetFileName());
-    ApplyEnableRule();
-}
-
-void CNorvelView::OpenChosenFile(const CString& strPath, const CString& strName) {
-    CNorvelApp* pApp = GetNorvelApp();
-    g_nFileIndex = 0;
-    g_strFilePath = strPath;
-    g_strFileName = strName;
-    g_strFolder = g_strFilePath.Left(g_strFilePath.GetLength() - g_strFileName.GetLength());
-    SetStatusText(2, FileSizeText(g_strFilePath));
-
-    Gdiplus::Image image(ToWide(g_strFilePath));
-    g_nImageWidth = static_cast<int>(image.GetWidth());
-    g_nImageHeight = static_cast<int>(image.GetHeight());
-    FitToWindow();
-    SetStatusText(1, g_strFileName);
-
-    pApp->m_bRegionCaptured = 0;
-    pApp->m_bObjectCaptured = 0;
-    pApp->m_bScreenCaptured = 0;
-    pApp->m_bImageLoaded = 1;
-    m_bEnableSave = 0;
-    g_bManualZoom = 0;
-
-    CString s;
-    s.Format(" [%d,%d] ", g_nImageWidth, g_nImageHeight);
-    SetStatusText(3, s);
-    SetStatusText(4, ZoomText());
-    Invalidate(TRUE);
-
-    BuildFileList();
-    s.Format("%d in %d", g_nFileIndex + 1, g_fileList.GetSize());
-    SetStatusText(5, s);
-
-    m_bEnableZoomOut = 1;
-    m_bEnableZoomIn = 1;
-    g_bEnableZoomDialog = 1;
-    m_bEnableSaveAs = 1;
-    m_bEnableCopy = 1;
-    m_bEnablePrint = 1;
-    m_bEnableRename = 1;
-    g_bEnableImageEdit = 1;
-    m_bEnableSlideShow = g_fileList.GetSize() >= 2 ? 1 : 0;
-    pApp->m_bPanX = 0;
-    pApp->m_bPanY = 0;
-    ApplyEnableRule();
-}
-
-void CNorvelView::BuildFileList() {
-    g_fileList.RemoveAll();
-    for (const char* pattern : kPatterns)
-        AddPatternMatches(pattern);
-    std::sort(g_fileList.GetData(), g_fileList.GetData() + g_fileList.GetSize(),
-              [](const CString& a, const CString& b) { return a.Compare(b) < 0; });
-    for (int i = 0; i < g_fileList.GetSize(); ++i) {
-        if (g_fileList[i] == g_strFilePath)
-            g_nFileIndex = i;  // the last equal entry wins
-    }
-}
-
-void CNorvelView::AddPatternMatches(CString strPattern) {
-    CString strPrefix = g_strFilePath.Left(g_strFilePath.GetLength() - g_strFileName.GetLength() - 1) + "\\";
-    WIN32_FIND_DATAA fd;
-    HANDLE hFind = ::FindFirstFileA(strPrefix + strPattern, &fd);
-    if (hFind == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        g_fileList.Add(strPrefix + fd.cFileName);
-    } while (::FindNextFileA(hFind, &fd));
-    ::FindClose(hFind);
-}
-
-void CNorvelView::ApplyEnableRule() {
-    m_bEnablePrevious = g_nFileIndex > 0 ? 1 : 0;
-    m_bEnableNext = g_nFileIndex < g_fileList.GetSize() - 1 ? 1 : 0;
-}
-
-void CNorvelView::StepInList(int nStep) {
-    int nNew = g_nFileIndex + nStep;
-    if (nNew < 0 || nNew >= g_fileList.GetSize())
-        return;  // the enable rule keeps the commands away from here; never read outside the list
-    CNorvelApp* pApp = GetNorvelApp();
-    pApp->m_bRegionCaptured = 0;
-    pApp->m_bObjectCaptured = 0;
-    pApp->m_bScreenCaptured = 0;
-    g_bManualZoom = 0;
-
-    g_strFilePath = g_fileList[nNew];
-    {
-        Gdiplus::Image image(ToWide(g_strFilePath));
-        g_nImageWidth = static_cast<int>(image.GetWidth());
-        g_nImageHeight = static_cast<int>(image.GetHeight());
-    }
-    g_nFileIndex = nNew;
-    ApplyEnableRule();
-
-    CString s;
-    s.Format("%d in %d", g_nFileIndex + 1, g_fileList.GetSize());
-    SetStatusText(5, s);
-    SetStatusText(1, g_strFilePath.Mid(g_strFolder.GetLength()));
-    SetStatusText(2, FileSizeText(g_strFilePath));
-    s.Format(" [%d,%d] ", g_nImageWidth, g_nImageHeight);
-    SetStatusText(3, s);
-    SetStatusText(4, ZoomText());
-    Invalidate(TRUE);
-}
-
-void CNorvelView::OnPrevious() {
-    StepInList(-1);
-}
-
-void CNorvelView::OnNext() {
-    StepInList(+1);
-}
-
 // ---- update handlers: each command follows its enable flag ----
 
 void CNorvelView::OnUpdatePrevious(CCmdUI* pCmdUI) {
@@ -401,161 +273,4 @@ LRESULT CNorvelView::OnCaptureStarting(WPARAM, LPARAM) {
     KillTimer(1);
     g_bSlideStopped = 1;
     return 0;
-}
-
-// ---- zoom ----
-
-void CNorvelView::ApplyCentredZoom(double z) {
-    CNorvelApp* pApp = GetNorvelApp();
-    g_nDrawX = CentredOrigin(g_nClientWidth, g_nImageWidth, z);
-    g_nDrawY = CentredOrigin(g_nClientHeight, g_nImageHeight, z);
-    SetStatusText(4, ZoomCommandText(z));
-    g_nCentreX = g_nDrawX;
-    g_nCentreY = g_nDrawY;
-    pApp->m_bPanX = g_nDrawX < 0 ? 1 : 0;
-    pApp->m_bPanY = g_nDrawY < 0 ? 1 : 0;
-}
-
-void CNorvelView::SetZoom(double z) {
-    CNorvelApp* pApp = GetNorvelApp();
-    pApp->m_bRefitPending = 0;
-    pApp->m_bCaptureRefitPending = 0;
-    pApp->m_bPanX = 0;
-    pApp->m_bPanY = 0;
-    ApplyCentredZoom(z);
-}
-
-void CNorvelView::StepZoom(int nStep) {
-    CNorvelApp* pApp = GetNorvelApp();
-    g_bManualZoom = 1;
-    pApp->m_bPanX = 0;
-    pApp->m_bPanY = 0;
-    pApp->m_bRefitPending = 0;
-    pApp->m_bCaptureRefitPending = 0;
-    if (nStep < 0) {
-        if (!ZoomOutAllowed(g_dZoom))
-            return;
-        g_dZoom *= 0.5;
-    } else {
-        if (!ZoomInAllowed(g_dZoom))
-            return;
-        g_dZoom /= 0.5;
-    }
-    ApplyCentredZoom(g_dZoom);
-    Invalidate(TRUE);
-}
-
-void CNorvelView::OnZoomOut() {
-    StepZoom(-1);
-}
-
-void CNorvelView::OnZoomIn() {
-    StepZoom(+1);
-}
-
-void CNorvelView::OnZoomPreset(UINT nID) {
-    g_bManualZoom = 1;
-    g_dZoom = PresetZoom(nID);
-    SetZoom(g_dZoom);
-    Invalidate(TRUE);
-}
-
-void CNorvelView::OnAutoZoom() {
-    CNorvelApp* pApp = GetNorvelApp();
-    g_bManualZoom = 0;
-    // A fitted picture is never dragged, a capture's included (its paint keeps these flags).
-    pApp->m_bPanX = 0;
-    pApp->m_bPanY = 0;
-    FitToWindow();
-    SetStatusText(4, ZoomCommandText(g_dZoom));
-    Invalidate(TRUE);
-}
-
-void CNorvelView::OnZoomDialog() {
-    CNorvelApp* pApp = GetNorvelApp();
-    CZoomDlg dlg;
-    pApp->m_bPanX = 0;
-    pApp->m_bPanY = 0;
-    if (dlg.DoModal() == 0)
-        return;
-    g_bManualZoom = 1;
-    int nPercent = pApp->m_nZoomPercent;
-    if (ZoomPercentInRange(nPercent)) {
-        g_dZoom = nPercent / 100.0;
-        SetZoom(g_dZoom);
-        pApp->m_bPanX = g_nDrawX < 0 ? 1 : 0;
-        pApp->m_bPanY = g_nDrawY < 0 ? 1 : 0;
-        Invalidate(TRUE);
-    }
-}
-
-// ---- dragging ----
-
-void CNorvelView::OnLButtonDown(UINT nFlags, CPoint point) {
-    CNorvelApp* pApp = GetNorvelApp();
-    m_ptDragLast = point;
-    g_bDragging = 1;
-    // The drag ends with the button's release, wherever that happens.
-    ::SetCapture(m_hWnd);
-    if (pApp->m_bPanX || pApp->m_bPanY)
-        ::SetCursor(m_hCursorClosedHand);
-    else
-        ::SetCursor(AfxGetApp()->LoadStandardCursor(IDC_ARROW));
-    CView::OnLButtonDown(nFlags, point);
-}
-
-void CNorvelView::OnMouseMove(UINT nFlags, CPoint point) {
-    CNorvelApp* pApp = GetNorvelApp();
-    const bool bPannable = pApp->m_bPanX || pApp->m_bPanY;
-    if (bPannable)
-        ::SetCursor(g_bDragging ? m_hCursorClosedHand : m_hCursorOpenHand);
-    if (g_bDragging && bPannable) {
-        CPoint delta = point - m_ptDragLast;
-        if (pApp->m_bPanX)
-            g_nDrawX = DragOrigin(g_nDrawX, delta.x, g_nCentreX);
-        if (pApp->m_bPanY)
-            g_nDrawY = DragOrigin(g_nDrawY, delta.y, g_nCentreY);
-        g_bManualZoom = 1;
-        m_ptDragLast = point;
-        DrawDragStep();
-    }
-    CView::OnMouseMove(nFlags, point);
-}
-
-void CNorvelView::OnLButtonUp(UINT nFlags, CPoint point) {
-    CNorvelApp* pApp = GetNorvelApp();
-    if (pApp->m_bPanX || pApp->m_bPanY)
-        ::SetCursor(m_hCursorOpenHand);
-    else
-        ::SetCursor(AfxGetApp()->LoadStandardCursor(IDC_ARROW));
-    g_bDragging = 0;
-    if (::GetCapture() == m_hWnd)
-        ::ReleaseCapture();
-    CView::OnLButtonUp(nFlags, point);
-}
-
-BOOL CNorvelView::OnSetCursor(HWND hWnd, UINT nHitTest, UINT message) {
-    // The class cursor (the arrow) unless the picture can be dragged; then the hands, so the
-    // pointer does not flash the arrow between the mouse handlers' settings.
-    CNorvelApp* pApp = GetNorvelApp();
-    if (nHitTest == HTCLIENT && (pApp->m_bPanX || pApp->m_bPanY)) {
-        ::SetCursor(g_bDragging ? m_hCursorClosedHand : m_hCursorOpenHand);
-        return TRUE;
-    }
-    return CView::OnSetCursor(hWnd, nHitTest, message);
-}
-
-void CNorvelView::OnCaptureChanged(HWND hNewCapture) {
-    // Another window took the mouse (a dialog, a menu): the drag is over.
-    if (hNewCapture != m_hWnd)
-        g_bDragging = 0;
-    CView::OnCaptureChanged(hNewCapture);
-}
-
-void CNorvelView::DrawDragStep() {
-    CClientDC dc(m_hWnd);
-    Gdiplus::Graphics graphics(dc.GetSafeHdc());
-    Gdiplus::Image image(ToWide(g_strFilePath));
-    graphics.DrawImage(&image, g_nDrawX, g_nDrawY, static_cast<int>(g_nImageWidth * g_dZoom),
-                       static_cast<int>(g_nImageHeight * g_dZoom));
 }

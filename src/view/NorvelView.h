@@ -120,3 +120,6 @@ const wchar_t* ToWide(const char* pszPath);
 
 // Text of pane 2 for a file: its size in kB, or "? kB" when its status cannot be read.
 CString FileSizeText(const char* pszPath);
+
+// Text of pane 4 after an open, a step or a paint: the current ratio in per cent.
+CString ZoomText();
