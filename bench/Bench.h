@@ -7,6 +7,7 @@
 #include <vector>
 
 class CNorvelView;
+class RunningApp;
 
 inline double Seconds() {
     static LARGE_INTEGER freq = [] {
@@ -34,3 +35,5 @@ double Median(int runs, F f) {
 
 // Opening in a large folder and stepping between large pictures.
 void BenchNavigation(CNorvelView* view);
+// The kept picture against decoding every time: repaints, drag steps, Next, identity check.
+void BenchPictureCache(RunningApp& run);

@@ -2,6 +2,8 @@
 // dragging it at 100 % and 400 %, beside the bare platform work for the same result measured in
 // the same run.
 #include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
 
 #include <algorithm>
 #include <string>
@@ -43,6 +45,12 @@ int main(int argc, char** argv) {
     RunningApp run;
     if (!run.started())
         return 1;
+    // MORVANE_BENCH_ONLY=cache: the kept picture's figures alone.
+    const char* only = getenv("MORVANE_BENCH_ONLY");
+    if (only && strcmp(only, "cache") == 0) {
+        BenchPictureCache(run);
+        return 0;
+    }
     CNorvelView* view = run.view();
     run.app().m_bImageLoaded = 1;
     g_strFilePath = picture.c_str();
@@ -108,5 +116,6 @@ int main(int argc, char** argv) {
     }
 
     BenchNavigation(view);
+    BenchPictureCache(run);
     return 0;
 }

@@ -21,6 +21,9 @@ public:
     BOOL m_bPanY;                 // the scaled picture is taller than the window
     int m_nZoomPercent;           // last ratio typed into the Zoom dialog, in percent
     CString m_strRenameTo;        // text exchanged between Rename and its dialog
+    // GDI+ for the program's whole life: started with the application object, before any
+    // window, and stopped after the last one (and the view's pictures) is gone.
+    CGdiPlusSession m_gdiplus;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -9,6 +9,7 @@
 #include "app/Norvel.h"
 #include "res/resource.h"
 #include "view/Fit.h"
+#include "view/PictureCache.h"
 #include "view/Zoom.h"
 
 CString g_strFilePath;
@@ -27,6 +28,8 @@ BOOL g_bEnableZoomDialog = 0;
 BOOL g_bEnableImageEdit = 0;
 BOOL g_bSlideStopped = 1;
 wchar_t g_wszPath[kWidePathChars];
+// The background was erased since the view last drew: what a paint draws lies on grey.
+BOOL g_bErasedForPaint = 0;
 
 const wchar_t* ToWide(const char* pszPath) {
     return AfxToWideBuffer(pszPath, g_wszPath, kWidePathChars);
@@ -83,11 +86,7 @@ ON_WM_SETCURSOR()
 ON_WM_CAPTURECHANGED()
 END_MESSAGE_MAP()
 
-CNorvelView::CNorvelView() {
-    Gdiplus::GdiplusStartupInput input;  // version 1, nothing suppressed
-    m_gdiplusToken = 0;
-    Gdiplus::GdiplusStartup(&m_gdiplusToken, &input, nullptr);
-
+CNorvelView::CNorvelView() : m_pPicture(new CPictureCache), m_pRendered(new CRenderedPicture) {
     m_bEnablePrevious = 0;
     m_bEnableNext = 0;
     m_bEnableZoomOut = 0;
@@ -104,10 +103,7 @@ CNorvelView::CNorvelView() {
     g_bDragging = 0;
 }
 
-CNorvelView::~CNorvelView() {
-    if (m_gdiplusToken)
-        Gdiplus::GdiplusShutdown(m_gdiplusToken);
-}
+CNorvelView::~CNorvelView() = default;
 
 BOOL CNorvelView::PreCreateWindow(CREATESTRUCTA& cs) {
     return CView::PreCreateWindow(cs);
@@ -128,6 +124,7 @@ BOOL CNorvelView::OnEraseBkgnd(CDC* pDC) {
     pDC->GetClipBox(&rc);
     pDC->PatBlt(rc.left, rc.top, rc.Width(), rc.Height(), PATCOPY);
     pDC->SelectObject(hOld);
+    g_bErasedForPaint = 1;
     return TRUE;
 }
 
@@ -145,6 +142,39 @@ void CNorvelView::SetStatusText(int nPane, const char* lpszText) {
         pBar->SetPaneText(nPane, lpszText, TRUE);
 }
 
+Gdiplus::Image* CNorvelView::MeasureShownPicture() {
+    Gdiplus::Image* pImage = m_pPicture->Get(g_strFilePath);
+    g_nImageWidth = pImage ? static_cast<int>(pImage->GetWidth()) : 0;
+    g_nImageHeight = pImage ? static_cast<int>(pImage->GetHeight()) : 0;
+    return pImage;
+}
+
+void CNorvelView::DrawShownPicture(Gdiplus::Graphics& graphics, HDC hdc, Gdiplus::Image* pImage,
+                                   const RECT* prcShown, bool bOnGrey) {
+    if (pImage) {
+        const int x = g_nDrawX, y = g_nDrawY;
+        const int w = static_cast<int>(g_nImageWidth * g_dZoom), h = static_cast<int>(g_nImageHeight * g_dZoom);
+        // A kept picture on a freshly erased window: the rendering made by the same draw is copied.
+        if (prcShown && bOnGrey && m_pPicture->Keeps()) {
+            CRenderedPicture::Key key = {m_pPicture->Decodes(), x, y, w, h, prcShown->right, prcShown->bottom};
+            if ((m_pRendered->Matches(key) || m_pRendered->Render(pImage, key, RGB(128, 128, 128))) &&
+                m_pRendered->CopyTo(hdc)) {
+                m_pPicture->Release();
+                return;
+            }
+        }
+        Gdiplus::Status status = prcShown ? DrawPictureShown(graphics, pImage, x, y, w, h, *prcShown)
+                                          : graphics.DrawImage(pImage, x, y, w, h);
+        // A picture GDI+ cannot draw now (out of memory, say) is not kept: the next paint
+        // decodes it afresh, as a paint always did.
+        if (status != Gdiplus::Ok) {
+            m_pPicture->Clear();
+            return;
+        }
+    }
+    m_pPicture->Release();
+}
+
 void CNorvelView::OnDraw(CDC* pDC) {
     CNorvelApp* pApp = GetNorvelApp();
     CRect rcClient;
@@ -152,19 +182,24 @@ void CNorvelView::OnDraw(CDC* pDC) {
     g_nClientWidth = rcClient.Width();
     g_nClientHeight = rcClient.Height();
 
-    Gdiplus::Graphics graphics(pDC->GetSafeHdc());
+    HDC hdc = pDC->GetSafeHdc();
+    Gdiplus::Graphics graphics(hdc);
+    // No graphics object, no drawing; the picture is still measured and fitted.
+    const bool bCanDraw = graphics.GetLastStatus() == Gdiplus::Ok;
+    // On the window only what the client area shows is drawn; any other device (a printer)
+    // gets the whole picture at the same numbers.
+    const RECT* prcShown = ::WindowFromDC(hdc) == m_hWnd ? &rcClient : nullptr;
+    const bool bOnGrey = g_bErasedForPaint != 0;
+    g_bErasedForPaint = 0;
 
     if (pApp->m_bImageLoaded) {
-        Gdiplus::Image image(ToWide(g_strFilePath));
-        g_nImageWidth = static_cast<int>(image.GetWidth());
-        g_nImageHeight = static_cast<int>(image.GetHeight());
+        Gdiplus::Image* pImage = MeasureShownPicture();
         if (!g_bManualZoom || pApp->m_bRefitPending) {
             pApp->m_bPanX = 0;
             pApp->m_bPanY = 0;
             FitToWindow();
         }
-        graphics.DrawImage(&image, g_nDrawX, g_nDrawY, static_cast<int>(g_nImageWidth * g_dZoom),
-                           static_cast<int>(g_nImageHeight * g_dZoom));
+        DrawShownPicture(graphics, hdc, bCanDraw ? pImage : nullptr, prcShown, bOnGrey);
     }
 
     if (pApp->m_bRegionCaptured || pApp->m_bObjectCaptured || pApp->m_bScreenCaptured) {
@@ -182,13 +217,10 @@ void CNorvelView::OnDraw(CDC* pDC) {
         m_bEnableRename = 0;
 
         g_strFilePath = kCaptureFile;
-        Gdiplus::Image image(ToWide(g_strFilePath));
-        g_nImageWidth = static_cast<int>(image.GetWidth());
-        g_nImageHeight = static_cast<int>(image.GetHeight());
+        Gdiplus::Image* pImage = MeasureShownPicture();
         if (!g_bManualZoom || pApp->m_bRefitPending || pApp->m_bCaptureRefitPending)
             FitToWindow();
-        graphics.DrawImage(&image, g_nDrawX, g_nDrawY, static_cast<int>(g_nImageWidth * g_dZoom),
-                           static_cast<int>(g_nImageHeight * g_dZoom));
+        DrawShownPicture(graphics, hdc, bCanDraw ? pImage : nullptr, prcShown, bOnGrey);
 
         CString s;
         SetStatusText(1, " Capture is ok!");

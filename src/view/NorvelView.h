@@ -4,8 +4,17 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "capture/Capture.h"
 #include "framework/Afx.h"
+
+namespace Gdiplus {
+class Graphics;
+class Image;
+}  // namespace Gdiplus
+class CPictureCache;
+class CRenderedPicture;
 
 class CNorvelView : public CView {
     DECLARE_DYNCREATE(CNorvelView)
@@ -32,7 +41,6 @@ public:
     CPoint m_ptDragLast;
     HCURSOR m_hCursorOpenHand;
     HCURSOR m_hCursorClosedHand;
-    ULONG_PTR m_gdiplusToken;
 
     // Sets the ratio and origin that fit the current picture into the last measured client.
     static void FitToWindow();
@@ -59,6 +67,19 @@ public:
     void StepZoom(int nStep);
     // Draws the picture at the current origin straight onto the window, without erasing.
     void DrawDragStep();
+
+    // The decoded picture kept between paints (GDI+ itself belongs to the application object).
+    std::unique_ptr<CPictureCache> m_pPicture;
+    // The kept picture as last drawn on the window, for repaints with nothing changed.
+    std::unique_ptr<CRenderedPicture> m_pRendered;
+    // The picture of g_strFilePath, kept or decoded afresh, its size stored in g_nImageWidth and
+    // g_nImageHeight; nullptr (and 0 x 0) when the file is gone or does not decode.
+    Gdiplus::Image* MeasureShownPicture();
+    // Draws pImage at the current origin and scale, only what rcShown shows when that is given;
+    // then lets the cache drop a picture too large to keep, or a picture GDI+ failed to draw.
+    // bOnGrey: the area drawn was erased to grey just before, so the rendering can be copied.
+    void DrawShownPicture(Gdiplus::Graphics& graphics, HDC hdc, Gdiplus::Image* pImage, const RECT* prcShown,
+                          bool bOnGrey);
 
 protected:
     BOOL OnEraseBkgnd(CDC* pDC);
@@ -110,6 +131,7 @@ extern BOOL g_bDragging;                     // the left button is held down in 
 extern BOOL g_bEnableZoomDialog;
 extern BOOL g_bEnableImageEdit;
 extern BOOL g_bSlideStopped;  // the slide show is not running
+extern BOOL g_bErasedForPaint;  // the view was erased to grey since it last drew
 
 const int kWidePathChars = 1024;
 extern wchar_t g_wszPath[kWidePathChars];

@@ -6,6 +6,7 @@
 #include "app/Norvel.h"
 #include "dialogs/SpecFileDlg.h"
 #include "framework/GdiPlus.h"
+#include "view/PictureCache.h"
 
 namespace {
 // The picture patterns, searched in this order.
@@ -29,9 +30,9 @@ void CNorvelView::OpenChosenFile(const CString& strPath, const CString& strName)
     g_strFolder = g_strFilePath.Left(g_strFilePath.GetLength() - g_strFileName.GetLength());
     SetStatusText(2, FileSizeText(g_strFilePath));
 
-    Gdiplus::Image image(ToWide(g_strFilePath));
-    g_nImageWidth = static_cast<int>(image.GetWidth());
-    g_nImageHeight = static_cast<int>(image.GetHeight());
+    // Decoded once here and kept for the paint that follows.
+    MeasureShownPicture();
+    m_pPicture->Release();
     FitToWindow();
     SetStatusText(1, g_strFileName);
 
@@ -106,11 +107,8 @@ void CNorvelView::StepInList(int nStep) {
     g_bManualZoom = 0;
 
     g_strFilePath = g_fileList[nNew];
-    {
-        Gdiplus::Image image(ToWide(g_strFilePath));
-        g_nImageWidth = static_cast<int>(image.GetWidth());
-        g_nImageHeight = static_cast<int>(image.GetHeight());
-    }
+    MeasureShownPicture();  // kept for the paint that follows
+    m_pPicture->Release();
     g_nFileIndex = nNew;
     ApplyEnableRule();
 

@@ -4,6 +4,7 @@
 #include "app/Norvel.h"
 #include "dialogs/ZoomDlg.h"
 #include "framework/GdiPlus.h"
+#include "view/PictureCache.h"
 #include "view/Zoom.h"
 
 // ---- zoom ----
@@ -158,7 +159,28 @@ void CNorvelView::OnCaptureChanged(HWND hNewCapture) {
 void CNorvelView::DrawDragStep() {
     CClientDC dc(m_hWnd);
     Gdiplus::Graphics graphics(dc.GetSafeHdc());
-    Gdiplus::Image image(ToWide(g_strFilePath));
-    graphics.DrawImage(&image, g_nDrawX, g_nDrawY, static_cast<int>(g_nImageWidth * g_dZoom),
-                       static_cast<int>(g_nImageHeight * g_dZoom));
+    if (graphics.GetLastStatus() != Gdiplus::Ok)
+        return;
+    CRect rcClient;
+    GetClientRect(&rcClient);
+    // The kept picture unless its file changed; a file gone draws nothing and the view keeps
+    // its last content. The size stays as the last paint measured it.
+    Gdiplus::Image* pImage = m_pPicture->Get(g_strFilePath);
+    // Drawn over what the window shows, not on grey.
+    g_bErasedForPaint = 0;
+    if (pImage && m_pPicture->Keeps()) {
+        // The last rendering moved along, only the uncovered strips drawn anew.
+        CRenderedPicture::Key key = {m_pPicture->Decodes(),
+                                     g_nDrawX,
+                                     g_nDrawY,
+                                     static_cast<int>(g_nImageWidth * g_dZoom),
+                                     static_cast<int>(g_nImageHeight * g_dZoom),
+                                     rcClient.right,
+                                     rcClient.bottom};
+        if (m_pRendered->Scroll(pImage, key, RGB(128, 128, 128)) && m_pRendered->CopyTo(dc.GetSafeHdc())) {
+            m_pPicture->Release();
+            return;
+        }
+    }
+    DrawShownPicture(graphics, dc.GetSafeHdc(), pImage, &rcClient, false);
 }

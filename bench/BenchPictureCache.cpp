@@ -1,0 +1,246 @@
+// The kept picture against decoding on every paint: a repaint of the fitted picture (in the
+// process and as a user causes it, the window uncovered and painted through the message loop),
+// one drag step at 100 % and 400 %, Next to a picture not seen yet, and the identity check alone,
+// each beside the bare GDI+ decode and draw of the same rectangle.
+#include <stdio.h>
+
+#include <string>
+
+#include "Bench.h"
+#include "TestUtil.h"
+#include "framework/GdiPlus.h"
+#include "res/resource.h"
+#include "view/PictureCache.h"
+
+namespace {
+// What a repaint through the message loop did: its time up to the end of the last paint, and
+// the paints the view and all windows received.
+struct LoopRepaint {
+    double dSeconds;
+    int nViewPaints;
+    int nPaints;
+};
+
+// Dispatches messages until the queue has been quiet for nQuietMs; the time runs from t0 to the
+// end of the last paint seen.
+LoopRepaint PumpUntilQuiet(HWND hView, double t0, DWORD nQuietMs) {
+    LoopRepaint r = {0, 0, 0};
+    double tLast = t0;
+    DWORD nQuietSince = GetTickCount();
+    while (GetTickCount() - nQuietSince < nQuietMs) {
+        MSG msg;
+        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            Sleep(1);
+            continue;
+        }
+        if (!AfxGetApp()->PreTranslateMessage(&msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (msg.message == WM_PAINT) {
+            ++r.nPaints;
+            if (msg.hwnd == hView)
+                ++r.nViewPaints;
+            tLast = Seconds();
+        }
+        nQuietSince = GetTickCount();
+    }
+    r.dSeconds = tLast - t0;
+    return r;
+}
+
+// The frame covered by a window of another size and uncovered again: the time from the
+// uncovering until every window has painted.
+LoopRepaint Uncover(CFrameWnd* pFrame, HWND hView) {
+    CRect rc;
+    pFrame->GetWindowRect(&rc);
+    HWND hCover = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP | WS_VISIBLE, rc.left,
+                                  rc.top, rc.Width(), rc.Height(), nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    PumpUntilQuiet(hView, Seconds(), 150);
+    double t0 = Seconds();
+    DestroyWindow(hCover);
+    return PumpUntilQuiet(hView, t0, 300);
+}
+
+// Invalidated as Windows does for any reason (erase included), painted through the loop.
+LoopRepaint InvalidateAndLoop(HWND hView) {
+    double t0 = Seconds();
+    InvalidateRect(hView, nullptr, TRUE);
+    return PumpUntilQuiet(hView, t0, 150);
+}
+
+double MedianLoop(int runs, const std::function<LoopRepaint()>& f, int* pViewPaints, int* pPaints) {
+    std::vector<double> t;
+    for (int i = 0; i < runs; ++i) {
+        LoopRepaint r = f();
+        t.push_back(r.dSeconds);
+        *pViewPaints = r.nViewPaints;
+        *pPaints = r.nPaints;
+    }
+    std::sort(t.begin(), t.end());
+    return t[t.size() / 2];
+}
+
+// The bare platform work for one picture: decode the file and draw it into the rectangle.
+double BareDecodeAndDraw(HWND hView, const std::string& path, int x, int y, int w, int h, int runs) {
+    return Median(runs, [&] {
+        HDC hdc = GetDC(hView);
+        {
+            Gdiplus::Image image(ToWide(path.c_str()));
+            Gdiplus::Graphics graphics(hdc);
+            graphics.DrawImage(&image, x, y, w, h);
+        }
+        ReleaseDC(hView, hdc);
+    });
+}
+
+void Line(const char* what, double t, double bare, const char* target) {
+    printf("  %-44s %8.4f s   bare %8.4f s   ratio %7.4f   (target %s)\n", what, t, bare, t / bare, target);
+}
+
+void BenchPicture(RunningApp& run, const std::string& picture) {
+    CNorvelView* view = run.view();
+    CFrameWnd* frame = run.frame();
+    HWND hView = view->m_hWnd, hFrame = frame->m_hWnd;
+    CNorvelApp& app = run.app();
+
+    // Shown as Open leaves it: fitted, Auto Zoom.
+    app.m_bImageLoaded = 1;
+    app.m_bRegionCaptured = app.m_bObjectCaptured = app.m_bScreenCaptured = 0;
+    app.m_bPanX = app.m_bPanY = 0;
+    g_bManualZoom = 0;
+    view->m_bEnableZoomIn = view->m_bEnableZoomOut = 1;
+    g_strFilePath = picture.c_str();
+    CPictureCache::s_bEnabled = 1;
+    view->Invalidate(TRUE);
+    view->UpdateWindow();
+    if (g_nImageWidth == 0) {
+        printf("cannot read %s\n", picture.c_str());
+        return;
+    }
+    const int fx = g_nDrawX, fy = g_nDrawY;
+    const int fw = static_cast<int>(g_nImageWidth * g_dZoom), fh = static_cast<int>(g_nImageHeight * g_dZoom);
+    printf("%s (%d x %d), fitted at %.4f into %d x %d\n", picture.c_str(), g_nImageWidth, g_nImageHeight, g_dZoom,
+           g_nClientWidth, g_nClientHeight);
+
+    const double bareFit = BareDecodeAndDraw(hView, picture, fx, fy, fw, fh, 5);
+    printf("  bare GDI+ decode and draw of the fitted rectangle: %.4f s\n", bareFit);
+
+    // Repaint of the fitted picture, kept and not kept.
+    for (int nKept = 1; nKept >= 0; --nKept) {
+        CPictureCache::s_bEnabled = nKept;
+        const char* how = nKept ? "kept" : "decoded every paint";
+        view->Invalidate(TRUE);
+        view->UpdateWindow();
+        double paint = Median(nKept ? 15 : 3, [&] {
+            view->Invalidate(TRUE);
+            view->UpdateWindow();
+        });
+        int nView = 0, nAll = 0;
+        double loop = MedianLoop(nKept ? 9 : 3, [&] { return InvalidateAndLoop(hView); }, &nView, &nAll);
+        int nViewU = 0, nAllU = 0;
+        double uncover = MedianLoop(nKept ? 5 : 3, [&] { return Uncover(frame, hView); }, &nViewU, &nAllU);
+        printf(" repaint of the fitted picture, %s:\n", how);
+        Line("Invalidate + UpdateWindow", paint, bareFit, nKept ? "<= 0.1" : "-");
+        Line("invalidated, painted through the loop", loop, bareFit, nKept ? "<= 0.1" : "-");
+        printf("    (view paints %d, all paints %d)\n", nView, nAll);
+        Line("uncovered, painted through the loop", uncover, bareFit, nKept ? "<= 0.1" : "-");
+        printf("    (view paints %d, all paints %d)\n", nViewU, nAllU);
+    }
+    CPictureCache::s_bEnabled = 1;
+
+    // Drag steps at 100 % and 400 %, centred, back and forth by 10 pixels.
+    view->m_bEnableZoomIn = 1;
+    frame->SendMessage(WM_COMMAND, MAKEWPARAM(ID_ZOOM_100, 0), 0);
+    view->UpdateWindow();
+    for (int nZoomIns = 0; nZoomIns <= 2; nZoomIns += 2) {
+        for (int i = 0; i < nZoomIns; ++i)
+            ::SendMessageA(hFrame, WM_COMMAND, MAKEWPARAM(ID_VIEW_ZOOMIN, 0), 0);
+        view->UpdateWindow();
+        const int x = g_nClientWidth / 2, y = g_nClientHeight / 2;
+        const int dw = static_cast<int>(g_nImageWidth * g_dZoom), dh = static_cast<int>(g_nImageHeight * g_dZoom);
+        double steps[2];
+        for (int nKept = 1; nKept >= 0; --nKept) {
+            CPictureCache::s_bEnabled = nKept;
+            ::SendMessageA(hView, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+            int nMoves = 0;
+            steps[nKept] = Median(nKept ? 21 : 3, [&] {
+                ++nMoves;
+                int dx = (nMoves % 2) ? -10 : 10;
+                ::SendMessageA(hView, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + dx, y));
+            });
+            ::SendMessageA(hView, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+        }
+        CPictureCache::s_bEnabled = 1;
+        double bare = BareDecodeAndDraw(hView, picture, g_nDrawX, g_nDrawY, dw, dh, 3);
+        printf(" drag step at %.0f %% (%d x %d at %d,%d):\n", g_dZoom * 100, dw, dh, g_nDrawX, g_nDrawY);
+        Line("kept picture, shown part only", steps[1], bare, "<= 0.05");
+        Line("decoded every step (as before)", steps[0], bare, "-");
+    }
+    frame->SendMessage(WM_COMMAND, MAKEWPARAM(ID_VIEW_AUTOZOOM, 0), 0);
+    view->UpdateWindow();
+}
+
+// Next between copies of the picture, each step to a file not seen before.
+void BenchNext(RunningApp& run, const std::string& picture, const char* ext) {
+    CNorvelView* view = run.view();
+    const int kCopies = 6;
+    std::string folder = MakeTempFolder("benchnext");
+    for (int i = 0; i < kCopies; ++i) {
+        std::string name = std::string(1, static_cast<char>('a' + i)) + "." + ext;
+        std::string bytes;
+        {
+            HANDLE h = CreateFileA(picture.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+            LARGE_INTEGER size;
+            GetFileSizeEx(h, &size);
+            bytes.resize(static_cast<size_t>(size.QuadPart));
+            DWORD n = 0;
+            ReadFile(h, &bytes[0], static_cast<DWORD>(bytes.size()), &n, nullptr);
+            CloseHandle(h);
+        }
+        WriteFile(folder + name, bytes);
+    }
+    g_strFolder = folder.c_str();
+    g_strFileName = (std::string("a.") + ext).c_str();
+    g_strFilePath = (folder + "a." + ext).c_str();
+    g_nFileIndex = 0;
+    CNorvelView::BuildFileList();
+    run.app().m_bImageLoaded = 1;
+    g_bManualZoom = 0;
+    view->Invalidate(TRUE);
+    view->UpdateWindow();
+
+    double next[2];
+    for (int nKept = 1; nKept >= 0; --nKept) {
+        CPictureCache::s_bEnabled = nKept;
+        // Every step goes to another file, so the kept picture never serves it.
+        next[nKept] = Median(kCopies - 1, [&] {
+            view->StepInList(g_nFileIndex < kCopies - 1 ? +1 : -(kCopies - 1));
+            view->UpdateWindow();
+        });
+    }
+    CPictureCache::s_bEnabled = 1;
+    int w = static_cast<int>(g_nImageWidth * g_dZoom), h = static_cast<int>(g_nImageHeight * g_dZoom);
+    double bare = BareDecodeAndDraw(view->m_hWnd, std::string(g_strFilePath), g_nDrawX, g_nDrawY, w, h, 5);
+    printf(" Next to a picture not seen yet (%d x %d):\n", g_nImageWidth, g_nImageHeight);
+    Line("kept picture (one decode)", next[1], bare, "<= 1.1");
+    Line("decoded for the measure and the paint", next[0], bare, "-");
+}
+}  // namespace
+
+void BenchPictureCache(RunningApp& run) {
+    const std::string jpeg = CorpusPath("large/Honeywave-5120x2880.jpg");
+    const std::string png = CorpusPath("large/Patak-5120x2880.png");
+    printf("\n== kept picture ==\n");
+    BenchPicture(run, jpeg);
+    BenchNext(run, jpeg, "jpg");
+    BenchPicture(run, png);
+    BenchNext(run, png, "png");
+
+    FileIdentity id;
+    double identity = Median(9, [&] {
+        for (int i = 0; i < 100; ++i)
+            QueryFileIdentity(jpeg.c_str(), &id);
+    });
+    printf(" identity check alone (one attribute query):   %8.6f s per paint\n", identity / 100);
+}

@@ -1,0 +1,359 @@
+#include "view/PictureCache.h"
+
+#include <string.h>
+
+#include <vector>
+
+namespace {
+const int kCacheWideChars = 1024;
+}  // namespace
+
+BOOL CPictureCache::s_bEnabled = 1;
+
+bool QueryFileIdentity(const char* pszPath, FileIdentity* pId) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExA(pszPath, GetFileExInfoStandard, &data))
+        return false;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        return false;
+    pId->nSize = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    pId->ftLastWrite = data.ftLastWriteTime;
+    pId->ftCreation = data.ftCreationTime;
+    return true;
+}
+
+bool SameIdentity(const FileIdentity& a, const FileIdentity& b) {
+    return a.nSize == b.nSize && ::CompareFileTime(&a.ftLastWrite, &b.ftLastWrite) == 0 &&
+           ::CompareFileTime(&a.ftCreation, &b.ftCreation) == 0;
+}
+
+HGLOBAL ReadFileToGlobal(const char* pszPath, ULONGLONG nMaxBytes) {
+    // Others may rename, delete or rewrite the file while it is read; it is closed at once.
+    HANDLE hFile = ::CreateFileA(pszPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return nullptr;
+    HGLOBAL hMem = nullptr;
+    LARGE_INTEGER size;
+    if (::GetFileSizeEx(hFile, &size) && size.QuadPart > 0 && static_cast<ULONGLONG>(size.QuadPart) <= nMaxBytes &&
+        size.QuadPart < 0x7FFFFFFF) {
+        DWORD n = static_cast<DWORD>(size.QuadPart);
+        hMem = ::GlobalAlloc(GMEM_MOVEABLE, n);
+        void* p = hMem ? ::GlobalLock(hMem) : nullptr;
+        if (p) {
+            DWORD nRead = 0;
+            BOOL bOk = ::ReadFile(hFile, p, n, &nRead, nullptr) && nRead == n;
+            ::GlobalUnlock(hMem);
+            if (!bOk) {
+                ::GlobalFree(hMem);
+                hMem = nullptr;
+            }
+        } else if (hMem) {
+            ::GlobalFree(hMem);
+            hMem = nullptr;
+        }
+    }
+    ::CloseHandle(hFile);
+    return hMem;
+}
+
+CPictureCache::CPictureCache()
+    : m_id(),
+      m_pStream(nullptr),
+      m_pImage(nullptr),
+      m_bTransient(false),
+      m_nDecodedBytes(0),
+      m_nCeiling(kDefaultCeiling),
+      m_nDecodes(0) {}
+
+CPictureCache::~CPictureCache() {
+    Clear();
+}
+
+void CPictureCache::Clear() {
+    delete m_pImage;
+    m_pImage = nullptr;
+    if (m_pStream)
+        m_pStream->Release();
+    m_pStream = nullptr;
+    m_bTransient = false;
+    m_nDecodedBytes = 0;
+    m_strPath.Empty();
+}
+
+void CPictureCache::Release() {
+    if (!s_bEnabled || m_bTransient)
+        Clear();
+}
+
+Gdiplus::Image* CPictureCache::Get(const char* pszPath) {
+    FileIdentity id;
+    if (!QueryFileIdentity(pszPath, &id)) {
+        Clear();
+        return nullptr;
+    }
+    if (s_bEnabled && m_pImage && !m_bTransient && m_strPath == pszPath && SameIdentity(id, m_id))
+        return m_pImage;
+    Clear();
+    if (!Decode(pszPath, id))
+        Clear();
+    return m_pImage;
+}
+
+bool CPictureCache::Decode(const char* pszPath, const FileIdentity& id) {
+    ++m_nDecodes;
+    if (!s_bEnabled || id.nSize > m_nCeiling) {
+        // Not to be kept: decoded straight from the file for this one use, as it always was.
+        std::vector<wchar_t> wide(kCacheWideChars);
+        m_pImage = new Gdiplus::Image(AfxToWideBuffer(pszPath, wide.data(), kCacheWideChars));
+        m_bTransient = true;
+    } else {
+        HGLOBAL hMem = ReadFileToGlobal(pszPath, m_nCeiling);
+        if (!hMem)
+            return false;
+        // The stream owns the memory from here on and frees it with its last release.
+        if (FAILED(::CreateStreamOnHGlobal(hMem, TRUE, &m_pStream))) {
+            ::GlobalFree(hMem);
+            m_pStream = nullptr;
+            return false;
+        }
+        // GDI+ may go back to the stream while the picture lives: it is kept with the picture.
+        m_pImage = Gdiplus::Image::FromStream(m_pStream, FALSE);
+    }
+    if (!m_pImage || m_pImage->GetLastStatus() != Gdiplus::Ok || m_pImage->GetWidth() == 0 ||
+        m_pImage->GetHeight() == 0)
+        return false;
+    if (m_pImage->GetType() == Gdiplus::ImageTypeBitmap) {
+        UINT nBits = (static_cast<UINT>(m_pImage->GetPixelFormat()) >> 8) & 0xFF;
+        m_nDecodedBytes = static_cast<ULONGLONG>(m_pImage->GetWidth()) * m_pImage->GetHeight() * ((nBits + 7) / 8);
+    }
+    // A picture too large to keep is drawn once and dropped by Release.
+    if (m_nDecodedBytes > m_nCeiling)
+        m_bTransient = true;
+    m_strPath = pszPath;
+    m_id = id;
+    return true;
+}
+
+namespace {
+unsigned Gcd(unsigned a, unsigned b) {
+    while (b) {
+        unsigned t = a % b;
+        a = b;
+        b = t;
+    }
+    return a;
+}
+
+long long FloorDiv(long long a, long long b) {
+    long long q = a / b;
+    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
+}
+}  // namespace
+
+bool ExactScale(int nSize, int nDestSize) {
+    if (nSize <= 0 || nDestSize <= 0)
+        return false;
+    const unsigned nStep = static_cast<unsigned>(nSize) / Gcd(static_cast<unsigned>(nSize), static_cast<unsigned>(nDestSize));
+    return (nStep & (nStep - 1)) == 0;
+}
+
+bool IsOpaquePicture(Gdiplus::Image* pImage) {
+    if (pImage->GetType() != Gdiplus::ImageTypeBitmap)
+        return false;
+    const Gdiplus::PixelFormat fmt = pImage->GetPixelFormat();
+    if (fmt & (PixelFormatAlpha | PixelFormatPAlpha))
+        return false;
+    if (!(fmt & PixelFormatIndexed))
+        return true;
+    const INT nBytes = pImage->GetPaletteSize();
+    if (nBytes < static_cast<INT>(sizeof(Gdiplus::ColorPalette)))
+        return false;
+    std::vector<BYTE> buffer(nBytes);
+    Gdiplus::ColorPalette* pPalette = reinterpret_cast<Gdiplus::ColorPalette*>(buffer.data());
+    if (pImage->GetPalette(pPalette, nBytes) != Gdiplus::Ok)
+        return false;
+    for (UINT i = 0; i < pPalette->Count; ++i) {
+        if ((pPalette->Entries[i] >> 24) != 0xFF)
+            return false;
+    }
+    return true;
+}
+
+bool ShownSpan(int nSize, int nDest, int nDestSize, int nShow0, int nShow1, int nMargin, int nMinStep, int* pS0,
+               int* pS1, int* pD0, int* pD1) {
+    if (nSize <= 0 || nDestSize <= 0 || (nDest >= nShow0 && static_cast<long long>(nDest) + nDestSize <= nShow1))
+        return false;
+    // Source pixel s starts at nDest + s * nDestSize / nSize. Cuts only at multiples of nStep
+    // source pixels, which land on whole destination pixels (multiples of nDestStep), so the
+    // part's scale and placement are the whole picture's.
+    const unsigned g = Gcd(static_cast<unsigned>(nSize), static_cast<unsigned>(nDestSize));
+    long long nStep = nSize / g, nDestStep = nDestSize / g;
+    // GDI+ works the placement out in floating point from the part's corner: only a scale with
+    // a power of two below the line keeps every product exact, and the pixels the same.
+    if ((nStep & (nStep - 1)) != 0)
+        return false;
+    while (nStep < nMinStep) {
+        nStep *= 2;
+        nDestStep *= 2;
+    }
+    long long s0 = FloorDiv((static_cast<long long>(nShow0) - nDest) * nSize, nDestSize) - nMargin;
+    long long s1 = FloorDiv((static_cast<long long>(nShow1) - nDest) * nSize + nDestSize - 1, nDestSize) + nMargin;
+    s0 = FloorDiv(s0, nStep) * nStep;
+    s1 = FloorDiv(s1 + nStep - 1, nStep) * nStep;
+    if (s0 < 0)
+        s0 = 0;
+    if (s1 > nSize)
+        s1 = nSize;
+    if (s0 == 0 && s1 == nSize)
+        return false;
+    if (s1 <= s0) {
+        // Nothing of this axis is shown: an empty span.
+        s0 = s1 = 0;
+    }
+    *pS0 = static_cast<int>(s0);
+    *pS1 = static_cast<int>(s1);
+    *pD0 = static_cast<int>(nDest + s0 / nStep * nDestStep);
+    *pD1 = static_cast<int>(nDest + s1 / nStep * nDestStep);
+    return true;
+}
+
+Gdiplus::Status DrawPictureShown(Gdiplus::Graphics& graphics, Gdiplus::Image* pImage, int x, int y, int w, int h,
+                                 const RECT& rcShown) {
+    const int W = static_cast<int>(pImage->GetWidth()), H = static_cast<int>(pImage->GetHeight());
+    // Bilinear sampling reaches one source pixel beyond the point sampled; two spare.
+    const int kMargin = 2;
+    int sx0 = 0, sx1 = W, dx0 = x, dx1 = x + w;
+    int sy0 = 0, sy1 = H, dy0 = y, dy1 = y + h;
+    bool bSplitX = false, bSplitY = false;
+    if (pImage->GetType() == Gdiplus::ImageTypeBitmap) {
+        // Pictures of 1, 2 and 4 bits per pixel are read from the part's first byte: their cuts
+        // fall on whole bytes (8 pixels), or GDI+ takes the part from a pixel too early.
+        const UINT nBits = (static_cast<UINT>(pImage->GetPixelFormat()) >> 8) & 0xFF;
+        const int nMinStep = nBits >= 8 ? 1 : 8;
+        bSplitX = ShownSpan(W, x, w, rcShown.left, rcShown.right, kMargin, nMinStep, &sx0, &sx1, &dx0, &dx1);
+        bSplitY = ShownSpan(H, y, h, rcShown.top, rcShown.bottom, kMargin, 1, &sy0, &sy1, &dy0, &dy1);
+    }
+    if (!bSplitX && !bSplitY)
+        return graphics.DrawImage(pImage, x, y, w, h);
+    if (sx1 <= sx0 || sy1 <= sy0)
+        return Gdiplus::Ok;  // nothing of the picture is in view
+    return graphics.DrawImage(pImage, Gdiplus::Rect(dx0, dy0, dx1 - dx0, dy1 - dy0), sx0, sy0, sx1 - sx0,
+                              sy1 - sy0, Gdiplus::UnitPixel);
+}
+
+CRenderedPicture::CRenderedPicture() : m_key(), m_hdc(nullptr), m_hBitmap(nullptr), m_hOldBitmap(nullptr) {}
+
+CRenderedPicture::~CRenderedPicture() {
+    Clear();
+}
+
+void CRenderedPicture::Clear() {
+    if (m_hdc) {
+        ::SelectObject(m_hdc, m_hOldBitmap);
+        ::DeleteDC(m_hdc);
+    }
+    if (m_hBitmap)
+        ::DeleteObject(m_hBitmap);
+    m_hdc = nullptr;
+    m_hBitmap = nullptr;
+    m_hOldBitmap = nullptr;
+}
+
+bool CRenderedPicture::Render(Gdiplus::Image* pImage, const Key& key, COLORREF crBackground) {
+    if (!m_hdc || m_key.cw != key.cw || m_key.ch != key.ch) {
+        Clear();
+        if (key.cw <= 0 || key.ch <= 0)
+            return false;
+        BITMAPINFO bi = {};
+        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+        bi.bmiHeader.biWidth = key.cw;
+        bi.bmiHeader.biHeight = -key.ch;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        void* pBits = nullptr;
+        m_hBitmap = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &pBits, nullptr, 0);
+        m_hdc = m_hBitmap ? ::CreateCompatibleDC(nullptr) : nullptr;
+        if (!m_hdc) {
+            Clear();
+            return false;
+        }
+        m_hOldBitmap = ::SelectObject(m_hdc, m_hBitmap);
+    }
+    m_key = key;
+    m_key.nDecode = -1;  // nothing valid until the draw succeeded
+    RECT rc = {0, 0, key.cw, key.ch};
+    HBRUSH hBrush = ::CreateSolidBrush(crBackground);
+    ::FillRect(m_hdc, &rc, hBrush);
+    ::DeleteObject(hBrush);
+    Gdiplus::Status status;
+    {
+        Gdiplus::Graphics graphics(m_hdc);
+        status = graphics.GetLastStatus();
+        if (status == Gdiplus::Ok)
+            status = DrawPictureShown(graphics, pImage, key.x, key.y, key.w, key.h, rc);
+    }
+    if (status != Gdiplus::Ok) {
+        Clear();
+        return false;
+    }
+    m_key.nDecode = key.nDecode;
+    return true;
+}
+
+bool CRenderedPicture::CopyTo(HDC hdc) const {
+    if (!m_hdc)
+        return false;
+    RECT rcPicture = {m_key.x, m_key.y, m_key.x + m_key.w, m_key.y + m_key.h};
+    RECT rcClient = {0, 0, m_key.cw, m_key.ch};
+    RECT rc;
+    if (!::IntersectRect(&rc, &rcPicture, &rcClient))
+        return true;
+    return ::BitBlt(hdc, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, m_hdc, rc.left, rc.top, SRCCOPY) !=
+           FALSE;
+}
+
+bool CRenderedPicture::Scroll(Gdiplus::Image* pImage, const Key& key, COLORREF crBackground) {
+    if (!m_hdc || m_key.nDecode != key.nDecode || m_key.w != key.w || m_key.h != key.h || m_key.cw != key.cw ||
+        m_key.ch != key.ch)
+        return false;
+    if (m_key == key)
+        return true;
+    if (!IsOpaquePicture(pImage) || !ExactScale(static_cast<int>(pImage->GetWidth()), key.w) ||
+        !ExactScale(static_cast<int>(pImage->GetHeight()), key.h))
+        return false;
+    const int dx = key.x - m_key.x, dy = key.y - m_key.y;
+    if (dx <= -key.cw || dx >= key.cw || dy <= -key.ch || dy >= key.ch)
+        return Render(pImage, key, crBackground);
+    m_key.nDecode = -1;  // nothing valid until the strips are drawn
+    ::BitBlt(m_hdc, dx, dy, key.cw, key.ch, m_hdc, 0, 0, SRCCOPY);
+    RECT strips[2];
+    int nStrips = 0;
+    if (dx > 0)
+        strips[nStrips++] = {0, 0, dx, key.ch};
+    else if (dx < 0)
+        strips[nStrips++] = {key.cw + dx, 0, key.cw, key.ch};
+    if (dy > 0)
+        strips[nStrips++] = {0, 0, key.cw, dy};
+    else if (dy < 0)
+        strips[nStrips++] = {0, key.ch + dy, key.cw, key.ch};
+    HBRUSH hBrush = ::CreateSolidBrush(crBackground);
+    Gdiplus::Status status = Gdiplus::Ok;
+    {
+        Gdiplus::Graphics graphics(m_hdc);
+        status = graphics.GetLastStatus();
+        for (int i = 0; i < nStrips && status == Gdiplus::Ok; ++i) {
+            const RECT& rc = strips[i];
+            ::FillRect(m_hdc, &rc, hBrush);
+            graphics.SetClip(Gdiplus::Rect(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top));
+            status = DrawPictureShown(graphics, pImage, key.x, key.y, key.w, key.h, rc);
+        }
+    }
+    ::DeleteObject(hBrush);
+    if (status != Gdiplus::Ok) {
+        Clear();
+        return false;
+    }
+    m_key = key;
+    return true;
+}

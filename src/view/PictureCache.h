@@ -1,0 +1,136 @@
+// The decoded picture the view draws, kept between paints for as long as its file is unchanged,
+// and the drawing of only the part of a picture that a window shows.
+#pragma once
+
+#include <windows.h>
+
+#include "framework/Afx.h"
+#include "framework/GdiPlus.h"
+
+// What one attribute query tells about a file: enough to notice an edit or a replacement.
+struct FileIdentity {
+    ULONGLONG nSize;
+    FILETIME ftLastWrite;
+    FILETIME ftCreation;
+};
+
+// One attribute query, the file never opened. False when the file is gone or cannot be queried.
+bool QueryFileIdentity(const char* pszPath, FileIdentity* pId);
+bool SameIdentity(const FileIdentity& a, const FileIdentity& b);
+
+// A copy of the whole file in movable global memory (as a stream on it wants), the file opened,
+// read and closed within the call. nullptr when it cannot be read or is larger than nMaxBytes.
+HGLOBAL ReadFileToGlobal(const char* pszPath, ULONGLONG nMaxBytes);
+
+// One picture, decoded from a copy of its file's bytes and kept with the file's path and
+// identity. Every Get checks the identity: unchanged, the kept picture is returned; changed, the
+// file is decoded afresh; gone or undecodable, nothing is kept and Get returns nullptr (what the
+// view draws for a 0 x 0 picture). GDI+ must be running from the first Get until Clear or the
+// destructor.
+class CPictureCache {
+public:
+    // Pictures whose decoded pixels would take more than this are not kept (256 MB).
+    static const ULONGLONG kDefaultCeiling = 256ull << 20;
+
+    CPictureCache();
+    ~CPictureCache();
+    CPictureCache(const CPictureCache&) = delete;
+    CPictureCache& operator=(const CPictureCache&) = delete;
+
+    // The picture of pszPath, valid until the next Get, Release or Clear; nullptr for a file that
+    // is gone or does not decode.
+    Gdiplus::Image* Get(const char* pszPath);
+    // After drawing: a picture over the ceiling (or any, while keeping is off) is dropped, so
+    // it is decoded again next time.
+    void Release();
+    // Drops the kept picture and its file's bytes.
+    void Clear();
+
+    bool Holds() const { return m_pImage != nullptr; }
+    // A picture is held and will be kept past Release.
+    bool Keeps() const { return m_pImage != nullptr && !m_bTransient; }
+    // Width x height x bytes per pixel of the kept picture (0 for a metafile or nothing kept).
+    ULONGLONG DecodedBytes() const { return m_nDecodedBytes; }
+    // Decodes done since construction, for tests and measurements.
+    int Decodes() const { return m_nDecodes; }
+    void SetCeiling(ULONGLONG nBytes) { m_nCeiling = nBytes; }
+
+    // 0: every Get decodes the file afresh and nothing is kept between calls (the comparison in
+    // tests and the benchmark).
+    static BOOL s_bEnabled;
+
+private:
+    bool Decode(const char* pszPath, const FileIdentity& id);
+
+    CString m_strPath;
+    FileIdentity m_id;
+    IStream* m_pStream;
+    Gdiplus::Image* m_pImage;
+    bool m_bTransient;  // decoded for one use only: too large to keep, or keeping is off
+    ULONGLONG m_nDecodedBytes;
+    ULONGLONG m_nCeiling;
+    int m_nDecodes;
+};
+
+// Draws pImage into the rectangle (x, y, w, h), as DrawImage does, but hands GDI+ only the
+// source pixels that can reach rcShown (with a margin for the interpolation), so a picture much
+// larger than the window is not converted and scaled whole. A picture that lies inside rcShown,
+// a metafile and a scale that cannot be split exactly (nDestSize / nSize with more than a power
+// of two below the line, in lowest terms) are drawn whole. Returns GDI+'s status.
+Gdiplus::Status DrawPictureShown(Gdiplus::Graphics& graphics, Gdiplus::Image* pImage, int x, int y, int w, int h,
+                                 const RECT& rcShown);
+
+// nDestSize / nSize has a power of two below the line in lowest terms: GDI+ places every pixel
+// of such a scale exactly, wherever the picture is cut or moved.
+bool ExactScale(int nSize, int nDestSize);
+// No pixel of the picture lets the background through (its format has no alpha, or a palette
+// whose entries are all opaque).
+bool IsOpaquePicture(Gdiplus::Image* pImage);
+
+// One axis of the split above: for a picture of nSize pixels drawn at nDest with nDestSize
+// pixels, the source range [*pS0, *pS1) and its exact destination [*pD0, *pD1) that cover the
+// window's [nShow0, nShow1) with nMargin source pixels to spare, cut only at multiples of
+// nMinStep (a power of two) source pixels. False when the whole axis is needed.
+bool ShownSpan(int nSize, int nDest, int nDestSize, int nShow0, int nShow1, int nMargin, int nMinStep, int* pS0,
+               int* pS1, int* pD0, int* pD1);
+
+// The picture as last drawn on the window: a copy of the client area with the picture drawn on
+// the view's grey, so a repaint with nothing changed is one copy instead of a new scaled draw.
+// It is made by the same GDI+ call at the same coordinates as a draw on the window would make,
+// into a 32-bit bitmap like the screen's, so its pixels are the window's.
+class CRenderedPicture {
+public:
+    // What the rendering depends on: the picture (by its decode), the rectangle, the client.
+    struct Key {
+        int nDecode;
+        int x, y, w, h;
+        int cw, ch;
+        bool operator==(const Key& o) const {
+            return nDecode == o.nDecode && x == o.x && y == o.y && w == o.w && h == o.h && cw == o.cw && ch == o.ch;
+        }
+    };
+
+    CRenderedPicture();
+    ~CRenderedPicture();
+    CRenderedPicture(const CRenderedPicture&) = delete;
+    CRenderedPicture& operator=(const CRenderedPicture&) = delete;
+
+    bool Matches(const Key& key) const { return m_hdc && m_key == key; }
+    // Draws pImage as DrawPictureShown would on a client of key.cw x key.ch filled with
+    // crBackground; false (and nothing kept) when a bitmap or GDI+ fails.
+    bool Render(Gdiplus::Image* pImage, const Key& key, COLORREF crBackground);
+    // Moves the rendering to key's origin (same picture, size and client, as a drag step does):
+    // the pixels still shown move along and only the uncovered strips are drawn. Only for an
+    // opaque picture at an exact scale, where moved pixels are the pixels a new draw would give;
+    // false otherwise, or when GDI+ fails (then nothing is kept).
+    bool Scroll(Gdiplus::Image* pImage, const Key& key, COLORREF crBackground);
+    // Copies the picture's rectangle, as far as the client shows it, to hdc.
+    bool CopyTo(HDC hdc) const;
+    void Clear();
+
+private:
+    Key m_key;
+    HDC m_hdc;
+    HBITMAP m_hBitmap;
+    HGDIOBJ m_hOldBitmap;
+};

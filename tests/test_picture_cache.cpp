@@ -1,0 +1,480 @@
+// The kept picture: the split of a picture into the part a window shows, the cache's identity
+// check against files edited, replaced, renamed and deleted by others, and the view drawing
+// exactly what a bare decode and draw gives for every corpus picture, with no growth over a
+// thousand Next steps.
+#include "ZoomFixture.h"
+
+#include "framework/GdiPlus.h"
+#include "view/PictureCache.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+COLORREF Diagonal(int x, int y) {
+    return RGB((x * 7) & 0xFF, (y * 5) & 0xFF, ((x + y) * 3) & 0xFF);
+}
+COLORREF Solid(int, int) {
+    return RGB(10, 200, 30);
+}
+COLORREF OtherSolid(int, int) {
+    return RGB(220, 20, 160);
+}
+
+COLORREF PixelOf(Gdiplus::Image* p, int x, int y) {
+    Gdiplus::Color c;
+    static_cast<Gdiplus::Bitmap*>(p)->GetPixel(x, y, &c);
+    return RGB(c.GetR(), c.GetG(), c.GetB());
+}
+
+class PictureCacheTest : public ::testing::Test {
+protected:
+    void SetUp() override { folder = MakeTempFolder("cache"); }
+    std::string Write(const char* name, int w, int h, COLORREF (*colourAt)(int, int)) {
+        std::string path = folder + name;
+        WriteFile(path, MakeBmp(w, h, colourAt));
+        return path;
+    }
+    CGdiPlusSession gdiplus;
+    std::string folder;
+};
+}  // namespace
+
+TEST(ShownSpan, CutsOnlyWhereTheScaleStaysExact) {
+    int s0, s1, d0, d1;
+    // Inside the window on this axis: drawn whole.
+    EXPECT_FALSE(ShownSpan(100, 10, 100, 0, 500, 2, 1, &s0, &s1, &d0, &d1));
+    // 100 %: 5120 pixels at -2000 in a window 1000 wide: pixels 2000..3000, two spare each side.
+    // Cuts on whole bytes of a 1-bit picture: every 8 source pixels.
+    ASSERT_TRUE(ShownSpan(5120, -2000, 5120, 0, 1000, 2, 8, &s0, &s1, &d0, &d1));
+    EXPECT_EQ(1992, s0);
+    EXPECT_EQ(3008, s1);
+    EXPECT_EQ(-8, d0);
+    EXPECT_EQ(1008, d1);
+    // 400 %: each source pixel is four.
+    ASSERT_TRUE(ShownSpan(5120, -8001, 20480, 0, 1000, 2, 8, &s0, &s1, &d0, &d1));
+    EXPECT_EQ(1992, s0);
+    EXPECT_EQ(-8001 + 4 * 1992, d0);
+    EXPECT_EQ(-8001 + 4 * s1, d1);
+    EXPECT_EQ(0, s1 % 8);
+    EXPECT_GE(d1, 1000 + 4);
+    // Any pixel of a 24-bit picture at 100 %.
+    ASSERT_TRUE(ShownSpan(5120, -2000, 5120, 0, 1000, 2, 1, &s0, &s1, &d0, &d1));
+    EXPECT_EQ(1998, s0);
+    EXPECT_EQ(-2, d0);
+    EXPECT_EQ(3002, s1);
+    // 1000 pixels drawn 1500 wide: exact only every 2 source (3 destination) pixels.
+    ASSERT_TRUE(ShownSpan(1000, -700, 1500, 0, 400, 2, 8, &s0, &s1, &d0, &d1));
+    EXPECT_EQ(0, s0 % 8);
+    EXPECT_EQ(0, s1 % 8);
+    EXPECT_EQ(-700 + s0 / 2 * 3, d0);
+    EXPECT_EQ(-700 + s1 / 2 * 3, d1);
+    EXPECT_LE(d0, -2);
+    EXPECT_GE(d1, 402);
+    // A width with no common factor, or 7/10: no exact cut inside, drawn whole.
+    EXPECT_FALSE(ShownSpan(1009, -300, 2000, 0, 400, 2, 1, &s0, &s1, &d0, &d1));
+    EXPECT_FALSE(ShownSpan(1000, -300, 700, 0, 200, 2, 1, &s0, &s1, &d0, &d1));
+    // Nothing of the axis in the window: an empty span.
+    ASSERT_TRUE(ShownSpan(100, 900, 100, 0, 500, 2, 1, &s0, &s1, &d0, &d1));
+    EXPECT_EQ(s0, s1);
+}
+
+TEST_F(PictureCacheTest, KeepsThePictureUntilItsFileChanges) {
+    std::string path = Write("a.bmp", 40, 30, Solid);
+    CPictureCache cache;
+    Gdiplus::Image* p = cache.Get(path.c_str());
+    ASSERT_NE(nullptr, p);
+    EXPECT_EQ(40u, p->GetWidth());
+    EXPECT_EQ(1, cache.Decodes());
+    EXPECT_EQ(40ull * 30 * 3, cache.DecodedBytes());
+    EXPECT_EQ(p, cache.Get(path.c_str()));
+    cache.Release();
+    EXPECT_EQ(p, cache.Get(path.c_str()));
+    EXPECT_EQ(1, cache.Decodes());
+
+    // Held: others can rename, rewrite and delete the file.
+    std::string moved = folder + "moved.bmp";
+    ASSERT_TRUE(MoveFileA(path.c_str(), moved.c_str()));
+    EXPECT_EQ(nullptr, cache.Get(path.c_str()));  // gone under its name: nothing kept
+    EXPECT_FALSE(cache.Holds());
+    ASSERT_NE(nullptr, cache.Get(moved.c_str()));
+    EXPECT_TRUE(DeleteFileA(moved.c_str()));
+    EXPECT_EQ(nullptr, cache.Get(moved.c_str()));
+    EXPECT_FALSE(cache.Holds());
+
+    // Rewritten with the same size in bytes and another picture, then with another size.
+    Write("a.bmp", 40, 30, Solid);
+    ASSERT_NE(nullptr, cache.Get(path.c_str()));
+    EXPECT_EQ(RGB(10, 200, 30), PixelOf(cache.Get(path.c_str()), 5, 5));
+    int nDecodes = cache.Decodes();
+    Sleep(20);  // a later write time even on coarse clocks
+    Write("a.bmp", 40, 30, OtherSolid);
+    Gdiplus::Image* q = cache.Get(path.c_str());
+    ASSERT_NE(nullptr, q);
+    EXPECT_EQ(nDecodes + 1, cache.Decodes());
+    EXPECT_EQ(RGB(220, 20, 160), PixelOf(q, 5, 5));
+    Write("a.bmp", 64, 10, Solid);
+    q = cache.Get(path.c_str());
+    ASSERT_NE(nullptr, q);
+    EXPECT_EQ(64u, q->GetWidth());
+    EXPECT_EQ(10u, q->GetHeight());
+
+    // Another path is another picture; a file that does not decode is none.
+    std::string other = Write("b.bmp", 8, 8, OtherSolid);
+    EXPECT_EQ(8u, cache.Get(other.c_str())->GetWidth());
+    WriteFile(folder + "c.bmp", "not a picture at all");
+    EXPECT_EQ(nullptr, cache.Get((folder + "c.bmp").c_str()));
+    EXPECT_FALSE(cache.Holds());
+    EXPECT_EQ(nullptr, cache.Get(folder.c_str()));  // a folder
+}
+
+TEST_F(PictureCacheTest, PicturesOverTheCeilingAreDecodedForOneUse) {
+    std::string path = Write("big.bmp", 100, 100, Diagonal);
+    CPictureCache cache;
+    cache.SetCeiling(100 * 100 * 3 - 1);
+    ASSERT_NE(nullptr, cache.Get(path.c_str()));
+    EXPECT_EQ(RGB(7 * 9, 5 * 4, 3 * 13), PixelOf(cache.Get(path.c_str()), 9, 4));
+    cache.Release();
+    EXPECT_FALSE(cache.Holds());
+    ASSERT_NE(nullptr, cache.Get(path.c_str()));
+    cache.Release();
+    EXPECT_GE(cache.Decodes(), 2);
+    // The file is free again once the picture is released.
+    EXPECT_TRUE(DeleteFileA(path.c_str()));
+
+    // Keeping switched off: every Get decodes.
+    path = Write("small.bmp", 10, 10, Solid);
+    CPictureCache off;
+    CPictureCache::s_bEnabled = 0;
+    off.Get(path.c_str());
+    off.Release();
+    off.Get(path.c_str());
+    off.Release();
+    CPictureCache::s_bEnabled = 1;
+    EXPECT_EQ(2, off.Decodes());
+    EXPECT_FALSE(off.Holds());
+}
+
+TEST_F(PictureCacheTest, TooLargeForTheProcessFailsWithoutGrowth) {
+    CPictureCache cache;
+    size_t before = CommittedBytes();
+    EXPECT_EQ(nullptr, cache.Get(CorpusPath("large/large.jpg").c_str()));  // 22500 x 33300
+    EXPECT_FALSE(cache.Holds());
+    EXPECT_LT(CommittedBytes(), before + (32u << 20));
+    ASSERT_NE(nullptr, cache.Get(CorpusPath("bmp/image.bmp").c_str()));
+}
+
+TEST_F(PictureCacheTest, MetafilesStayVector) {
+    CPictureCache cache;
+    Gdiplus::Image* p = cache.Get(CorpusPath("emf/").c_str());
+    EXPECT_EQ(nullptr, p);
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((CorpusPath("emf/") + "*.emf").c_str(), &fd);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    FindClose(h);
+    p = cache.Get((CorpusPath("emf/") + fd.cFileName).c_str());
+    ASSERT_NE(nullptr, p);
+    EXPECT_EQ(Gdiplus::ImageTypeMetafile, p->GetType());
+    EXPECT_EQ(0ull, cache.DecodedBytes());
+}
+
+TEST(GdiPlusSession, SessionsNestAndEachKeepsGdiPlusRunning) {
+    std::unique_ptr<CGdiPlusSession> outer(new CGdiPlusSession);
+    ASSERT_TRUE(outer->Started());
+    {
+        CGdiPlusSession inner;
+        EXPECT_TRUE(inner.Started());
+    }
+    Gdiplus::Image image(ToWide(CorpusPath("bmp/image.bmp").c_str()));
+    EXPECT_EQ(80u, image.GetWidth());
+}
+
+// ---- the view ----------------------------------------------------------------------------------
+
+namespace {
+class ViewCacheTest : public ZoomFixture {
+protected:
+    // The view's client pixels as they are on the screen.
+    std::vector<COLORREF> Shown() {
+        CRect rc;
+        view->GetClientRect(&rc);
+        ClientPixels px(view->m_hWnd, rc);
+        std::vector<COLORREF> out;
+        for (int y = 0; y < rc.Height(); ++y)
+            for (int x = 0; x < rc.Width(); ++x)
+                out.push_back(px.at(x, y));
+        return out;
+    }
+    // What a bare decode and draw of the file gives at the view's current origin and scale,
+    // on the grey background, in the same window.
+    std::vector<COLORREF> Bare(const std::string& path) {
+        CRect rc;
+        view->GetClientRect(&rc);
+        HDC hdc = GetDC(view->m_hWnd);
+        HBRUSH hBrush = CreateSolidBrush(kViewGrey);
+        FillRect(hdc, &rc, hBrush);
+        DeleteObject(hBrush);
+        {
+            Gdiplus::Image image(ToWide(path.c_str()));
+            Gdiplus::Graphics graphics(hdc);
+            graphics.DrawImage(&image, g_nDrawX, g_nDrawY, static_cast<int>(g_nImageWidth * g_dZoom),
+                               static_cast<int>(g_nImageHeight * g_dZoom));
+        }
+        ReleaseDC(view->m_hWnd, hdc);
+        PumpNow();  // the window's pixels reach the screen
+        return Shown();
+    }
+    // The first differing pixel, or "" when the view shows what the bare draw gives.
+    std::string Compare(const std::string& path, const char* when) {
+        std::vector<COLORREF> shown = Shown();
+        std::vector<COLORREF> bare = Bare(path);
+        int cw = g_nClientWidth;
+        for (size_t i = 0; i < shown.size(); ++i) {
+            if (shown[i] != bare[i]) {
+                char buf[200];
+                snprintf(buf, sizeof buf, "%s: (%d,%d) view %06lx bare %06lx, zoom %.4f at %d,%d", when,
+                         static_cast<int>(i % cw), static_cast<int>(i / cw), shown[i], bare[i], g_dZoom, g_nDrawX,
+                         g_nDrawY);
+                return buf;
+            }
+        }
+        return "";
+    }
+    // A drag step by (dx, dy) from the middle, on a view erased to grey first so the step's
+    // own pixels are what is compared.
+    void DragStep(int dx, int dy) {
+        int x = g_nClientWidth / 2, y = g_nClientHeight / 2;
+        SendMessageA(view->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+        CRect rc;
+        view->GetClientRect(&rc);
+        HDC hdc = GetDC(view->m_hWnd);
+        HBRUSH hBrush = CreateSolidBrush(kViewGrey);
+        FillRect(hdc, &rc, hBrush);
+        DeleteObject(hBrush);
+        ReleaseDC(view->m_hWnd, hdc);
+        SendMessageA(view->m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + dx, y + dy));
+        SendMessageA(view->m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(x + dx, y + dy));
+        PumpNow();
+    }
+};
+
+void ListCorpus(const std::string& folder, std::vector<std::string>* out) {
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((folder + "*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::string name = fd.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            ListCorpus(folder + name + "\\", out);
+        else if (name != "large.jpg" && name != "SOURCES.tsv")
+            out->push_back(folder + name);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+}
+}  // namespace
+
+TEST_F(ViewCacheTest, EveryCorpusPictureLooksAsABareDecodeAndDrawDrawsIt) {
+    std::vector<std::string> files;
+    ListCorpus(CorpusPath(""), &files);
+    ASSERT_GT(files.size(), 150u);
+    SizeView(600, 400);
+    int nCompared = 0, nDragged = 0;
+    for (const std::string& f : files) {
+        Show(f);
+        if (g_nImageWidth == 0)
+            continue;
+        ++nCompared;
+        EXPECT_EQ("", Compare(f, "fitted")) << f;
+        Command(ID_ZOOM_100);
+        if (PanX() || PanY()) {
+            ++nDragged;
+            DragStep(-37, -23);
+            EXPECT_EQ("", Compare(f, "100 % drag step")) << f;
+            Repaint();
+            EXPECT_EQ("", Compare(f, "100 % dragged, repainted")) << f;
+        }
+        Command(ID_VIEW_ZOOMIN);
+        Command(ID_VIEW_ZOOMIN);
+        if (PanX() || PanY()) {
+            DragStep(45, 31);
+            EXPECT_EQ("", Compare(f, "400 % drag step")) << f;
+            Repaint();
+            EXPECT_EQ("", Compare(f, "400 % dragged, repainted")) << f;
+        }
+        if (HasFailure())
+            break;  // one picture's report is enough
+    }
+    EXPECT_GT(nCompared, 150);
+    EXPECT_GT(nDragged, 20);
+}
+
+TEST_F(ViewCacheTest, ScalesOfTheZoomDialogAndZoomStepsLookTheSame) {
+    SizeView(600, 400);
+    const char* pictures[] = {"png/coffee.png", "jpeg/photo caf\xe9 au lait.jpg", "bmp/llama.bmp"};
+    const double ratios[] = {0.37, 0.5, 0.75, 1.5, 2.0, 3.3, 8.0, 16.0};
+    for (const char* rel : pictures) {
+        std::string f = CorpusPath(rel);
+        Show(f);
+        ASSERT_GT(g_nImageWidth, 0) << f;
+        for (double z : ratios) {
+            g_bManualZoom = 1;
+            g_dZoom = z;
+            view->SetZoom(z);
+            Repaint();
+            EXPECT_EQ("", Compare(f, "zoomed")) << f;
+            if (PanX() || PanY()) {
+                DragStep(-19, -13);
+                EXPECT_EQ("", Compare(f, "dragged")) << f;
+            }
+        }
+        // Zoom in from the fitted ratio, which is no round number.
+        Show(f);
+        Command(ID_VIEW_ZOOMIN);
+        Command(ID_VIEW_ZOOMIN);
+        Command(ID_VIEW_ZOOMIN);
+        if (PanX() || PanY()) {
+            DragStep(-23, -17);
+            EXPECT_EQ("", Compare(f, "zoomed in from the fit, dragged")) << f;
+        }
+    }
+}
+
+TEST_F(ViewCacheTest, EditsRenamesAndDeletionsByOthersShowAtTheNextPaint) {
+    SizeView(400, 300);
+    std::string path = WritePicture("shown.bmp", 100, 80, Solid);
+    Show(path);
+    EXPECT_EQ(RGB(10, 200, 30), At(200, 150));
+
+    // Another program writes another picture of the same size in bytes, then of another size.
+    Sleep(20);
+    WriteFile(path, MakeBmp(100, 80, OtherSolid));
+    Repaint();
+    EXPECT_EQ(RGB(220, 20, 160), At(200, 150));
+    WriteFile(path, MakeBmp(200, 20, Solid));
+    Repaint();
+    EXPECT_EQ(200, g_nImageWidth);
+    EXPECT_EQ(RGB(10, 200, 30), At(200, 150));
+    EXPECT_EQ(kViewGrey, At(200, 100));
+
+    // Renamed while shown (nothing holds it open), then deleted: grey, 0 x 0.
+    std::string moved = folder + "moved.bmp";
+    ASSERT_TRUE(MoveFileA(path.c_str(), moved.c_str()));
+    Repaint();
+    EXPECT_EQ(0, g_nImageWidth);
+    EXPECT_EQ(kViewGrey, At(200, 150));
+    ASSERT_TRUE(MoveFileA(moved.c_str(), path.c_str()));
+    Repaint();
+    EXPECT_EQ(RGB(10, 200, 30), At(200, 150));
+    ASSERT_TRUE(DeleteFileA(path.c_str()));
+    Repaint();
+    EXPECT_EQ(0, g_nImageWidth);
+    EXPECT_EQ(0, g_nImageHeight);
+    EXPECT_EQ(kViewGrey, At(200, 150));
+
+    // A drag step over a file that vanished draws nothing: the view keeps what it showed.
+    std::string wide = WritePicture("wide.bmp", 900, 100, Solid);
+    Show(wide);
+    Command(ID_ZOOM_100);
+    ASSERT_TRUE(PanX());
+    EXPECT_EQ(RGB(10, 200, 30), At(200, 150));
+    ASSERT_TRUE(DeleteFileA(wide.c_str()));
+    HDC hdc = GetDC(view->m_hWnd);
+    SetPixel(hdc, 200, 150, RGB(1, 2, 3));
+    ReleaseDC(view->m_hWnd, hdc);
+    PumpNow();
+    ASSERT_EQ(RGB(1, 2, 3), At(200, 150));
+    SendMessageA(view->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(200, 150));
+    SendMessageA(view->m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(190, 150));
+    SendMessageA(view->m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(190, 150));
+    PumpNow();
+    EXPECT_EQ(RGB(1, 2, 3), At(200, 150));
+}
+
+TEST_F(ViewCacheTest, TheCaptureFileIsSeenThroughTheSameCheck) {
+    SizeView(400, 300);
+    view->SendMessage(WM_COMMAND, MAKEWPARAM(ID_TOOLS_CAPTURESCREEN, 0), 0);
+    Repaint();
+    ASSERT_EQ(CString(" Capture is ok!"), Pane(1));
+    ASSERT_GT(g_nImageWidth, 0);
+    // Nothing holds the capture file: it can be renamed while shown.
+    std::string moved = folder + "capture.bmp";
+    ASSERT_TRUE(MoveFileA(kCaptureFile, moved.c_str()));
+    Repaint();
+    EXPECT_EQ(0, g_nImageWidth);
+    EXPECT_EQ(CString(" Capture is ok!"), Pane(1));
+    // A new capture file of the same size, written by another program, shows at the next paint.
+    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    Sleep(20);
+    WriteFile(kCaptureFile, MakeBmp(w, h, OtherSolid));
+    Repaint();
+    EXPECT_EQ(w, g_nImageWidth);
+    EXPECT_EQ(RGB(220, 20, 160), At(200, 150));
+    // And the next capture replaces it again.
+    view->SendMessage(WM_COMMAND, MAKEWPARAM(ID_TOOLS_CAPTURESCREEN, 0), 0);
+    Repaint();
+    EXPECT_NE(RGB(220, 20, 160), At(200, 150));
+    DeleteFileA(moved.c_str());
+}
+
+TEST_F(ViewCacheTest, AThousandNextStepsLeaveNoGrowth) {
+    SizeView(400, 300);
+    const int kPictures = 4;
+    for (int i = 0; i < kPictures; ++i) {
+        char name[20];
+        snprintf(name, sizeof name, "p%d.bmp", i);
+        WritePicture(name, 1600, 1200, i % 2 ? Diagonal : Solid);  // 5.5 MB each
+    }
+    WritePicture("z.bmp", 4, 4, Solid);
+    CNorvelApp& app = run->app();
+    app.m_bImageLoaded = 1;
+    g_strFolder = folder.c_str();
+    g_strFileName = "z.bmp";
+    g_strFilePath = (folder + "z.bmp").c_str();
+    CNorvelView::BuildFileList();
+    ASSERT_EQ(kPictures + 1, g_fileList.GetSize());
+    ASSERT_EQ(kPictures, g_nFileIndex);
+    Repaint();
+    const int nGdi = CountGdiObjects();
+    const size_t nBytes = CommittedBytes();
+
+    int nSteps = 0, nDir = -1;
+    for (int i = 0; i < 1000; ++i) {
+        // Back and forth over the large pictures only.
+        if (g_nFileIndex == 0)
+            nDir = +1;
+        else if (g_nFileIndex == kPictures - 1 && nDir > 0)
+            nDir = -1;
+        view->StepInList(nDir);
+        view->UpdateWindow();
+        ++nSteps;
+        ASSERT_EQ(1600, g_nImageWidth) << "step " << i;
+    }
+    EXPECT_EQ(1000, nSteps);
+    EXPECT_EQ(nGdi, CountGdiObjects());
+    // Back on the small picture: the large one is no longer kept.
+    while (g_nFileIndex < kPictures)
+        view->StepInList(+1);
+    view->UpdateWindow();
+    PumpNow();
+    EXPECT_EQ(4, g_nImageWidth);
+    EXPECT_EQ(nGdi, CountGdiObjects());
+    EXPECT_LT(CommittedBytes(), nBytes + (4u << 20)) << "committed before " << nBytes << ", now " << CommittedBytes();
+}
+
+TEST_F(ViewCacheTest, DragStepsAndRepaintsDrawTheKeptPicture) {
+    SizeView(400, 300);
+    Show(WritePicture("big.bmp", 1000, 800, Diagonal));
+    const int nDecodes = view->m_pPicture->Decodes();
+    for (UINT nZoom : {ID_ZOOM_100, ID_VIEW_ZOOMIN, ID_VIEW_ZOOMIN}) {
+        Command(nZoom);
+        ASSERT_TRUE(PanX() && PanY());
+        for (int i = 0; i < 4; ++i)
+            DragStep(i % 2 ? 15 : -15, 7);
+        Repaint();
+        EXPECT_EQ(nDecodes, view->m_pPicture->Decodes()) << g_dZoom;
+        EXPECT_TRUE(view->m_pPicture->Keeps());
+    }
+}
