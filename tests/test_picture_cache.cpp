@@ -155,15 +155,6 @@ TEST_F(PictureCacheTest, PicturesOverTheCeilingAreDecodedForOneUse) {
     EXPECT_FALSE(off.Holds());
 }
 
-TEST_F(PictureCacheTest, TooLargeForTheProcessFailsWithoutGrowth) {
-    CPictureCache cache;
-    size_t before = CommittedBytes();
-    EXPECT_EQ(nullptr, cache.Get(CorpusPath("large/large.jpg").c_str()));  // 22500 x 33300
-    EXPECT_FALSE(cache.Holds());
-    EXPECT_LT(CommittedBytes(), before + (32u << 20));
-    ASSERT_NE(nullptr, cache.Get(CorpusPath("bmp/image.bmp").c_str()));
-}
-
 TEST_F(PictureCacheTest, MetafilesStayVector) {
     CPictureCache cache;
     Gdiplus::Image* p = cache.Get(CorpusPath("emf/").c_str());
@@ -176,6 +167,25 @@ TEST_F(PictureCacheTest, MetafilesStayVector) {
     ASSERT_NE(nullptr, p);
     EXPECT_EQ(Gdiplus::ImageTypeMetafile, p->GetType());
     EXPECT_EQ(0ull, cache.DecodedBytes());
+}
+
+TEST_F(PictureCacheTest, OpaqueOnlyWhenNoPixelLetsTheBackgroundThrough) {
+    Gdiplus::Bitmap rgb(20, 10, PixelFormat24bppRGB);
+    EXPECT_TRUE(IsOpaquePicture(&rgb, false));
+    Gdiplus::Bitmap argb(20, 10, PixelFormat32bppARGB);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 20; ++x)
+            argb.SetPixel(x, y, Gdiplus::Color(255, 10, 20, 30));
+    EXPECT_FALSE(IsOpaquePicture(&argb, false));  // not without looking at the pixels
+    EXPECT_TRUE(IsOpaquePicture(&argb, true));
+    argb.SetPixel(19, 9, Gdiplus::Color(254, 10, 20, 30));
+    EXPECT_FALSE(IsOpaquePicture(&argb, true));
+    // A palette with a transparent entry, as transparent GIFs have.
+    CPictureCache cache;
+    ASSERT_NE(nullptr, cache.Get(CorpusPath("gif/transparent-image.gif").c_str()));
+    EXPECT_FALSE(cache.IsOpaque());
+    ASSERT_NE(nullptr, cache.Get(CorpusPath("jpeg/photo caf\xe9 au lait.jpg").c_str()));
+    EXPECT_TRUE(cache.IsOpaque());
 }
 
 TEST(GdiPlusSession, SessionsNestAndEachKeepsGdiPlusRunning) {

@@ -28,8 +28,6 @@ BOOL g_bEnableZoomDialog = 0;
 BOOL g_bEnableImageEdit = 0;
 BOOL g_bSlideStopped = 1;
 wchar_t g_wszPath[kWidePathChars];
-// The background was erased since the view last drew: what a paint draws lies on grey.
-BOOL g_bErasedForPaint = 0;
 
 const wchar_t* ToWide(const char* pszPath) {
     return AfxToWideBuffer(pszPath, g_wszPath, kWidePathChars);
@@ -124,7 +122,6 @@ BOOL CNorvelView::OnEraseBkgnd(CDC* pDC) {
     pDC->GetClipBox(&rc);
     pDC->PatBlt(rc.left, rc.top, rc.Width(), rc.Height(), PATCOPY);
     pDC->SelectObject(hOld);
-    g_bErasedForPaint = 1;
     return TRUE;
 }
 
@@ -149,13 +146,21 @@ Gdiplus::Image* CNorvelView::MeasureShownPicture() {
     return pImage;
 }
 
+namespace {
+// The decode whose picture the view drew last: a picture is rendered for repaints from its
+// second paint on, so the first paint after Open or a step costs no more than a plain draw.
+int g_nDrawnDecode = -1;
+}  // namespace
+
 void CNorvelView::DrawShownPicture(Gdiplus::Graphics& graphics, HDC hdc, Gdiplus::Image* pImage,
-                                   const RECT* prcShown, bool bOnGrey) {
+                                   const RECT* prcShown) {
     if (pImage) {
         const int x = g_nDrawX, y = g_nDrawY;
         const int w = static_cast<int>(g_nImageWidth * g_dZoom), h = static_cast<int>(g_nImageHeight * g_dZoom);
-        // A kept picture on a freshly erased window: the rendering made by the same draw is copied.
-        if (prcShown && bOnGrey && m_pPicture->Keeps()) {
+        const bool bDrawnBefore = g_nDrawnDecode == m_pPicture->Decodes();
+        g_nDrawnDecode = m_pPicture->Decodes();
+        // An opaque kept picture looks the same on any background: its rendering is copied.
+        if (prcShown && bDrawnBefore && m_pPicture->Keeps() && m_pPicture->IsOpaque()) {
             CRenderedPicture::Key key = {m_pPicture->Decodes(), x, y, w, h, prcShown->right, prcShown->bottom};
             if ((m_pRendered->Matches(key) || m_pRendered->Render(pImage, key, RGB(128, 128, 128))) &&
                 m_pRendered->CopyTo(hdc)) {
@@ -189,8 +194,6 @@ void CNorvelView::OnDraw(CDC* pDC) {
     // On the window only what the client area shows is drawn; any other device (a printer)
     // gets the whole picture at the same numbers.
     const RECT* prcShown = ::WindowFromDC(hdc) == m_hWnd ? &rcClient : nullptr;
-    const bool bOnGrey = g_bErasedForPaint != 0;
-    g_bErasedForPaint = 0;
 
     if (pApp->m_bImageLoaded) {
         Gdiplus::Image* pImage = MeasureShownPicture();
@@ -199,7 +202,7 @@ void CNorvelView::OnDraw(CDC* pDC) {
             pApp->m_bPanY = 0;
             FitToWindow();
         }
-        DrawShownPicture(graphics, hdc, bCanDraw ? pImage : nullptr, prcShown, bOnGrey);
+        DrawShownPicture(graphics, hdc, bCanDraw ? pImage : nullptr, prcShown);
     }
 
     if (pApp->m_bRegionCaptured || pApp->m_bObjectCaptured || pApp->m_bScreenCaptured) {
@@ -220,7 +223,7 @@ void CNorvelView::OnDraw(CDC* pDC) {
         Gdiplus::Image* pImage = MeasureShownPicture();
         if (!g_bManualZoom || pApp->m_bRefitPending || pApp->m_bCaptureRefitPending)
             FitToWindow();
-        DrawShownPicture(graphics, hdc, bCanDraw ? pImage : nullptr, prcShown, bOnGrey);
+        DrawShownPicture(graphics, hdc, bCanDraw ? pImage : nullptr, prcShown);
 
         CString s;
         SetStatusText(1, " Capture is ok!");

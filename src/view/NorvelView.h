@@ -77,9 +77,8 @@ public:
     Gdiplus::Image* MeasureShownPicture();
     // Draws pImage at the current origin and scale, only what rcShown shows when that is given;
     // then lets the cache drop a picture too large to keep, or a picture GDI+ failed to draw.
-    // bOnGrey: the area drawn was erased to grey just before, so the rendering can be copied.
-    void DrawShownPicture(Gdiplus::Graphics& graphics, HDC hdc, Gdiplus::Image* pImage, const RECT* prcShown,
-                          bool bOnGrey);
+    // An opaque picture drawn before is copied from its rendering when nothing changed.
+    void DrawShownPicture(Gdiplus::Graphics& graphics, HDC hdc, Gdiplus::Image* pImage, const RECT* prcShown);
 
 protected:
     BOOL OnEraseBkgnd(CDC* pDC);
@@ -131,7 +130,6 @@ extern BOOL g_bDragging;                     // the left button is held down in 
 extern BOOL g_bEnableZoomDialog;
 extern BOOL g_bEnableImageEdit;
 extern BOOL g_bSlideStopped;  // the slide show is not running
-extern BOOL g_bErasedForPaint;  // the view was erased to grey since it last drew
 
 const int kWidePathChars = 1024;
 extern wchar_t g_wszPath[kWidePathChars];

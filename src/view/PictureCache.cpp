@@ -64,7 +64,8 @@ CPictureCache::CPictureCache()
       m_bTransient(false),
       m_nDecodedBytes(0),
       m_nCeiling(kDefaultCeiling),
-      m_nDecodes(0) {}
+      m_nDecodes(0),
+      m_nOpaque(-1) {}
 
 CPictureCache::~CPictureCache() {
     Clear();
@@ -78,7 +79,16 @@ void CPictureCache::Clear() {
     m_pStream = nullptr;
     m_bTransient = false;
     m_nDecodedBytes = 0;
+    m_nOpaque = -1;
     m_strPath.Empty();
+}
+
+bool CPictureCache::IsOpaque() {
+    if (!m_pImage)
+        return false;
+    if (m_nOpaque < 0)
+        m_nOpaque = IsOpaquePicture(m_pImage, true) ? 1 : 0;
+    return m_nOpaque == 1;
 }
 
 void CPictureCache::Release() {
@@ -158,12 +168,32 @@ bool ExactScale(int nSize, int nDestSize) {
     return (nStep & (nStep - 1)) == 0;
 }
 
-bool IsOpaquePicture(Gdiplus::Image* pImage) {
+bool IsOpaquePicture(Gdiplus::Image* pImage, bool bScanPixels) {
     if (pImage->GetType() != Gdiplus::ImageTypeBitmap)
         return false;
     const Gdiplus::PixelFormat fmt = pImage->GetPixelFormat();
-    if (fmt & (PixelFormatAlpha | PixelFormatPAlpha))
-        return false;
+    if (fmt & (PixelFormatAlpha | PixelFormatPAlpha)) {
+        if (!bScanPixels)
+            return false;
+        // Many pictures carry an alpha channel that is full everywhere.
+        Gdiplus::Bitmap* pBitmap = static_cast<Gdiplus::Bitmap*>(pImage);
+        Gdiplus::Rect rc(0, 0, static_cast<INT>(pImage->GetWidth()), static_cast<INT>(pImage->GetHeight()));
+        Gdiplus::BitmapData data;
+        if (pBitmap->LockBits(&rc, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &data) != Gdiplus::Ok)
+            return false;
+        bool bOpaque = true;
+        for (UINT y = 0; y < data.Height && bOpaque; ++y) {
+            const BYTE* p = static_cast<const BYTE*>(data.Scan0) + static_cast<INT_PTR>(y) * data.Stride;
+            for (UINT x = 0; x < data.Width; ++x) {
+                if (p[4 * x + 3] != 0xFF) {
+                    bOpaque = false;
+                    break;
+                }
+            }
+        }
+        pBitmap->UnlockBits(&data);
+        return bOpaque;
+    }
     if (!(fmt & PixelFormatIndexed))
         return true;
     const INT nBytes = pImage->GetPaletteSize();
@@ -313,13 +343,13 @@ bool CRenderedPicture::CopyTo(HDC hdc) const {
            FALSE;
 }
 
-bool CRenderedPicture::Scroll(Gdiplus::Image* pImage, const Key& key, COLORREF crBackground) {
+bool CRenderedPicture::Scroll(Gdiplus::Image* pImage, bool bOpaque, const Key& key, COLORREF crBackground) {
     if (!m_hdc || m_key.nDecode != key.nDecode || m_key.w != key.w || m_key.h != key.h || m_key.cw != key.cw ||
         m_key.ch != key.ch)
         return false;
     if (m_key == key)
         return true;
-    if (!IsOpaquePicture(pImage) || !ExactScale(static_cast<int>(pImage->GetWidth()), key.w) ||
+    if (!bOpaque || !ExactScale(static_cast<int>(pImage->GetWidth()), key.w) ||
         !ExactScale(static_cast<int>(pImage->GetHeight()), key.h))
         return false;
     const int dx = key.x - m_key.x, dy = key.y - m_key.y;

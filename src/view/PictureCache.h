@@ -54,6 +54,8 @@ public:
     // Decodes done since construction, for tests and measurements.
     int Decodes() const { return m_nDecodes; }
     void SetCeiling(ULONGLONG nBytes) { m_nCeiling = nBytes; }
+    // The kept picture lets nothing of the background through; found out once per picture.
+    bool IsOpaque();
 
     // 0: every Get decodes the file afresh and nothing is kept between calls (the comparison in
     // tests and the benchmark).
@@ -70,6 +72,7 @@ private:
     ULONGLONG m_nDecodedBytes;
     ULONGLONG m_nCeiling;
     int m_nDecodes;
+    int m_nOpaque;  // -1: not found out yet
 };
 
 // Draws pImage into the rectangle (x, y, w, h), as DrawImage does, but hands GDI+ only the
@@ -83,9 +86,9 @@ Gdiplus::Status DrawPictureShown(Gdiplus::Graphics& graphics, Gdiplus::Image* pI
 // nDestSize / nSize has a power of two below the line in lowest terms: GDI+ places every pixel
 // of such a scale exactly, wherever the picture is cut or moved.
 bool ExactScale(int nSize, int nDestSize);
-// No pixel of the picture lets the background through (its format has no alpha, or a palette
-// whose entries are all opaque).
-bool IsOpaquePicture(Gdiplus::Image* pImage);
+// No pixel of the picture lets the background through: its format has no alpha, or a palette
+// whose entries are all opaque, or (bScanPixels) every pixel's alpha is full.
+bool IsOpaquePicture(Gdiplus::Image* pImage, bool bScanPixels);
 
 // One axis of the split above: for a picture of nSize pixels drawn at nDest with nDestSize
 // pixels, the source range [*pS0, *pS1) and its exact destination [*pD0, *pD1) that cover the
@@ -123,7 +126,7 @@ public:
     // the pixels still shown move along and only the uncovered strips are drawn. Only for an
     // opaque picture at an exact scale, where moved pixels are the pixels a new draw would give;
     // false otherwise, or when GDI+ fails (then nothing is kept).
-    bool Scroll(Gdiplus::Image* pImage, const Key& key, COLORREF crBackground);
+    bool Scroll(Gdiplus::Image* pImage, bool bOpaque, const Key& key, COLORREF crBackground);
     // Copies the picture's rectangle, as far as the client shows it, to hdc.
     bool CopyTo(HDC hdc) const;
     void Clear();
