@@ -124,7 +124,7 @@ TEST_F(StartTest, EverythingStartsOffAndFlaggedCommandsAreDisabled) {
                      v->m_bEnablePrint + v->m_bEnableRename + g_bEnableZoomDialog + g_bEnableImageEdit);
     EXPECT_NE(nullptr, v->m_hCursorOpenHand);
     EXPECT_NE(nullptr, v->m_hCursorClosedHand);
-    EXPECT_NE(0u, v->m_gdiplusToken);
+    EXPECT_TRUE(app.m_gdiplus.Started());  // GDI+ belongs to the application object
 
     PumpNow();
     HWND hTool = run.frame()->m_wndToolBar.m_hWnd;
