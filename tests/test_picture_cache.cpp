@@ -323,7 +323,7 @@ TEST_F(ViewCacheTest, EveryCorpusPictureLooksAsABareDecodeAndDrawDrawsIt) {
 
 TEST_F(ViewCacheTest, ScalesOfTheZoomDialogAndZoomStepsLookTheSame) {
     SizeView(600, 400);
-    const char* pictures[] = {"png/coffee.png", "jpeg/photo caf\xe9 au lait.jpg", "bmp/llama.bmp"};
+    const char* pictures[] = {"png/coffee.png", "jpeg/photo caf\xe9 au lait.jpg", "bmp/llama.bmp", "tiff/sample1.tif"};
     const double ratios[] = {0.37, 0.5, 0.75, 1.5, 2.0, 3.3, 8.0, 16.0};
     for (const char* rel : pictures) {
         std::string f = CorpusPath(rel);

@@ -159,8 +159,11 @@ void CNorvelView::DrawShownPicture(Gdiplus::Graphics& graphics, HDC hdc, Gdiplus
         const int w = static_cast<int>(g_nImageWidth * g_dZoom), h = static_cast<int>(g_nImageHeight * g_dZoom);
         const bool bDrawnBefore = g_nDrawnDecode == m_pPicture->Decodes();
         g_nDrawnDecode = m_pPicture->Decodes();
-        // An opaque kept picture looks the same on any background: its rendering is copied.
-        if (prcShown && bDrawnBefore && m_pPicture->Keeps() && m_pPicture->IsOpaque()) {
+        // An opaque kept picture that the window shows whole looks the same on any background:
+        // its rendering is copied.
+        const bool bWhole = prcShown && x >= prcShown->left && y >= prcShown->top && x + w <= prcShown->right &&
+                            y + h <= prcShown->bottom;
+        if (bWhole && bDrawnBefore && m_pPicture->Keeps() && m_pPicture->IsOpaque()) {
             CRenderedPicture::Key key = {m_pPicture->Decodes(), x, y, w, h, prcShown->right, prcShown->bottom};
             if ((m_pRendered->Matches(key) || m_pRendered->Render(pImage, key, RGB(128, 128, 128))) &&
                 m_pRendered->CopyTo(hdc)) {

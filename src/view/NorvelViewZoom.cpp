@@ -166,22 +166,5 @@ void CNorvelView::DrawDragStep() {
     // The kept picture unless its file changed; a file gone draws nothing and the view keeps
     // its last content. The size stays as the last paint measured it.
     Gdiplus::Image* pImage = m_pPicture->Get(g_strFilePath);
-    if (pImage && m_pPicture->Keeps() && m_pPicture->IsOpaque()) {
-        // An opaque picture looks the same over anything: the last rendering moves along and
-        // only the uncovered strips are drawn anew (or, at an inexact scale, it is made again).
-        CRenderedPicture::Key key = {m_pPicture->Decodes(),
-                                     g_nDrawX,
-                                     g_nDrawY,
-                                     static_cast<int>(g_nImageWidth * g_dZoom),
-                                     static_cast<int>(g_nImageHeight * g_dZoom),
-                                     rcClient.right,
-                                     rcClient.bottom};
-        const COLORREF crGrey = RGB(128, 128, 128);
-        if ((m_pRendered->Scroll(pImage, true, key, crGrey) || m_pRendered->Render(pImage, key, crGrey)) &&
-            m_pRendered->CopyTo(dc.GetSafeHdc())) {
-            m_pPicture->Release();
-            return;
-        }
-    }
     DrawShownPicture(graphics, dc.GetSafeHdc(), pImage, &rcClient);
 }

@@ -257,12 +257,13 @@ Gdiplus::Status DrawPictureShown(Gdiplus::Graphics& graphics, Gdiplus::Image* pI
     int sy0 = 0, sy1 = H, dy0 = y, dy1 = y + h;
     bool bSplitX = false, bSplitY = false;
     if (pImage->GetType() == Gdiplus::ImageTypeBitmap) {
-        // Pictures of 1, 2 and 4 bits per pixel are read from the part's first byte: their cuts
-        // fall on whole bytes (8 pixels), or GDI+ takes the part from a pixel too early.
+        // GDI+ reads parts of pictures of 1, 2 and 4 bits per pixel wrongly (a pixel early, or
+        // with the colours of a 1-bit picture swapped): those are always drawn whole.
         const UINT nBits = (static_cast<UINT>(pImage->GetPixelFormat()) >> 8) & 0xFF;
-        const int nMinStep = nBits >= 8 ? 1 : 8;
-        bSplitX = ShownSpan(W, x, w, rcShown.left, rcShown.right, kMargin, nMinStep, &sx0, &sx1, &dx0, &dx1);
-        bSplitY = ShownSpan(H, y, h, rcShown.top, rcShown.bottom, kMargin, 1, &sy0, &sy1, &dy0, &dy1);
+        if (nBits >= 8) {
+            bSplitX = ShownSpan(W, x, w, rcShown.left, rcShown.right, kMargin, 1, &sx0, &sx1, &dx0, &dx1);
+            bSplitY = ShownSpan(H, y, h, rcShown.top, rcShown.bottom, kMargin, 1, &sy0, &sy1, &dy0, &dy1);
+        }
     }
     if (!bSplitX && !bSplitY)
         return graphics.DrawImage(pImage, x, y, w, h);
