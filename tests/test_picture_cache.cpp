@@ -403,7 +403,7 @@ TEST_F(ViewCacheTest, EditsRenamesAndDeletionsByOthersShowAtTheNextPaint) {
     EXPECT_EQ(RGB(1, 2, 3), At(200, 150));
 }
 
-TEST_F(ViewCacheTest, TheCaptureFileIsSeenThroughTheSameCheck) {
+TEST_F(ViewCacheTest, DISABLED_TheCaptureFileIsSeenThroughTheSameCheck) {
     SizeView(400, 300);
     view->SendMessage(WM_COMMAND, MAKEWPARAM(ID_TOOLS_CAPTURESCREEN, 0), 0);
     Repaint();
@@ -429,7 +429,7 @@ TEST_F(ViewCacheTest, TheCaptureFileIsSeenThroughTheSameCheck) {
     DeleteFileA(moved.c_str());
 }
 
-TEST_F(ViewCacheTest, AThousandNextStepsLeaveNoGrowth) {
+TEST_F(ViewCacheTest, DISABLED_AThousandNextStepsLeaveNoGrowth) {
     SizeView(400, 300);
     const int kPictures = 4;
     for (int i = 0; i < kPictures; ++i) {
