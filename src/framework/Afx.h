@@ -7,6 +7,8 @@
 #include "framework/AfxCtl.h"
 #include "framework/AfxDlg.h"
 #include "framework/AfxDoc.h"
+#include "framework/AfxEdit.h"
+#include "framework/AfxFile.h"
 #include "framework/AfxFrame.h"
 #include "framework/AfxGdi.h"
 #include "framework/AfxStr.h"
