@@ -114,6 +114,17 @@ protected:
     void OnRename();
     void OnImageEdit();
     void OnHomePage();
+    // Print: the print dialog, then one job drawn by OnDraw on the chosen printer.
+    void OnPrintImage();
+    void OnWallpaperCenter();
+    void OnWallpaperStretch();
+    void OnWallpaperTile();
+    void OnWallpaperNone();
+    // Center, Stretch and Tile: the export, the style values, then both routes.
+    void SetWallpaperWithStyle(char cStyle, char cTile);
+    // The two routes to the desktop, each reporting its own failure in a message box.
+    void UpdateActiveDesktop(const char* pszPath);
+    void UpdateClassicDesktop(const char* pszPath);
 
     DECLARE_MESSAGE_MAP()
 };
