@@ -69,6 +69,7 @@ shot="$art/e2e_wallpaper_tile.png"
 import -window root "$shot"
 check "the desktop around the window shows the picture tiled" tiled_at
 bmp="$WINEPREFIX/drive_c/morvane.bmp"
+check "the window is drawn over the new wallpaper" [ "$(pixel "$shot" 300 300)" = "128,128,128" ]
 check "ImageMagick reads the wallpaper file as 64 x 48" \
     [ "$(/usr/bin/identify -format '%w x %h' "$bmp" 2>/dev/null)" = "64 x 48" ]
 

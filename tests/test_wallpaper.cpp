@@ -243,6 +243,14 @@ TEST_F(WallpaperTest, NothingToExportLeavesDesktopAndStylesAsTheyWereWithTheClas
     std::string before = WritePicture("old.bmp", 30, 30, [](int, int) { return RGB(0, 0, 255); });
     SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(before.c_str()), SPIF_SENDWININICHANGE);
     ASSERT_EQ(before, CurrentWallpaper());
+    // The four commands have no update handlers: always enabled, also with nothing shown.
+    HMENU hTools = GetSubMenu(run->frame()->GetMenu(), 3);
+    ASSERT_NE(nullptr, hTools);
+    HMENU hWallpaper = GetSubMenu(hTools, GetMenuItemCount(hTools) - 1);
+    ASSERT_NE(nullptr, hWallpaper);
+    run->frame()->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(hWallpaper), GetMenuItemCount(hTools) - 1);
+    for (UINT nID : {ID_WALLPAPER_CENTER, ID_WALLPAPER_STRETCH, ID_WALLPAPER_TILE, ID_WALLPAPER_NONE})
+        EXPECT_EQ(0u, GetMenuState(hWallpaper, nID, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)) << nID;
     {
         MessageBoxWatcher boxes;  // nothing shown yet
         Command(ID_WALLPAPER_CENTER);

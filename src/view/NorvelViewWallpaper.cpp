@@ -43,6 +43,11 @@ void CNorvelView::UpdateActiveDesktop(const char* pszPath) {
 }
 
 void CNorvelView::UpdateClassicDesktop(const char* pszPath) {
-    if (!SetClassicWallpaper(pszPath))
+    if (!SetClassicWallpaper(pszPath)) {
         MessageBox(kClassicFailedMessage, nullptr, MB_OK);
+        return;
+    }
+    // The desktop repaints its new background under every window; the frame draws itself again.
+    if (CWnd* pFrame = GetParentFrame())
+        ::RedrawWindow(pFrame->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
