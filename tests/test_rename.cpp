@@ -16,7 +16,8 @@ BOOL CALLBACK FindRenameProc(HWND h, LPARAM lp) {
     char cls[32] = "", text[64] = "";
     GetClassNameA(h, cls, sizeof cls);
     GetWindowTextA(h, text, sizeof text);
-    if (pid == GetCurrentProcessId() && IsWindowVisible(h) && strcmp(cls, "#32770") == 0 && strcmp(text, "Rename") == 0) {
+    if (pid == GetCurrentProcessId() && IsWindowVisible(h) && strcmp(cls, "#32770") == 0 &&
+        strcmp(text, "Rename") == 0) {
         *reinterpret_cast<HWND*>(lp) = h;
         return FALSE;
     }
@@ -103,6 +104,26 @@ TEST(RenameRules, SuffixBaseAndRefusedNames) {
     EXPECT_TRUE(IsAcceptableRenameText("name.", ".jpg"));
 }
 
+TEST(RenameRules, FileErrorMessagesFromTheStringTable) {
+    struct {
+        LONG error;
+        const char* text;
+    } rows[] = {{ERROR_ACCESS_DENIED, "Access to an unnamed file was denied."},
+                {ERROR_ALREADY_EXISTS, "Access to an unnamed file was denied."},
+                {ERROR_FILE_NOT_FOUND, "an unnamed file was not found."},
+                {ERROR_SHARING_VIOLATION, "A sharing violation occurred while accessing an unnamed file."},
+                {ERROR_DISK_FULL, "Disk full while accessing an unnamed file."},
+                {12345, "An unknown error occurred while accessing an unnamed file."}};
+    for (const auto& r : rows)
+        EXPECT_EQ(CString(r.text),
+                  CFileException(CFileException::OsErrorToException(r.error), r.error).GetErrorMessage());
+    EXPECT_EQ(CString("x.jpg was not found."),
+              CFileException(CFileException::fileNotFound, 2, "x.jpg").GetErrorMessage());
+    CFileException e;
+    EXPECT_FALSE(CFile::Rename("Z:\\no\\such\\file.jpg", "Z:\\no\\such\\other.jpg", &e));
+    EXPECT_EQ(CFileException::badPath, e.m_cause);
+}
+
 class RenameTest : public OutputTest {
 protected:
     std::string MakeFolder(const char* name, std::initializer_list<const char*> files) {
@@ -125,8 +146,8 @@ TEST_F(RenameTest, ApplyRenamesInPlaceAndTheListGoesOnFromTheSamePosition) {
         enabled.push_back(ApplyEnabled(h));
     };
     {
-        RenameDriver driver({look, [](HWND h) { Type(h, "taken"); }, look, [](HWND h) { Type(h, "holiday"); }, look,
-                             PressApply});
+        RenameDriver driver(
+            {look, [](HWND h) { Type(h, "taken"); }, look, [](HWND h) { Type(h, "holiday"); }, look, PressApply});
         Command(ID_IMAGE_RENAME);
         EXPECT_EQ(6u, driver.stepsRun());
     }
@@ -200,8 +221,12 @@ TEST_F(RenameTest, RefusedNamesKeepApplyDisabledAndEnterDoesNothing) {
     EXPECT_TRUE(Exists(folder + "img001.jpg"));
     EXPECT_EQ(CString((folder + "img001.jpg").c_str()), g_strFilePath);
     EXPECT_EQ(CString("img001.jpg"), Pane(1));
-    // Only the one file: nothing was made elsewhere either.
-    EXPECT_EQ(1u, FilesMatching(folder, "*").size());
+    // Only the one file: nothing was made beside it either.
+    std::vector<std::string> names;
+    for (const std::string& n : FilesMatching(folder, "*"))
+        if (n != "." && n != "..")
+            names.push_back(n);
+    EXPECT_EQ(std::vector<std::string>{"img001.jpg"}, names);
 }
 
 TEST_F(RenameTest, CancelRenamesNothing) {
@@ -218,23 +243,26 @@ TEST_F(RenameTest, CancelRenamesNothing) {
     EXPECT_TRUE(before == Snapshot());
 }
 
-TEST_F(RenameTest, AFailedRenameShowsTheFileErrorAndChangesNothing) {
-    std::string folder = MakeFolder("rename-fail", {"img001.jpg"});
+TEST_F(RenameTest, ANameTakenAfterTypingIsRefusedAtApply) {
+    std::string folder = MakeFolder("rename-taken", {"img001.jpg"});
     Open(folder + "img001.jpg");
     ViewSnapshot before = Snapshot();
     // The name is free when typed, and taken by another program before Apply.
-    MessageBoxWatcher boxes;
+    bool stillOpen = false, applyEnabled = true;
     {
         RenameDriver driver({[](HWND h) { Type(h, "holiday"); },
                              [&](HWND h) {
                                  WriteFile(folder + "holiday.jpg", "someone else's");
                                  PressApply(h);
+                             },
+                             [&](HWND h) {
+                                 stillOpen = IsWindowVisible(h) != FALSE;
+                                 applyEnabled = ApplyEnabled(h);
                              }});
         Command(ID_IMAGE_RENAME);
-        PumpFor(300);
     }
-    EXPECT_EQ(1, boxes.count());
-    EXPECT_EQ("Access to an unnamed file was denied.", boxes.lastText());
+    EXPECT_TRUE(stillOpen);
+    EXPECT_FALSE(applyEnabled);
     EXPECT_EQ("someone else's", ReadAll(folder + "holiday.jpg"));
     EXPECT_TRUE(Exists(folder + "img001.jpg"));
     EXPECT_TRUE(before == Snapshot());
@@ -245,18 +273,23 @@ TEST_F(RenameTest, AFileHeldOpenElsewhereIsNotRenamed) {
     Open(folder + "img001.jpg");
     ViewSnapshot before = Snapshot();
     // Opened without sharing deletion: the system refuses to move it.
-    HANDLE hHeld = CreateFileA((folder + "img001.jpg").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               0, nullptr);
+    HANDLE hHeld =
+        CreateFileA((folder + "img001.jpg").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, hHeld);
-    MessageBoxWatcher boxes;
+    std::unique_ptr<MessageBoxWatcher> boxes;
     {
-        RenameDriver driver({[](HWND h) { Type(h, "holiday"); }, PressApply});
+        RenameDriver driver({[](HWND h) { Type(h, "holiday"); },
+                             [&](HWND h) {
+                                 boxes.reset(new MessageBoxWatcher);
+                                 PressApply(h);
+                             }});
         Command(ID_IMAGE_RENAME);
         PumpFor(300);
     }
     CloseHandle(hHeld);
-    EXPECT_EQ(1, boxes.count());
-    EXPECT_NE(std::string::npos, boxes.lastText().find("an unnamed file")) << boxes.lastText();
+    ASSERT_TRUE(boxes);
+    EXPECT_EQ(1, boxes->count());
+    EXPECT_EQ("A sharing violation occurred while accessing an unnamed file.", boxes->lastText());
     EXPECT_TRUE(Exists(folder + "img001.jpg"));
     EXPECT_FALSE(Exists(folder + "holiday.jpg"));
     EXPECT_TRUE(before == Snapshot());

@@ -84,9 +84,9 @@ TEST(EncoderLookup, ExtensionChoosesTheMimeTypeWithoutRegardToCase) {
     struct {
         const char* ext;
         const wchar_t* mime;
-    } rows[] = {{"bmp", L"image/bmp"},   {"BMP", L"image/bmp"},   {"jpeg", L"image/jpeg"}, {"JPG", L"image/jpeg"},
-                {"jpe", L"image/jpeg"},  {"tiff", L"image/tiff"}, {"Tif", L"image/tiff"},  {"gif", L"image/gif"},
-                {"ico", L"image/ico"},   {"png", L"image/png"},   {"xyz", L"image/png"},   {"", L"image/png"},
+    } rows[] = {{"bmp", L"image/bmp"},  {"BMP", L"image/bmp"},   {"jpeg", L"image/jpeg"}, {"JPG", L"image/jpeg"},
+                {"jpe", L"image/jpeg"}, {"tiff", L"image/tiff"}, {"Tif", L"image/tiff"},  {"gif", L"image/gif"},
+                {"ico", L"image/ico"},  {"png", L"image/png"},   {"xyz", L"image/png"},   {"", L"image/png"},
                 {"bmpx", L"image/png"}, {"jp", L"image/png"}};
     for (const auto& r : rows)
         EXPECT_STREQ(r.mime, MimeTypeForExtension(r.ext)) << r.ext;
@@ -103,11 +103,11 @@ TEST_F(SaveTest, EveryFormatToEveryTargetLeavesTheViewAsItWas) {
     struct Target {
         const char* ext;
         const char* format;
-    } targets[] = {{"bmp", "BMP"}, {"jpg", "JPEG"}, {"jpeg", "JPEG"}, {"gif", "GIF"}, {"png", "PNG"},
-                   {"tif", "TIFF"}, {"tiff", "TIFF"}, {"BMP", "BMP"},  {"xyz", "PNG"}};
+    } targets[] = {{"bmp", "BMP"},  {"jpg", "JPEG"},  {"jpeg", "JPEG"}, {"gif", "GIF"}, {"png", "PNG"},
+                   {"tif", "TIFF"}, {"tiff", "TIFF"}, {"BMP", "BMP"},   {"xyz", "PNG"}};
     char outEnv[MAX_PATH] = "";
     std::string out = GetEnvironmentVariableA("MORVANE_SAVE_OUT", outEnv, sizeof outEnv) ? std::string(outEnv) + "\\"
-                                                                                          : MakeTempFolder("save-out");
+                                                                                         : MakeTempFolder("save-out");
     std::string manifest;
     MessageBoxWatcher boxes;
     for (const char* rel : sources) {
@@ -118,7 +118,8 @@ TEST_F(SaveTest, EveryFormatToEveryTargetLeavesTheViewAsItWas) {
         ASSERT_GT(size.cx, 0u) << rel;
         ViewSnapshot before = Snapshot();
         for (const Target& t : targets) {
-            std::string target = out + name.substr(0, name.find('.')) + "-" + name.substr(name.find('.') + 1) + "." + t.ext;
+            std::string target =
+                out + name.substr(0, name.find('.')) + "-" + name.substr(name.find('.') + 1) + "." + t.ext;
             view->SaveChosenFile(g_strFilePath, target.c_str());
             EXPECT_EQ(t.format, Signature(target)) << target;
             PictureSize got = SizeOf(target);
@@ -145,9 +146,9 @@ TEST_F(SaveTest, FailuresSayWhichFileAndLeaveItWhole) {
         std::string target;
         const char* expectedText;
     } cases[] = {
-        {folder + "old.ico", "no encoder"},                    // the platform has no ICO encoder
-        {folder + "missing\\x.png", "could not be written"},   // no such folder
-        {folder + "dir.png", "could not be written"},          // a folder of that name is in the way
+        {folder + "old.ico", "no encoder"},                   // the platform has no ICO encoder
+        {folder + "missing\\x.png", "could not be written"},  // no such folder
+        {folder + "dir.png", "could not be written"},         // a folder of that name is in the way
     };
     CreateDirectoryA((folder + "dir.png").c_str(), nullptr);
     WriteFile(folder + "old.ico", old);

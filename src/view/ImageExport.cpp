@@ -45,7 +45,7 @@ const wchar_t* MimeTypeForExtension(const char* pszExtension) {
         const char* pszExt;
         const wchar_t* pszMime;
     } kTable[] = {
-        {"bmp", L"image/bmp"},  {"jpeg", L"image/jpeg"}, {"jpg", L"image/jpeg"}, {"jpe", L"image/jpeg"},
+        {"bmp", L"image/bmp"},   {"jpeg", L"image/jpeg"}, {"jpg", L"image/jpeg"}, {"jpe", L"image/jpeg"},
         {"tiff", L"image/tiff"}, {"tif", L"image/tiff"},  {"ico", L"image/ico"},  {"gif", L"image/gif"},
     };
     for (const auto& row : kTable)
@@ -156,18 +156,18 @@ ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const w
 CString ExportFailureText(ExportResult result, const char* pszTarget) {
     CString s;
     switch (result) {
-    case kExportOk:
-        break;
-    case kExportNoEncoder:
-        s.Format("%s was not saved: no encoder writes the format \"%s\".", pszTarget,
-                 static_cast<const char*>(PathExtension(pszTarget)));
-        break;
-    case kExportNoSource:
-        s.Format("%s was not saved: the picture could not be read.", pszTarget);
-        break;
-    case kExportWriteFailed:
-        s.Format("%s could not be written.", pszTarget);
-        break;
+        case kExportOk:
+            break;
+        case kExportNoEncoder:
+            s.Format("%s was not saved: no encoder writes the format \"%s\".", pszTarget,
+                     static_cast<const char*>(PathExtension(pszTarget)));
+            break;
+        case kExportNoSource:
+            s.Format("%s was not saved: the picture could not be read.", pszTarget);
+            break;
+        case kExportWriteFailed:
+            s.Format("%s could not be written.", pszTarget);
+            break;
     }
     return s;
 }
