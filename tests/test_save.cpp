@@ -118,10 +118,15 @@ TEST_F(SaveTest, EveryFormatToEveryTargetLeavesTheViewAsItWas) {
         ASSERT_GT(size.cx, 0u) << rel;
         ViewSnapshot before = Snapshot();
         for (const Target& t : targets) {
-            std::string target =
-                out + name.substr(0, name.find('.')) + "-" + name.substr(name.find('.') + 1) + "." + t.ext;
+            // Names differ by more than case: "x.BMP" would replace "x.bmp".
+            std::string target = out + name.substr(0, name.find('.')) + "-" + name.substr(name.find('.') + 1) + "-" +
+                                 t.ext + "." + t.ext;
             view->SaveChosenFile(g_strFilePath, target.c_str());
             EXPECT_EQ(t.format, Signature(target)) << target;
+            if (Signature(target) == "BMP") {
+                std::string bytes = ReadAll(target);
+                EXPECT_EQ(bytes.size(), *reinterpret_cast<const DWORD*>(bytes.data() + 2)) << target;
+            }
             PictureSize got = SizeOf(target);
             EXPECT_EQ(size.cx, got.cx) << target;
             EXPECT_EQ(size.cy, got.cy) << target;

@@ -74,6 +74,31 @@ bool MoveOver(const char* pszFrom, const char* pszTo) {
     return ::MoveFileA(pszFrom, pszTo) != FALSE;
 }
 
+// Sets a bitmap file's size field to its real length. The platform's BMP encoder under Wine
+// leaves the colour table out of that field for pictures with a palette, and strict readers
+// then refuse the file.
+bool FixBitmapFileSize(const char* pszPath) {
+    HANDLE hFile = ::CreateFileA(pszPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return false;
+    bool ok = false;
+    BITMAPFILEHEADER bf;
+    DWORD nRead = 0, nSizeHigh = 0;
+    DWORD nSize = ::GetFileSize(hFile, &nSizeHigh);
+    if (::ReadFile(hFile, &bf, sizeof bf, &nRead, nullptr) && nRead == sizeof bf && bf.bfType == 0x4D42 &&
+        nSizeHigh == 0 && nSize != INVALID_FILE_SIZE) {
+        ok = true;
+        if (bf.bfSize != nSize) {
+            bf.bfSize = nSize;
+            DWORD nWritten = 0;
+            ok = ::SetFilePointer(hFile, 0, nullptr, FILE_BEGIN) == 0 &&
+                 ::WriteFile(hFile, &bf, sizeof bf, &nWritten, nullptr) && nWritten == sizeof bf;
+        }
+    }
+    ok = ::CloseHandle(hFile) && ok;
+    return ok;
+}
+
 // Replaces *ppImage by an image the encoder of the MIME type can take: metafiles drawn into a
 // bitmap, deep pictures reduced to a palette for GIF. False when that could not be made.
 bool PrepareForEncoder(GpImage** ppImage, const wchar_t* pszMimeType) {
@@ -144,6 +169,8 @@ ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const w
     // The source file stays open while its image lives: release it before the target (which
     // may be the source) is replaced.
     GdipDisposeImage(pImage);
+    if (ok && wcscmp(pszMimeType, L"image/bmp") == 0)
+        ok = FixBitmapFileSize(szTemp);
     if (ok)
         ok = MoveOver(szTemp, pszTarget);
     if (!ok) {
