@@ -117,10 +117,11 @@ TEST_F(SaveTest, EveryFormatToEveryTargetLeavesTheViewAsItWas) {
         PictureSize size = SizeOf(folder + name);
         ASSERT_GT(size.cx, 0u) << rel;
         ViewSnapshot before = Snapshot();
+        int nTarget = 0;
         for (const Target& t : targets) {
-            // Names differ by more than case: "x.BMP" would replace "x.bmp".
+            // Names differ by more than case ("x.BMP" would replace "x.bmp"): a number each.
             std::string target = out + name.substr(0, name.find('.')) + "-" + name.substr(name.find('.') + 1) + "-" +
-                                 t.ext + "." + t.ext;
+                                 std::to_string(++nTarget) + "." + t.ext;
             view->SaveChosenFile(g_strFilePath, target.c_str());
             EXPECT_EQ(t.format, Signature(target)) << target;
             if (Signature(target) == "BMP") {
