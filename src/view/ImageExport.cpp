@@ -45,7 +45,7 @@ const wchar_t* MimeTypeForExtension(const char* pszExtension) {
         const char* pszExt;
         const wchar_t* pszMime;
     } kTable[] = {
-        {"bmp", L"image/bmp"},  {"jpeg", L"image/jpeg"}, {"jpg", L"image/jpeg"}, {"jpe", L"image/jpeg"},
+        {"bmp", L"image/bmp"},   {"jpeg", L"image/jpeg"}, {"jpg", L"image/jpeg"}, {"jpe", L"image/jpeg"},
         {"tiff", L"image/tiff"}, {"tif", L"image/tiff"},  {"ico", L"image/ico"},  {"gif", L"image/gif"},
     };
     for (const auto& row : kTable)
@@ -72,6 +72,31 @@ bool MoveOver(const char* pszFrom, const char* pszTo) {
     // Systems without MoveFileEx: make room, then move.
     ::DeleteFileA(pszTo);
     return ::MoveFileA(pszFrom, pszTo) != FALSE;
+}
+
+// Sets a bitmap file's size field to its real length. The platform's BMP encoder under Wine
+// leaves the colour table out of that field for pictures with a palette, and strict readers
+// then refuse the file.
+bool FixBitmapFileSize(const char* pszPath) {
+    HANDLE hFile = ::CreateFileA(pszPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return false;
+    bool ok = false;
+    BITMAPFILEHEADER bf;
+    DWORD nRead = 0, nSizeHigh = 0;
+    DWORD nSize = ::GetFileSize(hFile, &nSizeHigh);
+    if (::ReadFile(hFile, &bf, sizeof bf, &nRead, nullptr) && nRead == sizeof bf && bf.bfType == 0x4D42 &&
+        nSizeHigh == 0 && nSize != INVALID_FILE_SIZE) {
+        ok = true;
+        if (bf.bfSize != nSize) {
+            bf.bfSize = nSize;
+            DWORD nWritten = 0;
+            ok = ::SetFilePointer(hFile, 0, nullptr, FILE_BEGIN) == 0 &&
+                 ::WriteFile(hFile, &bf, sizeof bf, &nWritten, nullptr) && nWritten == sizeof bf;
+        }
+    }
+    ok = ::CloseHandle(hFile) && ok;
+    return ok;
 }
 
 // Replaces *ppImage by an image the encoder of the MIME type can take: metafiles drawn into a
@@ -144,6 +169,8 @@ ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const w
     // The source file stays open while its image lives: release it before the target (which
     // may be the source) is replaced.
     GdipDisposeImage(pImage);
+    if (ok && wcscmp(pszMimeType, L"image/bmp") == 0)
+        ok = FixBitmapFileSize(szTemp);
     if (ok)
         ok = MoveOver(szTemp, pszTarget);
     if (!ok) {
@@ -156,18 +183,18 @@ ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const w
 CString ExportFailureText(ExportResult result, const char* pszTarget) {
     CString s;
     switch (result) {
-    case kExportOk:
-        break;
-    case kExportNoEncoder:
-        s.Format("%s was not saved: no encoder writes the format \"%s\".", pszTarget,
-                 static_cast<const char*>(PathExtension(pszTarget)));
-        break;
-    case kExportNoSource:
-        s.Format("%s was not saved: the picture could not be read.", pszTarget);
-        break;
-    case kExportWriteFailed:
-        s.Format("%s could not be written.", pszTarget);
-        break;
+        case kExportOk:
+            break;
+        case kExportNoEncoder:
+            s.Format("%s was not saved: no encoder writes the format \"%s\".", pszTarget,
+                     static_cast<const char*>(PathExtension(pszTarget)));
+            break;
+        case kExportNoSource:
+            s.Format("%s was not saved: the picture could not be read.", pszTarget);
+            break;
+        case kExportWriteFailed:
+            s.Format("%s could not be written.", pszTarget);
+            break;
     }
     return s;
 }

@@ -21,10 +21,10 @@ CString PathExtension(const char* pszPath);
 const wchar_t* MimeTypeForExtension(const char* pszExtension);
 
 enum ExportResult {
-    kExportOk,         // the target holds the converted picture
-    kExportNoEncoder,  // no encoder for the format: nothing was written
-    kExportNoSource,   // the source could not be decoded: nothing was written
-    kExportWriteFailed // the encoder or the file system failed: the target is as it was
+    kExportOk,          // the target holds the converted picture
+    kExportNoEncoder,   // no encoder for the format: nothing was written
+    kExportNoSource,    // the source could not be decoded: nothing was written
+    kExportWriteFailed  // the encoder or the file system failed: the target is as it was
 };
 
 // Decodes pszSource and writes it with the encoder of pszMimeType to pszTarget. The picture is
