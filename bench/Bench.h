@@ -34,3 +34,5 @@ double Median(int runs, F f) {
 
 // Opening in a large folder and stepping between large pictures.
 void BenchNavigation(CNorvelView* view);
+// Set as wallpaper (Center) and Print of the largest JPEG beside the bare platform calls.
+void BenchWallpaperPrint(CNorvelView* view);

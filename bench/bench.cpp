@@ -108,5 +108,6 @@ int main(int argc, char** argv) {
     }
 
     BenchNavigation(view);
+    BenchWallpaperPrint(view);
     return 0;
 }

@@ -80,6 +80,11 @@ int AfxMessageBox(const char* lpszText, UINT nType, UINT) {
     return ::MessageBoxA(hOwner, lpszText, title, nType);
 }
 
+int CWnd::MessageBox(const char* lpszText, const char* lpszCaption, UINT nType) {
+    CString title = lpszCaption ? CString(lpszCaption) : (g_pApp ? g_pApp->m_strAppName : CString());
+    return ::MessageBoxA(m_hWnd, lpszText, title, nType);
+}
+
 int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT nIDHelp) {
     CString s;
     s.LoadString(nIDPrompt);

@@ -72,3 +72,6 @@
 #define ID_HELP_HOMEPAGE 32823
 #define ID_HELP_UPDATE 32840
 #define ID_HELP_INDEX 32841
+
+/* Rename dialog */
+#define IDC_RENAME_NAME 1006

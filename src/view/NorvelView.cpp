@@ -9,6 +9,7 @@
 #include "app/Norvel.h"
 #include "res/resource.h"
 #include "view/Fit.h"
+#include "view/PrintJob.h"
 #include "view/Zoom.h"
 
 CString g_strFilePath;
@@ -81,6 +82,21 @@ ON_WM_MOUSEMOVE()
 ON_WM_LBUTTONUP()
 ON_WM_SETCURSOR()
 ON_WM_CAPTURECHANGED()
+ON_COMMAND(ID_FILE_SAVE, OnSave)
+ON_COMMAND(ID_FILE_SAVE_AS, OnSaveAs)
+ON_COMMAND(ID_IMAGE_COPY, OnCopyToClipboard)
+ON_COMMAND(ID_IMAGE_CLEARCLIPBOARD, OnClearClipboard)
+ON_COMMAND(ID_IMAGE_RENAME, OnRename)
+ON_COMMAND(ID_IMAGE_EDIT, OnImageEdit)
+ON_COMMAND(ID_HELP_HOMEPAGE, OnHomePage)
+ON_COMMAND(ID_FILE_PRINT, OnPrintImage)
+ON_COMMAND(ID_FILE_PRINT, CView::OnFilePrint)
+ON_COMMAND(ID_FILE_PRINT_DIRECT, CView::OnFilePrint)
+ON_COMMAND(ID_FILE_PRINT_PREVIEW, CView::OnFilePrintPreview)
+ON_COMMAND(ID_WALLPAPER_CENTER, OnWallpaperCenter)
+ON_COMMAND(ID_WALLPAPER_STRETCH, OnWallpaperStretch)
+ON_COMMAND(ID_WALLPAPER_TILE, OnWallpaperTile)
+ON_COMMAND(ID_WALLPAPER_NONE, OnWallpaperNone)
 END_MESSAGE_MAP()
 
 CNorvelView::CNorvelView() {
@@ -153,6 +169,7 @@ void CNorvelView::OnDraw(CDC* pDC) {
     g_nClientHeight = rcClient.Height();
 
     Gdiplus::Graphics graphics(pDC->GetSafeHdc());
+    MapScreenPixelsToPrinter(graphics, pDC->GetSafeHdc());
 
     if (pApp->m_bImageLoaded) {
         Gdiplus::Image image(ToWide(g_strFilePath));

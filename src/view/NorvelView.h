@@ -60,6 +60,21 @@ public:
     // Draws the picture at the current origin straight onto the window, without erasing.
     void DrawDragStep();
 
+    // Re-encodes the picture shown as a Windows bitmap into the capture file, for the clipboard
+    // and the wallpaper. TRUE when the file holds the shown picture afterwards (also when a
+    // capture is shown: the file already is that picture); FALSE when nothing is shown or the
+    // picture could not be converted (the file then keeps its old content).
+    BOOL ExportToTempBitmap();
+    // Puts a bitmap file on the clipboard, owned by hOwner; returns 0 whatever happened.
+    static int PutBitmapFileOnClipboard(const char* pszPath, HWND hOwner);
+    // What Save and Save As do with the name the dialog returns: convert pszSource into
+    // pszTarget, or tell the user why nothing was written. The view's state does not change.
+    void SaveChosenFile(const char* pszSource, const char* pszTarget);
+    // What Rename does once the dialog has ended with Apply: the file renamed to strNewBase plus
+    // its old extension, the path, the list entry and pane 1 updated. FALSE (after the
+    // framework's file-error message) when the file was not renamed.
+    BOOL RenameShownFile(const CString& strNewBase);
+
 protected:
     BOOL OnEraseBkgnd(CDC* pDC);
     void OnFileOpen();
@@ -90,6 +105,26 @@ protected:
     void OnLButtonUp(UINT nFlags, CPoint point);
     BOOL OnSetCursor(HWND hWnd, UINT nHitTest, UINT message);
     void OnCaptureChanged(HWND hNewCapture);
+    void OnSave();
+    void OnSaveAs();
+    // Save and Save As: the save dialog with the filter, then the conversion of pszSource.
+    void SaveThroughDialog(const char* pszFilter, const char* pszSource);
+    void OnCopyToClipboard();
+    void OnClearClipboard();
+    void OnRename();
+    void OnImageEdit();
+    void OnHomePage();
+    // Print: the print dialog, then one job drawn by OnDraw on the chosen printer.
+    void OnPrintImage();
+    void OnWallpaperCenter();
+    void OnWallpaperStretch();
+    void OnWallpaperTile();
+    void OnWallpaperNone();
+    // Center, Stretch and Tile: the export, the style values, then both routes.
+    void SetWallpaperWithStyle(char cStyle, char cTile);
+    // The two routes to the desktop, each reporting its own failure in a message box.
+    void UpdateActiveDesktop(const char* pszPath);
+    void UpdateClassicDesktop(const char* pszPath);
 
     DECLARE_MESSAGE_MAP()
 };
