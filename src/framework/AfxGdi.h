@@ -27,12 +27,15 @@ public:
         m_hObject = nullptr;
         return h;
     }
+    // Deletes the object. When the system refuses (an object still selected into a DC), the
+    // handle stays held and FALSE comes back, so the caller can deselect it and try again.
     BOOL DeleteObject() {
         if (!m_hObject)
             return FALSE;
-        BOOL ok = ::DeleteObject(m_hObject);
+        if (!::DeleteObject(m_hObject))
+            return FALSE;
         m_hObject = nullptr;
-        return ok;
+        return TRUE;
     }
 
 protected:
