@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "RunSteps.h"
 #include "TestUtil.h"
 #include "res/resource.h"
 
@@ -271,4 +272,31 @@ TEST_F(CommandsTest, EveryMenuKeyAndButtonCommandReachesAHandler) {
             extra += std::to_string(id) + " ";
     EXPECT_EQ("", missing) << "commands without a handler, not on the list";
     EXPECT_EQ("", extra) << "commands on the list that now have a handler: take them off";
+}
+
+TEST_F(CommandsTest, ToolbarShowsTheStatesOnceTheProgramsLoopIsIdle) {
+    std::string folder = MakeTempFolder("idle");
+    for (const char* name : {"a.bmp", "b.bmp", "c.bmp", "d.bmp"})
+        CopyCorpusFile("bmp/image.bmp", folder, name);
+    CToolBar& tb = run->frame()->m_wndToolBar;
+    auto enabled = [&](UINT id) { return tb.SendMessage(TB_ISBUTTONENABLED, id) != 0; };
+    bool bPrev = false, bNext = false, bSave = false, bNextAtEnd = true;
+    PumpNow();
+    ASSERT_TRUE(LoopSteps::Run(&run->app(),
+                               {
+                                   // What Open does once its dialog has returned the third of four.
+                                   [&] { run->view()->OpenChosenFile((folder + "c.bmp").c_str(), "c.bmp"); },
+                                   [&] {
+                                       bPrev = enabled(ID_VIEW_PREVIOUS);
+                                       bNext = enabled(ID_VIEW_NEXT);
+                                   },
+                                   [&] { run->frame()->PostMessage(WM_COMMAND, MAKEWPARAM(ID_VIEW_NEXT, 1), 0); },
+                                   [&] { bNextAtEnd = enabled(ID_VIEW_NEXT); },
+                                   [&] { run->frame()->SendMessage(WM_COMMAND, ID_TOOLS_CAPTURESCREEN); },
+                                   [&] { bSave = enabled(ID_FILE_SAVE); },
+                               }));
+    EXPECT_TRUE(bPrev);
+    EXPECT_TRUE(bNext);
+    EXPECT_FALSE(bNextAtEnd);
+    EXPECT_TRUE(bSave);
 }

@@ -335,10 +335,11 @@ TEST(WindowLifetime, SubclassedControlDetachesWhenItsParentGoes) {
 TEST_F(FrameworkTest, RunShowsTheCurrentStatesOnceIdle) {
     HWND hTool = frame->m_wndToolBar.m_hWnd;
     auto nextEnabled = [&] { return SendMessageA(hTool, TB_ISBUTTONENABLED, ID_VIEW_NEXT, 0) != 0; };
-    // Each change ends with a paint, as most do: the last message the loop looks at before it
-    // waits is then one that is no reason for idle work, and the next one arrives while it waits.
+    // Each change ends with a mouse move, as many do: the last message the loop looks at before
+    // it waits is then one that is no reason for idle work, and the next one arrives while it waits.
+    auto mouseMove = [&] { view->PostMessage(WM_MOUSEMOVE, 0, MAKELPARAM(5, 5)); };
     PumpNow();
-    view->Invalidate();
+    mouseMove();
     bool bAfterChange = false, bAfterModal = true, bAfterPosted = false;
     int nBoxes = 0;
     ASSERT_TRUE(LoopSteps::Run(
@@ -346,7 +347,7 @@ TEST_F(FrameworkTest, RunShowsTheCurrentStatesOnceIdle) {
         {
             [&] {
                 g_bNextEnabled = TRUE;  // a change while the loop waited
-                view->Invalidate();
+                mouseMove();
             },
             [&] { bAfterChange = nextEnabled(); },
             [&] {
@@ -354,7 +355,7 @@ TEST_F(FrameworkTest, RunShowsTheCurrentStatesOnceIdle) {
                 MessageBoxWatcher boxes;
                 AfxMessageBox("modal");  // a modal loop of its own, closed by the watcher
                 nBoxes = boxes.count();
-                view->Invalidate();
+                mouseMove();
             },
             [&] { bAfterModal = nextEnabled(); },
             [&] {

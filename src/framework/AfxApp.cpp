@@ -167,9 +167,11 @@ BOOL CWinApp::PumpMessage() {
 }
 
 BOOL CWinApp::IsIdleMessage(const MSG* pMsg) {
-    // Mouse moves, paints and the caret's timer do not change what the commands show.
+    // Mouse moves and the caret's timer do not change what the commands show. A paint may: a
+    // view can settle its commands' states as it draws, and a window shown again is painted
+    // only when the system gets round to it, after the command that showed it.
     UINT m = pMsg->message;
-    return m != WM_MOUSEMOVE && m != WM_NCMOUSEMOVE && m != WM_PAINT && m != 0x0118;
+    return m != WM_MOUSEMOVE && m != WM_NCMOUSEMOVE && m != 0x0118;
 }
 
 void CWinApp::PumpWaitingMessages() {
