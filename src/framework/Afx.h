@@ -11,6 +11,7 @@
 #include "framework/AfxFile.h"
 #include "framework/AfxFrame.h"
 #include "framework/AfxGdi.h"
+#include "framework/AfxHandles.h"
 #include "framework/AfxPrint.h"
 #include "framework/AfxStr.h"
 #include "framework/AfxView.h"

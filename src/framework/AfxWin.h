@@ -307,6 +307,10 @@ private:
 };
 
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+// Every procedure the system calls back (window, dialog, hook) catches what its handlers throw
+// and reports it here, then carries on; the count is of exceptions reported so far.
+void AfxReportCallbackException(const char* pszWhere, const char* pszWhat);
+int AfxCallbackExceptionCount();
 // Called by every window of ours as it is destroyed; ends the message loop for the main window.
 void AfxMainWindowDestroyed(CWinApp* pApp, CWnd* pWnd);
 

@@ -271,6 +271,9 @@ void CNorvelView::OnCaptureScreen() {
     HBITMAP hBitmap = CaptureScreenToFile(0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
     if (pFrame)
         pFrame->ShowWindow(SW_SHOW);
+    // No copy of the screen: nothing was captured, and what the view shows stays as it was.
+    if (!hBitmap)
+        return;
     g_strFilePath = kCaptureFile;
     PutBitmapOnClipboard(hBitmap, this);
 
