@@ -49,7 +49,17 @@ BOOL CNorvelApp::InitInstance() {
     if (!ProcessShellCommand(cmdShell))
         return FALSE;
 
-    // The owner-drawn main menu takes the resource menu's place at this point.
+    // The owner-drawn main menu takes the resource menu's place; the framework restores this
+    // one whenever it resets the frame's menu.
+    if (CMainFrame* pFrame = dynamic_cast<CMainFrame*>(m_pMainWnd)) {
+        if (HMENU hOld = pFrame->GetMenu()) {
+            ::SetMenu(pFrame->m_hWnd, nullptr);
+            ::DestroyMenu(hOld);
+        }
+        HMENU hMenu = pFrame->BuildMainMenu();
+        ::SetMenu(pFrame->m_hWnd, hMenu);
+        pFrame->m_hMenuDefault = hMenu;
+    }
 
     m_bRegionCaptured = 0;
 

@@ -9,6 +9,7 @@
 #include "framework/AfxDoc.h"
 #include "framework/AfxFrame.h"
 #include "framework/AfxGdi.h"
+#include "framework/AfxMenu.h"
 #include "framework/AfxStr.h"
 #include "framework/AfxView.h"
 #include "framework/AfxWin.h"
