@@ -7,6 +7,7 @@ struct MenuSession {
     std::vector<MenuStep> steps;
     size_t next = 0;
     int idleTicks = 0;
+    int stepTicks = 0;  // ticks the current step has asked to wait
 };
 MenuSession* s_pSession = nullptr;
 
@@ -32,8 +33,13 @@ void CALLBACK OnMenuTimer(HWND, UINT, UINT_PTR, DWORD) {
         return;
     }
     if (s->next < s->steps.size()) {
-        if (s->steps[s->next](hMenu))
+        if (s->steps[s->next](hMenu)) {
             ++s->next;
+            s->stepTicks = 0;
+        } else if (++s->stepTicks > 100) {
+            s->next = s->steps.size() + 1;  // a step that never came true: give up, reported as not run
+            EndMenu();
+        }
     } else {
         EndMenu();
     }
