@@ -345,3 +345,41 @@ TEST_F(BitmapMenuTest, AThousandPopupsAndContextMenusLeaveNoHandles) {
     EXPECT_EQ(nullptr, view->m_menuPopup.m_hMenu);
     EXPECT_TRUE(view->m_menuPopup.m_items.empty());
 }
+
+TEST_F(BitmapMenuTest, MenuSurvivesBeingTakenOffAndPutBackAndGoesWithTheFrame) {
+    // Full screen takes the menu bar off and puts the same handle back.
+    HMENU hBar = frame->GetMenu();
+    HMENU hView = Popup(2);
+    ASSERT_TRUE(SetMenu(frame->m_hWnd, nullptr));
+    PumpNow();
+    g_bManualZoom = 1;
+    frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(hView), 2);
+    ASSERT_TRUE(SetMenu(frame->m_hWnd, hBar));
+    PumpNow();
+    EXPECT_EQ(hView, Popup(2));
+    EXPECT_TRUE(CBitmapMenu::IsBitmapPopup(hView));
+    g_bManualZoom = 0;
+    frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(hView), 2);
+    int pos = PositionOf(hView, ID_VIEW_AUTOZOOM);
+    EXPECT_TRUE(RecordAt(hView, pos)->m_nFlags & MF_CHECKED);
+    EXPECT_TRUE(GetMenuState(hView, pos, MF_BYPOSITION) & MF_OWNERDRAW);
+
+    // Whole programs, one ending with its menu bar on, one with it off: each leaves the same
+    // number of GDI objects and no popups of its menus.
+    run.reset();
+    const int popupsNone = CBitmapMenu::GetPopupCount();
+    EXPECT_EQ(0, popupsNone);
+    auto startAndExit = [](bool bTakeMenuOff) {
+        RunningApp app;
+        if (bTakeMenuOff)
+            SetMenu(app.frame()->m_hWnd, nullptr);
+        EXPECT_EQ(6, CBitmapMenu::GetPopupCount());  // five popups and the wallpaper popup
+    };
+    startAndExit(false);
+    const int gdi = CountGdiObjects();
+    startAndExit(false);
+    EXPECT_EQ(gdi, CountGdiObjects());
+    startAndExit(true);
+    EXPECT_EQ(gdi, CountGdiObjects());
+    EXPECT_EQ(0, CBitmapMenu::GetPopupCount());
+}

@@ -39,20 +39,6 @@ protected:
     COLORREF menu = 0, text = 0, bar = 0, barText = 0, light = 0, shadow = 0, hilite = 0, grey = 0;
 };
 
-// Closes the first dialog box of this thread that shows up, keeping its caption.
-struct DialogCloser {
-    static std::string* s_pCaption;
-    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
-        HWND h = FindWindowA("#32770", nullptr);
-        if (h && IsWindowVisible(h) && GetWindowThreadProcessId(h, nullptr) == GetCurrentThreadId()) {
-            char buf[64] = {};
-            GetWindowTextA(h, buf, sizeof buf);
-            *s_pCaption = buf;
-            PostMessageA(h, WM_COMMAND, IDCANCEL, 0);
-        }
-    }
-};
-std::string* DialogCloser::s_pCaption = nullptr;
 }  // namespace
 
 TEST_F(MenuDrawingTest, ChecksDisabledImagesSeparatorAndHighlightBarOfTheViewMenu) {
