@@ -7,6 +7,7 @@
 #include <vector>
 
 class CNorvelView;
+class CMainFrame;
 
 inline double Seconds() {
     static LARGE_INTEGER freq = [] {
@@ -34,3 +35,5 @@ double Median(int runs, F f) {
 
 // Opening in a large folder and stepping between large pictures.
 void BenchNavigation(CNorvelView* view);
+// Opening the largest main-menu popup and the context menu, beside plain copies of them.
+void BenchMenus(CMainFrame* frame, CNorvelView* view);

@@ -108,5 +108,6 @@ int main(int argc, char** argv) {
     }
 
     BenchNavigation(view);
+    BenchMenus(run.frame(), view);
     return 0;
 }

@@ -66,6 +66,10 @@ TEST_F(MenuPopupTest, ContextMenuOpensAtTheClickWithImagesAndIsDestroyedAfterwar
             return true;
         EXPECT_TRUE(CBitmapMenu::IsBitmapPopup(hShown));
         hWallpaper = GetSubMenu(hShown, GetMenuItemCount(hShown) - 1);
+        // A second request while this one is up leaves the menu being tracked alone.
+        view->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
+        EXPECT_TRUE(IsMenu(hShown));
+        EXPECT_EQ(hShown, GetSubMenu(view->m_menuPopup.m_hMenu, 0));
         for (HMENU h : {hShown, hWallpaper}) {
             for (int i = 0; i < GetMenuItemCount(h); ++i) {
                 CBitmapMenuItem* pItem = RecordAt(h, i);

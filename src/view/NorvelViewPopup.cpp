@@ -26,7 +26,9 @@ const int kZoomMenuDy = -15;
 }  // namespace
 
 void CNorvelView::OnRButtonDown(UINT, CPoint point) {
-    if (m_menuPopup.LoadMenu(IDR_CONTEXTMENU)) {
+    // One pop-up at a time: a request that arrives while one is up (a message sent from inside
+    // its modal loop) must not destroy the menu being tracked.
+    if (!m_menuPopup.GetSafeHmenu() && m_menuPopup.LoadMenu(IDR_CONTEXTMENU)) {
         for (UINT nID : kContextToolBarCommands)
             m_menuPopup.SetItemImage(nullptr, nID, IDR_MAINFRAME);
         for (const auto& image : kWallpaperImages)
@@ -41,7 +43,7 @@ void CNorvelView::OnRButtonDown(UINT, CPoint point) {
 }
 
 void CNorvelView::OnToolbarDropDown(NMHDR*, LRESULT* pResult) {
-    if (m_menuPopup.LoadMenu(IDR_ZOOMRATIO)) {
+    if (!m_menuPopup.GetSafeHmenu() && m_menuPopup.LoadMenu(IDR_ZOOMRATIO)) {
         m_menuPopup.SetItemImage(nullptr, ID_VIEW_ZOOM, IDR_MAINFRAME);
         POINT pt = {0, 0};
         ::ClientToScreen(m_hWnd, &pt);
