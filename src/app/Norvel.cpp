@@ -51,12 +51,13 @@ BOOL CNorvelApp::InitInstance() {
 
     // The owner-drawn main menu takes the resource menu's place; the framework restores this
     // one whenever it resets the frame's menu.
-    if (CMainFrame* pFrame = dynamic_cast<CMainFrame*>(m_pMainWnd)) {
+    // Should it fail to build, the resource menu stays.
+    CMainFrame* pFrame = dynamic_cast<CMainFrame*>(m_pMainWnd);
+    if (HMENU hMenu = pFrame ? pFrame->BuildMainMenu() : nullptr) {
         if (HMENU hOld = pFrame->GetMenu()) {
             ::SetMenu(pFrame->m_hWnd, nullptr);
             ::DestroyMenu(hOld);
         }
-        HMENU hMenu = pFrame->BuildMainMenu();
         ::SetMenu(pFrame->m_hWnd, hMenu);
         pFrame->m_hMenuDefault = hMenu;
     }

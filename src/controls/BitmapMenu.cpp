@@ -212,6 +212,11 @@ BOOL CBitmapMenu::LoadMenu(const char* lpszResourceName) {
         }
     }
 
+    if (bBad || !stack.empty()) {
+        DestroyMenu();  // a template cut short: nothing half-built stays
+        return FALSE;
+    }
+
     // The menu bar goes back to plain text items.
     for (size_t i = 0; i < m_items.size(); ++i) {
         CBitmapMenuItem* pItem = m_items[i];
