@@ -82,10 +82,10 @@ MenuColours::MenuColours() {
         int id;
         COLORREF cr;
     } kColours[] = {
-        {COLOR_MENU, RGB(200, 200, 200)},       {COLOR_3DFACE, RGB(200, 200, 200)},
-        {COLOR_MENUTEXT, RGB(10, 10, 90)},      {COLOR_HIGHLIGHT, RGB(0, 0, 160)},
+        {COLOR_MENU, RGB(200, 200, 200)},        {COLOR_3DFACE, RGB(200, 200, 200)},
+        {COLOR_MENUTEXT, RGB(10, 10, 90)},       {COLOR_HIGHLIGHT, RGB(0, 0, 160)},
         {COLOR_HIGHLIGHTTEXT, RGB(250, 250, 0)}, {COLOR_BTNHIGHLIGHT, RGB(255, 255, 255)},
-        {COLOR_BTNSHADOW, RGB(100, 100, 100)},  {COLOR_3DLIGHT, RGB(230, 230, 180)},
+        {COLOR_BTNSHADOW, RGB(100, 100, 100)},   {COLOR_3DLIGHT, RGB(230, 230, 180)},
         {COLOR_GRAYTEXT, RGB(150, 110, 110)},
     };
     std::vector<COLORREF> values;

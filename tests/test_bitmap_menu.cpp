@@ -25,15 +25,27 @@ int Width(HDC hDC, const std::wstring& s) {
 // Toolbar image index (button number - 1) of each command with a button, and the seven
 // single bitmaps.
 const std::map<UINT, int> kToolBarImage = {
-    {ID_FILE_OPEN, 0},          {ID_FILE_SAVE, 1},         {ID_FILE_SAVE_AS, 2},         {ID_FILE_PRINT, 3},
-    {ID_IMAGE_COPY, 4},         {ID_IMAGE_RENAME, 5},      {ID_VIEW_PREVIOUS, 6},        {ID_VIEW_NEXT, 7},
-    {ID_TOOLS_SLIDESTARTSTOP, 8}, {ID_VIEW_ZOOMOUT, 9},     {ID_VIEW_ZOOMIN, 10},         {ID_VIEW_ZOOM, 11},
-    {ID_VIEW_FULLSCREEN, 12},   {ID_TOOLS_CAPTUREREGION, 13}, {ID_TOOLS_CAPTUREOBJECT, 14}, {ID_TOOLS_CAPTURESCREEN, 15},
+    {ID_FILE_OPEN, 0},
+    {ID_FILE_SAVE, 1},
+    {ID_FILE_SAVE_AS, 2},
+    {ID_FILE_PRINT, 3},
+    {ID_IMAGE_COPY, 4},
+    {ID_IMAGE_RENAME, 5},
+    {ID_VIEW_PREVIOUS, 6},
+    {ID_VIEW_NEXT, 7},
+    {ID_TOOLS_SLIDESTARTSTOP, 8},
+    {ID_VIEW_ZOOMOUT, 9},
+    {ID_VIEW_ZOOMIN, 10},
+    {ID_VIEW_ZOOM, 11},
+    {ID_VIEW_FULLSCREEN, 12},
+    {ID_TOOLS_CAPTUREREGION, 13},
+    {ID_TOOLS_CAPTUREOBJECT, 14},
+    {ID_TOOLS_CAPTURESCREEN, 15},
     {ID_HELP_INDEX, 16},
 };
 const std::map<UINT, int> kSingleImage = {
-    {ID_HELP_UPDATE, 185},      {ID_APP_ABOUT, 206},         {ID_IMAGE_EDIT, 186},     {ID_WALLPAPER_CENTER, 193},
-    {ID_WALLPAPER_STRETCH, 194}, {ID_WALLPAPER_TILE, 196},    {ID_WALLPAPER_NONE, 195},
+    {ID_HELP_UPDATE, 185},       {ID_APP_ABOUT, 206},      {ID_IMAGE_EDIT, 186},     {ID_WALLPAPER_CENTER, 193},
+    {ID_WALLPAPER_STRETCH, 194}, {ID_WALLPAPER_TILE, 196}, {ID_WALLPAPER_NONE, 195},
 };
 
 // Whether image nImage of a list shows the 16 x 15 top of picture nSlice of a bitmap resource

@@ -11,8 +11,7 @@ class MenuPopupTest : public MenuFixture {
 protected:
     // Right button down at a point of the view; the steps run while the context menu is up.
     bool RightClick(int x, int y, std::vector<MenuStep> steps) {
-        return WithOpenMenu([&] { view->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(x, y)); },
-                            std::move(steps));
+        return WithOpenMenu([&] { view->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(x, y)); }, std::move(steps));
     }
     // Chooses the item reached with n presses of the down key.
     static std::vector<MenuStep> Choose(int nDowns) {
@@ -59,40 +58,45 @@ TEST_F(MenuPopupTest, ContextMenuOpensAtTheClickWithImagesAndIsDestroyedAfterwar
     std::map<UINT, std::pair<int, int>> images;  // command -> image source, index
     int nRecords = 0;
     bool ran = RightClick(70, 40, {[&](HWND hMenuWnd) {
-        GetWindowRect(hMenuWnd, &rcMenu);
-        CMenu* pSub = view->m_menuPopup.GetSubMenu(0);
-        hShown = pSub ? pSub->m_hMenu : nullptr;
-        if (!hShown)
-            return true;
-        EXPECT_TRUE(CBitmapMenu::IsBitmapPopup(hShown));
-        hWallpaper = GetSubMenu(hShown, GetMenuItemCount(hShown) - 1);
-        // A second request while this one is up leaves the menu being tracked alone.
-        view->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
-        EXPECT_TRUE(IsMenu(hShown));
-        EXPECT_EQ(hShown, GetSubMenu(view->m_menuPopup.m_hMenu, 0));
-        for (HMENU h : {hShown, hWallpaper}) {
-            for (int i = 0; i < GetMenuItemCount(h); ++i) {
-                CBitmapMenuItem* pItem = RecordAt(h, i);
-                if (!pItem)
-                    continue;
-                ++nRecords;
-                if (pItem->m_nImageSource != -1)
-                    images[GetMenuItemID(h, i)] = {pItem->m_nImageSource, pItem->m_nImage};
-            }
-        }
-        return true;
-    }});
+                              GetWindowRect(hMenuWnd, &rcMenu);
+                              CMenu* pSub = view->m_menuPopup.GetSubMenu(0);
+                              hShown = pSub ? pSub->m_hMenu : nullptr;
+                              if (!hShown)
+                                  return true;
+                              EXPECT_TRUE(CBitmapMenu::IsBitmapPopup(hShown));
+                              hWallpaper = GetSubMenu(hShown, GetMenuItemCount(hShown) - 1);
+                              // A second request while this one is up leaves the menu being tracked alone.
+                              view->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
+                              EXPECT_TRUE(IsMenu(hShown));
+                              EXPECT_EQ(hShown, GetSubMenu(view->m_menuPopup.m_hMenu, 0));
+                              for (HMENU h : {hShown, hWallpaper}) {
+                                  for (int i = 0; i < GetMenuItemCount(h); ++i) {
+                                      CBitmapMenuItem* pItem = RecordAt(h, i);
+                                      if (!pItem)
+                                          continue;
+                                      ++nRecords;
+                                      if (pItem->m_nImageSource != -1)
+                                          images[GetMenuItemID(h, i)] = {pItem->m_nImageSource, pItem->m_nImage};
+                                  }
+                              }
+                              return true;
+                          }});
     ASSERT_TRUE(ran);
     EXPECT_EQ(click.x, rcMenu.left);
     EXPECT_EQ(click.y, rcMenu.top);
     ASSERT_NE(nullptr, hShown);
     EXPECT_EQ(11 + 4, nRecords);  // every item of both popups is owner-drawn
     const std::map<UINT, std::pair<int, int>> expected = {
-        {ID_FILE_OPEN, {IDR_MAINFRAME, 0}},          {ID_VIEW_ZOOMOUT, {IDR_MAINFRAME, 9}},
-        {ID_VIEW_ZOOMIN, {IDR_MAINFRAME, 10}},       {ID_VIEW_ZOOM, {IDR_MAINFRAME, 11}},
-        {ID_VIEW_PREVIOUS, {IDR_MAINFRAME, 6}},      {ID_VIEW_NEXT, {IDR_MAINFRAME, 7}},
-        {ID_TOOLS_SLIDESTARTSTOP, {IDR_MAINFRAME, 8}}, {ID_WALLPAPER_CENTER, {IDB_WALLCENTER, 0}},
-        {ID_WALLPAPER_STRETCH, {IDB_WALLSTRETCH, 0}}, {ID_WALLPAPER_TILE, {IDB_WALLTILE, 0}},
+        {ID_FILE_OPEN, {IDR_MAINFRAME, 0}},
+        {ID_VIEW_ZOOMOUT, {IDR_MAINFRAME, 9}},
+        {ID_VIEW_ZOOMIN, {IDR_MAINFRAME, 10}},
+        {ID_VIEW_ZOOM, {IDR_MAINFRAME, 11}},
+        {ID_VIEW_PREVIOUS, {IDR_MAINFRAME, 6}},
+        {ID_VIEW_NEXT, {IDR_MAINFRAME, 7}},
+        {ID_TOOLS_SLIDESTARTSTOP, {IDR_MAINFRAME, 8}},
+        {ID_WALLPAPER_CENTER, {IDB_WALLCENTER, 0}},
+        {ID_WALLPAPER_STRETCH, {IDB_WALLSTRETCH, 0}},
+        {ID_WALLPAPER_TILE, {IDB_WALLTILE, 0}},
         {ID_WALLPAPER_NONE, {IDB_WALLNONE, 0}},
     };
     EXPECT_EQ(expected, images);
@@ -155,20 +159,19 @@ TEST_F(MenuPopupTest, ZoomButtonArrowOpensTheRatioMenuBelowItsFaceTheDialog) {
     HMENU hShown = nullptr;
     int nZoomImage = -1;
     MouseMoveTo(hTool, rcButton.right - 4, yMid);
-    bool ran = WithOpenMenu([&] { MouseLeftDown(); },
-                            {[&](HWND hMenuWnd) {
-                                 GetWindowRect(hMenuWnd, &rcMenu);
-                                 if (CMenu* pSub = view->m_menuPopup.GetSubMenu(0)) {
-                                     hShown = pSub->m_hMenu;
-                                     int pos = PositionOf(hShown, ID_VIEW_ZOOM);
-                                     if (CBitmapMenuItem* pItem = pos >= 0 ? RecordAt(hShown, pos) : nullptr)
-                                         nZoomImage = pItem->m_nImage;
-                                 }
-                                 MenuKey(hMenuWnd, VK_DOWN);
-                                 MenuKey(hMenuWnd, VK_DOWN);
-                                 MenuKey(hMenuWnd, VK_RETURN);
-                                 return true;
-                             }});
+    bool ran = WithOpenMenu([&] { MouseLeftDown(); }, {[&](HWND hMenuWnd) {
+                                GetWindowRect(hMenuWnd, &rcMenu);
+                                if (CMenu* pSub = view->m_menuPopup.GetSubMenu(0)) {
+                                    hShown = pSub->m_hMenu;
+                                    int pos = PositionOf(hShown, ID_VIEW_ZOOM);
+                                    if (CBitmapMenuItem* pItem = pos >= 0 ? RecordAt(hShown, pos) : nullptr)
+                                        nZoomImage = pItem->m_nImage;
+                                }
+                                MenuKey(hMenuWnd, VK_DOWN);
+                                MenuKey(hMenuWnd, VK_DOWN);
+                                MenuKey(hMenuWnd, VK_RETURN);
+                                return true;
+                            }});
     MouseLeftUp();
     Pump();
     EXPECT_TRUE(ran);

@@ -459,7 +459,9 @@ void CBitmapMenu::SyncItems() {
 }
 
 BOOL CBitmapMenu::DestroyMenu() {
-    auto forget = [](HMENU h) { s_allPopups.erase(std::remove(s_allPopups.begin(), s_allPopups.end(), h), s_allPopups.end()); };
+    auto forget = [](HMENU h) {
+        s_allPopups.erase(std::remove(s_allPopups.begin(), s_allPopups.end(), h), s_allPopups.end());
+    };
     if (m_hMenu)
         forget(m_hMenu);
     for (auto it = m_popups.rbegin(); it != m_popups.rend(); ++it) {

@@ -332,8 +332,7 @@ void CBitmapMenu::DrawDithered(HDC hDest,
     bmi.header.biBitCount = 1;
     bmi.colours[1].rgbRed = bmi.colours[1].rgbGreen = bmi.colours[1].rgbBlue = 255;
     void* pBits = nullptr;
-    HBITMAP hMask =
-        ::CreateDIBSection(hDest, reinterpret_cast<BITMAPINFO*>(&bmi), DIB_RGB_COLORS, &pBits, nullptr, 0);
+    HBITMAP hMask = ::CreateDIBSection(hDest, reinterpret_cast<BITMAPINFO*>(&bmi), DIB_RGB_COLORS, &pBits, nullptr, 0);
     if (!hMask)
         return;
     HDC hM = ::CreateCompatibleDC(hDest);
