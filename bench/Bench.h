@@ -7,6 +7,7 @@
 #include <vector>
 
 class CNorvelView;
+class CMainFrame;
 
 inline double Seconds() {
     static LARGE_INTEGER freq = [] {
@@ -36,3 +37,5 @@ double Median(int runs, F f) {
 void BenchNavigation(CNorvelView* view);
 // Set as wallpaper (Center) and Print of the largest JPEG beside the bare platform calls.
 void BenchWallpaperPrint(CNorvelView* view);
+// Opening the largest main-menu popup and the context menu, beside plain copies of them.
+void BenchMenus(CMainFrame* frame, CNorvelView* view);

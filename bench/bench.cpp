@@ -109,5 +109,6 @@ int main(int argc, char** argv) {
 
     BenchNavigation(view);
     BenchWallpaperPrint(view);
+    BenchMenus(run.frame(), view);
     return 0;
 }

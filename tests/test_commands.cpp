@@ -8,6 +8,7 @@
 
 #include "RunSteps.h"
 #include "TestUtil.h"
+#include "controls/BitmapMenu.h"
 #include "res/resource.h"
 
 namespace {
@@ -17,6 +18,20 @@ std::string PopupItems(HMENU hPopup) {
     for (int i = 0; i < GetMenuItemCount(hPopup); ++i) {
         char text[128] = "";
         GetMenuStringA(hPopup, i, text, sizeof text, MF_BYPOSITION);
+        // An owner-drawn item's text is in its record, its label's left part padded to align.
+        MENUITEMINFOA mii = {};
+        mii.cbSize = sizeof mii;
+        mii.fMask = MIIM_FTYPE | MIIM_DATA;
+        GetMenuItemInfoA(hPopup, static_cast<UINT>(i), TRUE, &mii);
+        if ((mii.fType & MFT_OWNERDRAW) && mii.dwItemData) {
+            std::string t = reinterpret_cast<CBitmapMenuItem*>(mii.dwItemData)->GetText().GetString();
+            size_t tab = t.find('\t');
+            if (tab != std::string::npos) {
+                size_t end = t.find_last_not_of(' ', tab - 1);
+                t = t.substr(0, end == std::string::npos ? 0 : end + 1) + t.substr(tab);
+            }
+            lstrcpynA(text, t.c_str(), sizeof text);
+        }
         UINT id = GetMenuItemID(hPopup, i);
         if (GetSubMenu(hPopup, i))
             s += std::string(text) + ">[" + PopupItems(GetSubMenu(hPopup, i)) + "]";

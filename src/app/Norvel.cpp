@@ -49,7 +49,18 @@ BOOL CNorvelApp::InitInstance() {
     if (!ProcessShellCommand(cmdShell))
         return FALSE;
 
-    // The owner-drawn main menu takes the resource menu's place at this point.
+    // The owner-drawn main menu takes the resource menu's place; the framework restores this
+    // one whenever it resets the frame's menu.
+    // Should it fail to build, the resource menu stays.
+    CMainFrame* pFrame = dynamic_cast<CMainFrame*>(m_pMainWnd);
+    if (HMENU hMenu = pFrame ? pFrame->BuildMainMenu() : nullptr) {
+        if (HMENU hOld = pFrame->GetMenu()) {
+            ::SetMenu(pFrame->m_hWnd, nullptr);
+            ::DestroyMenu(hOld);
+        }
+        ::SetMenu(pFrame->m_hWnd, hMenu);
+        pFrame->m_hMenuDefault = hMenu;
+    }
 
     m_bRegionCaptured = 0;
 

@@ -11,6 +11,7 @@ IMPLEMENT_DYNCREATE(CMainFrame, CFrameWnd)
 
 BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
 ON_WM_CREATE()
+ON_WM_INITMENUPOPUP()
 ON_COMMAND(ID_HELP_INDEX, OnHelpIndex)
 ON_COMMAND(ID_TOOLS_CAPTUREREGION, OnCaptureRegion)
 ON_COMMAND(ID_TOOLS_CAPTUREOBJECT, OnCaptureObject)
@@ -173,4 +174,30 @@ LRESULT CMainFrame::OnObjectCaptured(WPARAM, LPARAM) {
     CaptureScreenRect(rc.left, rc.top, rc.Width(), rc.Height(), this);
     ShowWindow(SW_SHOW);
     return 0;
+}
+
+// ---- the owner-drawn main menu ----
+
+HMENU CMainFrame::BuildMainMenu() {
+    // Commands without a toolbar button that still show an image, and their bitmaps.
+    static const struct {
+        UINT nID;
+        int nBitmap;
+    } kSingleImages[] = {
+        {ID_HELP_UPDATE, IDB_UPDATE},          {ID_APP_ABOUT, IDB_ABOUT},
+        {ID_IMAGE_EDIT, IDB_IMAGEEDIT},        {ID_WALLPAPER_CENTER, IDB_WALLCENTER},
+        {ID_WALLPAPER_STRETCH, IDB_WALLSTRETCH}, {ID_WALLPAPER_TILE, IDB_WALLTILE},
+        {ID_WALLPAPER_NONE, IDB_WALLNONE},
+    };
+    m_menu.LoadMenu(IDR_MAINFRAME);
+    for (const auto& image : kSingleImages)
+        m_menu.SetItemImage(nullptr, image.nID, image.nBitmap);
+    m_menu.AttachToolBarImages(IDR_MAINFRAME);
+    return m_menu.Detach();
+}
+
+void CMainFrame::OnInitMenuPopup(HMENU hPopupMenu, UINT nIndex, BOOL bSysMenu) {
+    CFrameWnd::OnInitMenuPopup(hPopupMenu, nIndex, bSysMenu);
+    if (!bSysMenu && CBitmapMenu::IsBitmapPopup(hPopupMenu))
+        CBitmapMenu::RefreshPopup(CMenu::FromHandlePermanent(hPopupMenu));
 }

@@ -3,15 +3,19 @@
 
 #include "capture/Target.h"
 #include "capture/Target2.h"
+#include "controls/BitmapMenu.h"
 #include "framework/Afx.h"
 
 class CMainFrame : public CFrameWnd {
     DECLARE_DYNCREATE(CMainFrame)
 public:
     BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
+    // The owner-drawn main menu built from menu 128; the caller installs the returned handle.
+    HMENU BuildMainMenu();
 
     CTargetWnd m_wndTarget;    // region-capture overlay
     CTarget2Wnd m_wndTarget2;  // window-capture overlay
+    CBitmapMenu m_menu;        // owns the main menu's popups and records once the handle is installed
     CStatusBar m_wndStatusBar;
     CToolBar m_wndToolBar;
 
@@ -20,6 +24,7 @@ protected:
     void OnHelpIndex();
     void OnCaptureRegion();
     void OnCaptureObject();
+    void OnInitMenuPopup(HMENU hPopupMenu, UINT nIndex, BOOL bSysMenu);
     LRESULT OnRegionCaptured(WPARAM wParam, LPARAM lParam);
     LRESULT OnCaptureCanceled(WPARAM wParam, LPARAM lParam);
     LRESULT OnObjectCaptured(WPARAM wParam, LPARAM lParam);

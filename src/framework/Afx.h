@@ -13,6 +13,7 @@
 #include "framework/AfxGdi.h"
 #include "framework/AfxHandles.h"
 #include "framework/AfxPrint.h"
+#include "framework/AfxMenu.h"
 #include "framework/AfxStr.h"
 #include "framework/AfxView.h"
 #include "framework/AfxWin.h"

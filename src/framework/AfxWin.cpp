@@ -8,6 +8,7 @@
 #include <string>
 
 #include "framework/AfxCmdUI.h"
+#include "framework/AfxMenu.h"
 
 namespace {
 const char kPropName[] = "Morvane.CWnd";
@@ -314,6 +315,8 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         LRESULT result = 0;
         if (ReflectChildNotify(message, wParam, lParam, &result))
             return result;
+        if (AfxOwnerDrawMenuMessage(message, lParam))
+            return TRUE;
         if (const AFX_MSGMAP_ENTRY* e = FindMessageEntry(message))
             return e->pfn(this, 0, wParam, lParam);
     }

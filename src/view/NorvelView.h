@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "capture/Capture.h"
+#include "controls/BitmapMenu.h"
 #include "framework/Afx.h"
 
 class CNorvelView : public CView {
@@ -19,6 +20,7 @@ public:
     void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) override;
     void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo) override;
 
+    CBitmapMenu m_menuPopup;  // the context or zoom-ratio menu while it is up, else empty
     BOOL m_bEnablePrevious;
     BOOL m_bEnableNext;
     BOOL m_bEnableZoomOut;
@@ -125,6 +127,9 @@ protected:
     // The two routes to the desktop, each reporting its own failure in a message box.
     void UpdateActiveDesktop(const char* pszPath);
     void UpdateClassicDesktop(const char* pszPath);
+    // The context menu at the click point, and the zoom-ratio menu under the Zoom... button.
+    void OnRButtonDown(UINT nFlags, CPoint point);
+    void OnToolbarDropDown(NMHDR* pNMHDR, LRESULT* pResult);
 
     DECLARE_MESSAGE_MAP()
 };
