@@ -6,6 +6,7 @@
 #include <stdint.h>
 #include <stdlib.h>
 
+#include "frame/Splash.h"
 #include "res/resource.h"
 
 void PumpNow() {
@@ -163,7 +164,7 @@ void ResetViewState() {
 
 // ---- RunningApp ---------------------------------------------------------------------------------
 
-RunningApp::RunningApp(const char* cmdLine) : m_app(new CNorvelApp) {
+RunningApp::RunningApp(const char* cmdLine, bool bKeepSplash) : m_app(new CNorvelApp) {
     ResetViewState();
     m_app->m_hInstance = GetModuleHandleA(nullptr);
     m_app->m_strCmdLine = cmdLine;
@@ -174,6 +175,10 @@ RunningApp::RunningApp(const char* cmdLine) : m_app(new CNorvelApp) {
             m_app->m_pMainWnd->DestroyWindow();
         m_app->ExitInstance();
         m_bExited = true;
+    }
+    if (!bKeepSplash) {
+        if (HWND hSplash = CSplashScreen::GetSplashWindow())
+            ::SendMessageA(hSplash, WM_TIMER, 1, 0);
     }
     PumpFor(50);
 }

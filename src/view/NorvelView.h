@@ -90,6 +90,7 @@ protected:
     void OnLButtonUp(UINT nFlags, CPoint point);
     BOOL OnSetCursor(HWND hWnd, UINT nHitTest, UINT message);
     void OnCaptureChanged(HWND hNewCapture);
+    void OnCheckUpdate();
 
     DECLARE_MESSAGE_MAP()
 };
