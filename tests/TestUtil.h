@@ -41,7 +41,8 @@ bool ReadMorvaneDword(const char* section, const char* entry, DWORD* value);
 class RunningApp {
 public:
     // Unless bKeepSplash is set, the splash screen is ended at once, as its timer would end it:
-    // it would cover the frame and swallow the test's first key or click.
+    // it would cover the frame and swallow the test's first key or click. A splash kept is left
+    // to the test with nothing pumped yet.
     explicit RunningApp(const char* cmdLine = "", bool bKeepSplash = false);
     ~RunningApp();
     RunningApp(const RunningApp&) = delete;

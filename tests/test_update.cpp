@@ -327,7 +327,7 @@ TEST_F(UpdateTest, SilentServerEndsInErrorWithinTheTimeOut) {
 
 TEST_F(UpdateTest, NoFileWrittenToTheCurrentDirectory) {
     std::string folder = MakeTempFolder("update_cwd");
-    std::string user = folder + "\\update.txt";
+    std::string user = folder + "update.txt";
     WriteFile(user, "the user's own notes");
     char old[MAX_PATH] = "";
     GetCurrentDirectoryA(sizeof old, old);
@@ -340,7 +340,7 @@ TEST_F(UpdateTest, NoFileWrittenToTheCurrentDirectory) {
     EXPECT_EQ("Error", s2.strVersion);
     EXPECT_EQ("the user's own notes", ReadAll(user));
     WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
+    HANDLE h = FindFirstFileA((folder + "*").c_str(), &fd);
     int nFiles = 0;
     if (h != INVALID_HANDLE_VALUE) {
         do
@@ -354,7 +354,7 @@ TEST_F(UpdateTest, NoFileWrittenToTheCurrentDirectory) {
 
 TEST_F(UpdateTest, DownloadCopiesTheWholeAnswerAndNothingOnFailure) {
     std::string folder = MakeTempFolder("update_download");
-    std::string local = folder + "\\copy.txt";
+    std::string local = folder + "copy.txt";
     EXPECT_EQ(CString("YES"), DownloadFile(s_server->Url("/big/update.txt"), local.c_str()));
     std::string data = ReadAll(local);
     ASSERT_EQ(1500u, data.size());
@@ -362,13 +362,13 @@ TEST_F(UpdateTest, DownloadCopiesTheWholeAnswerAndNothingOnFailure) {
     EXPECT_EQ('a' + (1499 - 5) % 26, data[1499]);
 
     // A 404 page neither counts nor stays.
-    std::string local404 = folder + "\\missing.txt";
+    std::string local404 = folder + "missing.txt";
     CString r = DownloadFile(s_server->Url("/missing/update.txt"), local404.c_str());
     EXPECT_NE(CString("YES"), r);
     EXPECT_FALSE(r.IsEmpty());
     EXPECT_FALSE(Exists(local404));
     // A local file that cannot be created.
-    r = DownloadFile(s_server->Url("/v152/update.txt"), (folder + "\\no\\such\\folder\\u.txt").c_str());
+    r = DownloadFile(s_server->Url("/v152/update.txt"), (folder + "no\\such\\folder\\u.txt").c_str());
     EXPECT_NE(CString("YES"), r);
     EXPECT_FALSE(r.IsEmpty());
     EXPECT_LE(r.GetLength(), 254);
@@ -382,14 +382,14 @@ TEST_F(UpdateTest, VersionIsTheFirstFourBytesUpToALineBreakOrZero) {
     } cases[] = {{"1.52\r\n", "1.52"}, {"1.6\r\n", "1.6"}, {"1.6\n", "1.6"}, {"12345", "1234"},
                  {std::string("1\0" "23", 4), "1"}, {"", ""}, {"\r\n1.52", ""}};
     for (const auto& c : cases) {
-        std::string path = folder + "\\v.txt";
+        std::string path = folder + "v.txt";
         WriteFile(path, c.bytes);
         CString v = "unchanged";
         ASSERT_TRUE(ReadPublishedVersion(path.c_str(), v));
         EXPECT_EQ(CString(c.version), v);
     }
     CString v;
-    EXPECT_FALSE(ReadPublishedVersion((folder + "\\absent.txt").c_str(), v));
+    EXPECT_FALSE(ReadPublishedVersion((folder + "absent.txt").c_str(), v));
     EXPECT_STREQ(kUpToDateMessage, UpdateVerdict("1.52"));
     EXPECT_STREQ(kShouldUpdateMessage, UpdateVerdict("1.5"));
     EXPECT_STREQ(kShouldUpdateMessage, UpdateVerdict("1.520"));

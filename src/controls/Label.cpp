@@ -37,9 +37,20 @@ CLabel::~CLabel() {
     ::DeleteObject(m_hFaceBrush);
 }
 
+void CLabel::PreSubclassWindow() {
+    CStatic::PreSubclassWindow();
+    SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(static_cast<HFONT>(m_font)), FALSE);
+}
+
 void CLabel::ReconstructFont() {
-    m_font.DeleteObject();
+    // The control is given the font too: some static controls select their own font after they
+    // have asked for their colours. The old font goes only once the control no longer has it.
+    HGDIOBJ hOld = m_font.Detach();
     m_font.CreateFontIndirect(&m_lf);
+    if (m_hWnd)
+        SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(static_cast<HFONT>(m_font)), FALSE);
+    if (hOld)
+        ::DeleteObject(hOld);
 }
 
 void CLabel::RedrawNow() {

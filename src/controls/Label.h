@@ -40,6 +40,8 @@ public:
     const LOGFONTA& GetLogFont() const { return m_lf; }
     HFONT GetLabelFont() const { return m_font; }
 
+    void PreSubclassWindow() override;
+
 protected:
     // The reflected colour request: font, text colour, transparent text, the background brush.
     BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;

@@ -5,6 +5,8 @@
 namespace {
 const UINT_PTR kSplashTimer = 1;
 const UINT kSplashMs = 1000;
+// Posted at creation; handled once the message loop runs, after the frame was shown.
+const UINT WM_SPLASH_RAISE = WM_USER + 1;
 }  // namespace
 
 BOOL CSplashScreen::s_bSplashEnabled = 0;
@@ -14,6 +16,7 @@ BEGIN_MESSAGE_MAP(CSplashScreen, CWnd)
 ON_WM_CREATE()
 ON_WM_PAINT()
 ON_WM_TIMER()
+ON_MESSAGE(WM_SPLASH_RAISE, OnRaise)
 END_MESSAGE_MAP()
 
 CSplashScreen::~CSplashScreen() {
@@ -83,6 +86,15 @@ int CSplashScreen::OnCreate(LPCREATESTRUCT lpCreateStruct) {
         return -1;
     CenterWindow();
     SetTimer(kSplashTimer, kSplashMs);
+    PostMessage(WM_SPLASH_RAISE);
+    return 0;
+}
+
+LRESULT CSplashScreen::OnRaise(WPARAM, LPARAM) {
+    // Showing and activating the frame may have put it above the splash, which it owns (Wine
+    // does so): the splash comes back on top.
+    ::SetWindowPos(m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     return 0;
 }
 

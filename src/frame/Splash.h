@@ -29,6 +29,7 @@ protected:
     int OnCreate(LPCREATESTRUCT lpCreateStruct);
     void OnPaint();
     void OnTimer(UINT_PTR nIDEvent);
+    LRESULT OnRaise(WPARAM wParam, LPARAM lParam);
 
     CBitmap m_bmpSplash;
     static BOOL s_bSplashEnabled;
