@@ -59,6 +59,7 @@ BOOL CNorvelApp::InitInstance() {
 
     m_pMainWnd->DragAcceptFiles(TRUE);
     m_pMainWnd->ShowWindow(SW_SHOW);
+    CSplashScreen::RaiseSplash();
     m_pMainWnd->SetWindowText("Morvane 1.52");
     m_pMainWnd->UpdateWindow();
     return TRUE;

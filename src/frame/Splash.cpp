@@ -90,9 +90,14 @@ int CSplashScreen::OnCreate(LPCREATESTRUCT lpCreateStruct) {
     return 0;
 }
 
+void CSplashScreen::RaiseSplash() {
+    if (s_pSplashScreen)
+        s_pSplashScreen->OnRaise(0, 0);
+}
+
 LRESULT CSplashScreen::OnRaise(WPARAM, LPARAM) {
     // Showing and activating the frame may have put it above the splash, which it owns (Wine
-    // does so): the splash comes back on top.
+    // does so): the splash comes back on top, painted at once.
     ::SetWindowPos(m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     return 0;

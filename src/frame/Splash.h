@@ -14,6 +14,9 @@ public:
     // First thing in the application's message pre-translation: on a key or button press while
     // the splash shows, hides it and returns TRUE (the message is swallowed).
     static BOOL FilterSplashMessage(MSG* pMsg);
+    // Puts the splash back above the frame once the frame is shown (and again when the message
+    // loop starts).
+    static void RaiseSplash();
     // The splash window while it exists, else null.
     static HWND GetSplashWindow() { return s_pSplashScreen ? s_pSplashScreen->m_hWnd : nullptr; }
 
