@@ -29,6 +29,8 @@ double StartToFirstPaint(const std::string& exe, const char* args) {
             Sleep(5);
         if (h)
             PostMessageA(h, WM_CLOSE, 0, 0);
+        else
+            printf("  (no frame appeared for %s)\n", cmd.c_str());
         WaitForSingleObject(pi.hProcess, 60000);
         CloseHandle(pi.hThread);
         CloseHandle(pi.hProcess);
