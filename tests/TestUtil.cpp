@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "frame/Splash.h"
 #include "res/resource.h"
 
 void PumpNow() {
@@ -182,7 +183,7 @@ void ResetViewState() {
 
 // ---- RunningApp ---------------------------------------------------------------------------------
 
-RunningApp::RunningApp(const char* cmdLine) : m_app(new CNorvelApp) {
+RunningApp::RunningApp(const char* cmdLine, bool bKeepSplash) : m_app(new CNorvelApp) {
     ResetViewState();
     m_app->m_hInstance = GetModuleHandleA(nullptr);
     m_app->m_strCmdLine = cmdLine;
@@ -194,6 +195,11 @@ RunningApp::RunningApp(const char* cmdLine) : m_app(new CNorvelApp) {
         m_app->ExitInstance();
         m_bExited = true;
     }
+    // A splash kept for the test stays until the test pumps: its timer may be due already.
+    if (bKeepSplash && CSplashScreen::GetSplashWindow())
+        return;
+    if (HWND hSplash = CSplashScreen::GetSplashWindow())
+        ::SendMessageA(hSplash, WM_TIMER, 1, 0);
     PumpFor(50);
 }
 

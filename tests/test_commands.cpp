@@ -242,8 +242,6 @@ TEST_F(CommandsTest, EveryMenuKeyAndButtonCommandReachesAHandler) {
         ID_VIEW_FULLSCREEN,
         ID_TOOLS_SLIDESTARTSTOP,
         ID_TOOLS_SLIDESETUP,
-        ID_HELP_UPDATE,
-        ID_APP_ABOUT,
     };
     // clang-format on
     // ==============================================================

@@ -22,6 +22,9 @@ public:
     int m_nZoomPercent;           // last ratio typed into the Zoom dialog, in percent
     CString m_strRenameTo;        // text exchanged between Rename and its dialog
 
+protected:
+    void OnAppAbout();
+
     DECLARE_MESSAGE_MAP()
 };
 

@@ -5,6 +5,7 @@
 #include "app/Norvel.h"
 #include "capture/Capture.h"
 #include "capture/RegionGeometry.h"
+#include "frame/Splash.h"
 #include "res/resource.h"
 
 IMPLEMENT_DYNCREATE(CMainFrame, CFrameWnd)
@@ -93,6 +94,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct) {
     DockControlBar(&m_wndToolBar);
 
     // The splash screen shows over the new frame here.
+    CSplashScreen::ShowSplash(this);
     return 0;
 }
 

@@ -17,3 +17,5 @@
 #include "framework/AfxStr.h"
 #include "framework/AfxView.h"
 #include "framework/AfxWin.h"
+#include "framework/AfxInet.h"
+#include "framework/AfxAnimate.h"

@@ -36,6 +36,9 @@ void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
     if (rControl.m_hWnd)
         return;
     HWND hCtl = pDX->m_pDlgWnd->GetDlgItem(nIDC);
+    // A DIALOG template keeps ids in 16 bits: a static's -1 comes back as 0xFFFF.
+    if (!hCtl && nIDC < 0)
+        hCtl = pDX->m_pDlgWnd->GetDlgItem(static_cast<WORD>(nIDC));
     if (hCtl)
         rControl.SubclassWindow(hCtl);
 }

@@ -333,6 +333,9 @@ BOOL CWnd::ReflectChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
         const MEASUREITEMSTRUCT* p = reinterpret_cast<const MEASUREITEMSTRUCT*>(lParam);
         if (p && p->CtlType != ODT_MENU)
             hChild = ::GetDlgItem(m_hWnd, static_cast<int>(p->CtlID));
+    } else if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) {
+        // A control that colours itself answers its parent's colour request.
+        hChild = reinterpret_cast<HWND>(lParam);
     } else {
         return FALSE;
     }

@@ -229,7 +229,8 @@ public:
     virtual void PostNcDestroy() {}
     // Called as an existing window is attached to this object, before its messages are routed here.
     virtual void PreSubclassWindow() {}
-    // A message the parent reflects back to the control it concerns (WM_DRAWITEM, WM_MEASUREITEM);
+    // A message the parent reflects back to the control it concerns (WM_DRAWITEM, WM_MEASUREITEM,
+    // WM_CTLCOLOR...);
     // TRUE when handled, with the parent's result in *pResult.
     virtual BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
     // Calls the window's original procedure with the message being handled.

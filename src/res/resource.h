@@ -75,3 +75,13 @@
 
 /* Rename dialog */
 #define IDC_RENAME_NAME 1006
+/* About box controls */
+#define IDC_ABOUT_HOMEPAGE 1003
+#define IDC_ABOUT_SUPPORT 1004
+#define IDC_ABOUT_TELEPHONE 1013
+#define IDC_ABOUT_FACSIMILE 1014
+
+/* Update dialog controls */
+#define IDC_UPDATE_ANIMATION 1008
+#define IDC_UPDATE_LATEST 1009
+#define IDC_UPDATE_MESSAGE 1010

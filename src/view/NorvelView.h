@@ -130,6 +130,7 @@ protected:
     // The context menu at the click point, and the zoom-ratio menu under the Zoom... button.
     void OnRButtonDown(UINT nFlags, CPoint point);
     void OnToolbarDropDown(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnCheckUpdate();
 
     DECLARE_MESSAGE_MAP()
 };
