@@ -58,12 +58,9 @@ BOOL CNorvelApp::InitInstance() {
     // Should it fail to build, the resource menu stays.
     CMainFrame* pFrame = dynamic_cast<CMainFrame*>(m_pMainWnd);
     if (HMENU hMenu = pFrame ? pFrame->BuildMainMenu() : nullptr) {
-        if (HMENU hOld = pFrame->GetMenu()) {
-            ::SetMenu(pFrame->m_hWnd, nullptr);
-            ::DestroyMenu(hOld);
-        }
         ::SetMenu(pFrame->m_hWnd, hMenu);
-        pFrame->m_hMenuDefault = hMenu;
+        // The frame owns its default menu: the resource menu it held is destroyed here.
+        pFrame->m_hMenuDefault.Attach(hMenu);
     }
 
     m_bRegionCaptured = 0;
