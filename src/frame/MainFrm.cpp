@@ -17,6 +17,8 @@ ON_COMMAND(ID_TOOLS_CAPTUREOBJECT, OnCaptureObject)
 ON_MESSAGE(WM_REGION_CAPTURED, OnRegionCaptured)
 ON_MESSAGE(WM_CAPTURE_CANCELED, OnCaptureCanceled)
 ON_MESSAGE(WM_OBJECT_CAPTURED, OnObjectCaptured)
+ON_COMMAND(ID_VIEW_FULLSCREEN, OnFullScreen)
+ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 namespace {
@@ -173,4 +175,76 @@ LRESULT CMainFrame::OnObjectCaptured(WPARAM, LPARAM) {
     CaptureScreenRect(rc.left, rc.top, rc.Width(), rc.Height(), this);
     ShowWindow(SW_SHOW);
     return 0;
+}
+
+// ---- full-screen mode ----
+
+namespace {
+// Entering or leaving full screen: the next paint fits the picture to the view's new size, and
+// nothing is dragged until a zoom command measures the picture again.
+void SetFullScreenFlags(BOOL bOn) {
+    CNorvelApp* pApp = GetNorvelApp();
+    pApp->m_bFullScreen = bOn;
+    pApp->m_bRefitPending = 1;
+    pApp->m_bPanX = 0;
+    pApp->m_bPanY = 0;
+}
+}  // namespace
+
+void CMainFrame::OnFullScreen() {
+    // F11 toggles: pressed again while the frame covers the screen, it leaves full-screen mode
+    // (the menu is never taken off twice).
+    if (GetNorvelApp()->m_bFullScreen) {
+        LeaveFullScreen();
+        return;
+    }
+    m_bToolBarWasVisible = m_wndToolBar.IsWindowVisible() != FALSE;
+    m_wndToolBar.ShowWindow(SW_HIDE);
+    m_bStatusBarWasVisible = m_wndStatusBar.IsWindowVisible() != FALSE;
+    m_wndStatusBar.ShowWindow(SW_HIDE);
+    GetWindowRect(&m_rcRestore);
+    ModifyStyle(WS_CAPTION, 0);
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN),
+                   SWP_NOZORDER | SWP_FRAMECHANGED);
+    // Whatever menu is installed goes, and the very same handle comes back on leaving.
+    m_menuSaved = GetMenu();
+    ::SetMenu(m_hWnd, nullptr);
+    ShowWindow(SW_SHOW);
+    SetFullScreenFlags(1);
+    RefitView();
+}
+
+void CMainFrame::LeaveFullScreen() {
+    if (!GetNorvelApp()->m_bFullScreen)
+        return;
+    ::SetMenu(m_hWnd, m_menuSaved);
+    m_menuSaved = nullptr;
+    ModifyStyle(0, WS_CAPTION);
+    if (m_bToolBarWasVisible)
+        m_wndToolBar.ShowWindow(SW_SHOW);
+    if (m_bStatusBarWasVisible)
+        m_wndStatusBar.ShowWindow(SW_SHOW);
+    ::SetWindowPos(m_hWnd, nullptr, m_rcRestore.left, m_rcRestore.top, m_rcRestore.Width(), m_rcRestore.Height(),
+                   SWP_NOZORDER | SWP_FRAMECHANGED);
+    RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    RecalcLayout(TRUE);
+    SetFullScreenFlags(0);
+    RefitView();
+}
+
+void CMainFrame::RefitView() {
+    // The view's window class does not repaint all of it on a resize: ask for the whole.
+    if (CView* pView = GetActiveView())
+        pView->Invalidate(TRUE);
+}
+
+void CMainFrame::OnDestroy() {
+    // Closed while full screen: the menu goes back on the frame, which then disposes of it as
+    // it always does.
+    if (m_menuSaved) {
+        ::SetMenu(m_hWnd, m_menuSaved);
+        m_menuSaved = nullptr;
+        GetNorvelApp()->m_bFullScreen = 0;
+    }
+    CFrameWnd::OnDestroy();
 }

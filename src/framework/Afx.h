@@ -12,3 +12,4 @@
 #include "framework/AfxStr.h"
 #include "framework/AfxView.h"
 #include "framework/AfxWin.h"
+#include "framework/AfxSlider.h"

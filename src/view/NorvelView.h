@@ -59,6 +59,8 @@ public:
     void StepZoom(int nStep);
     // Draws the picture at the current origin straight onto the window, without erasing.
     void DrawDragStep();
+    // Stops the slide show: timer 1 killed, g_bSlideStopped set.
+    void StopSlideShow();
 
 protected:
     BOOL OnEraseBkgnd(CDC* pDC);
@@ -90,6 +92,10 @@ protected:
     void OnLButtonUp(UINT nFlags, CPoint point);
     BOOL OnSetCursor(HWND hWnd, UINT nHitTest, UINT message);
     void OnCaptureChanged(HWND hNewCapture);
+    void OnSlideShow();
+    void OnSlideSetup();
+    void OnTimer(UINT_PTR nIDEvent);
+    void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
 
     DECLARE_MESSAGE_MAP()
 };

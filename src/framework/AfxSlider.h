@@ -1,0 +1,29 @@
+// The edit box and the trackbar as dialog controls: the edit box's selection operations, the
+// trackbar's position exchanged with a member, and the horizontal scroll notification that a
+// trackbar sends its parent.
+#pragma once
+
+#include "framework/AfxDlg.h"
+
+class CEdit : public CWnd {
+public:
+    // nStart 0 and nEnd -1 select the whole text.
+    void SetSel(int nStart, int nEnd) { SendMessage(EM_SETSEL, static_cast<WPARAM>(nStart), nEnd); }
+    void Clear() { SendMessage(WM_CLEAR); }
+    // Replaces the selection (or inserts at the caret) with the text, also in a read-only box.
+    void ReplaceSel(const char* lpszNewText, BOOL bCanUndo = FALSE) {
+        SendMessage(EM_REPLACESEL, bCanUndo, reinterpret_cast<LPARAM>(lpszNewText));
+    }
+};
+
+// The trackbar's position: read into the member, or the member written as the position (the
+// control keeps it within its range).
+void DDX_Slider(CDataExchange* pDX, int nIDC, int& value);
+
+// WM_HSCROLL: the notification code, the position of a thumb-track code, and the window object
+// of the sending control (null for a control not attached to one).
+#define ON_WM_HSCROLL()                                                                                      \
+    AFX_ENTRY(WM_HSCROLL, 0, 0, 0,                                                                           \
+              AFX_THIS->OnHScroll(LOWORD(wParam), static_cast<UINT>(static_cast<short>(HIWORD(wParam))),    \
+                                  CWnd::FromHandlePermanent(reinterpret_cast<HWND>(lParam)));               \
+              return 0;)
