@@ -4,9 +4,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 class CNorvelView;
+class CMainFrame;
 
 inline double Seconds() {
     static LARGE_INTEGER freq = [] {
@@ -34,3 +36,5 @@ double Median(int runs, F f) {
 
 // Opening in a large folder and stepping between large pictures.
 void BenchNavigation(CNorvelView* view);
+// Entering and leaving full screen on a large picture, beside a bare decode-and-draw.
+void BenchFullScreen(CMainFrame* frame, CNorvelView* view, const std::string& picture);

@@ -108,5 +108,6 @@ int main(int argc, char** argv) {
     }
 
     BenchNavigation(view);
+    BenchFullScreen(run.frame(), view, picture);
     return 0;
 }

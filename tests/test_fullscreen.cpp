@@ -22,6 +22,17 @@ struct FrameState {
 
 class FullScreenTest : public ZoomFixture {
 protected:
+    // The fixture's set-up with a folder of this program's own: test programs of other areas may
+    // run at the same time and empty theirs.
+    void SetUp() override {
+        DeleteMorvaneRegistry();
+        folder = MakeTempFolder("fullscreen");
+        run.reset(new RunningApp);
+        ASSERT_TRUE(run->started());
+        view = run->view();
+        ASSERT_NE(nullptr, view);
+        SetForegroundWindow(run->frame()->m_hWnd);
+    }
     CMainFrame* Frame() { return run->frame(); }
     FrameState State() {
         FrameState s;

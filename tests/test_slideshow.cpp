@@ -19,6 +19,17 @@ void WriteSlideTimer(DWORD nValue) {
 
 class SlideShowTest : public ZoomFixture {
 protected:
+    // The fixture's set-up with a folder of this program's own: test programs of other areas may
+    // run at the same time and empty theirs.
+    void SetUp() override {
+        DeleteMorvaneRegistry();
+        folder = MakeTempFolder("slideshow");
+        run.reset(new RunningApp);
+        ASSERT_TRUE(run->started());
+        view = run->view();
+        ASSERT_NE(nullptr, view);
+        SetForegroundWindow(run->frame()->m_hWnd);
+    }
     // A folder of three plain pictures, opened at the first.
     void OpenThree() {
         for (int i = 0; i < 3; ++i) {

@@ -198,9 +198,10 @@ void CMainFrame::OnFullScreen() {
         LeaveFullScreen();
         return;
     }
-    m_bToolBarWasVisible = m_wndToolBar.IsWindowVisible() != FALSE;
+    // The bars' own visibility, which holds also while the frame itself is hidden.
+    m_bToolBarWasVisible = (m_wndToolBar.GetStyle() & WS_VISIBLE) != 0;
     m_wndToolBar.ShowWindow(SW_HIDE);
-    m_bStatusBarWasVisible = m_wndStatusBar.IsWindowVisible() != FALSE;
+    m_bStatusBarWasVisible = (m_wndStatusBar.GetStyle() & WS_VISIBLE) != 0;
     m_wndStatusBar.ShowWindow(SW_HIDE);
     GetWindowRect(&m_rcRestore);
     ModifyStyle(WS_CAPTION, 0);
