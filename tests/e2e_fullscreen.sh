@@ -18,6 +18,18 @@ differing() {  # FILE1 FILE2 GEOMETRY -> number of pixels that differ
 }
 winpath() { echo "Z:${1//\//\\}"; }
 grey="128,128,128"
+# Screenshots into FILE until the pixel (X, Y) is not / is the colour, at most 60 s (the picture is
+# decoded on every paint, which takes seconds under emulation).
+shot_until() {  # FILE X Y not|is COLOUR [OTHER COLOUR IT MUST NOT BE]
+    for _ in $(seq 1 60); do
+        import -window root "$1"
+        p=$(pixel "$1" "$2" "$3")
+        if [ "$4" = not ] && [ "$p" != "$5" ] && [ "$p" != "${6:-}" ]; then return 0; fi
+        if [ "$4" = is ] && [ "$p" = "$5" ]; then return 0; fi
+        sleep 1
+    done
+    return 1
+}
 
 wine reg delete 'HKCU\Software\Morvane of ZENTARO' /f >/dev/null 2>&1
 wine "$exe" >/dev/null 2>&1 &
@@ -35,17 +47,19 @@ xdotool mousemove 432 384 click 1
 sleep 0.3
 xdotool type --delay 20 "$(winpath "$corpus/jpeg/flower.png.im_q85_420_R13B.jpg")"
 xdotool key Return
-sleep 4
+sleep 2
 xdotool mousemove 512 400
-sleep 0.3
+check "the picture is drawn in the frame" shot_until "$art/e2e_fullscreen_1.png" 512 406 not "$grey"
+sleep 1
 import -window root "$art/e2e_fullscreen_1.png"
-check "the picture is drawn in the frame" [ "$(pixel "$art/e2e_fullscreen_1.png" 512 406)" != "$grey" ]
 
 xdotool key F11
-sleep 4
-import -window root "$art/e2e_fullscreen_2.png"
 s0="$art/e2e_fullscreen_0.png"
 s2="$art/e2e_fullscreen_2.png"
+# The picture fitted to the screen reaches its left edge at the middle height.
+shot_until "$s2" 20 384 not "$grey" "$(pixel "$s0" 20 384)"
+sleep 1
+import -window root "$s2"
 # The desktop around the frame is covered by the view: picture or its grey, corner to corner.
 for p in "3 3" "1020 3" "3 764" "1020 764" "100 384"; do
     set -- $p
@@ -56,7 +70,9 @@ check "no caption, menu or toolbar above the picture" [ "$(differing "$art/e2e_f
 check "no status bar below it" [ "$(differing "$art/e2e_fullscreen_1.png" "$s2" 390x16+414+589)" -gt 100 ]
 
 xdotool key Escape
-sleep 4
+shot_until "$art/e2e_fullscreen_3.png" 3 3 is "$(pixel "$s0" 3 3)"
+shot_until "$art/e2e_fullscreen_3.png" 512 406 not "$grey"
+sleep 1
 import -window root "$art/e2e_fullscreen_3.png"
 check "Esc restores the frame as it was" [ "$(differing "$art/e2e_fullscreen_1.png" "$art/e2e_fullscreen_3.png" 600x450+212+159)" -le 40 ]
 check "Esc uncovers the desktop" [ "$(pixel "$art/e2e_fullscreen_3.png" 3 3)" = "$(pixel "$s0" 3 3)" ]

@@ -182,6 +182,21 @@ TEST_F(FullScreenTest, PageDownStepsWhileFullScreenAndF11Toggles) {
     EXPECT_EQ(hMenu, Frame()->GetMenu());
 }
 
+TEST_F(FullScreenTest, EscReachesTheViewWhereverTheFocusCameBackTo) {
+    Show(WritePicture("blocks.bmp", 800, 600, Blocks));
+    Command(ID_VIEW_FULLSCREEN);
+    ASSERT_TRUE(FullScreen());
+    // A dialog or a click on the frame gives the focus back to the frame: it passes it on.
+    SetFocus(Frame()->m_hWnd);
+    EXPECT_EQ(view->m_hWnd, GetFocus());
+    HWND hFocus = GetFocus();
+    PostMessageA(hFocus, WM_KEYDOWN, VK_ESCAPE, 1);
+    PostMessageA(hFocus, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+    PumpNow();
+    EXPECT_FALSE(FullScreen());
+    EXPECT_NE(0, Frame()->GetStyle() & WS_CAPTION);
+}
+
 TEST_F(FullScreenTest, AHundredRoundTripsLeakNothing) {
     Show(WritePicture("small.bmp", 200, 100, Blocks));
     FrameState before = State();

@@ -19,6 +19,7 @@ ON_MESSAGE(WM_CAPTURE_CANCELED, OnCaptureCanceled)
 ON_MESSAGE(WM_OBJECT_CAPTURED, OnObjectCaptured)
 ON_COMMAND(ID_VIEW_FULLSCREEN, OnFullScreen)
 ON_WM_DESTROY()
+ON_MESSAGE(WM_SETFOCUS, OnSetFocusMessage)
 END_MESSAGE_MAP()
 
 namespace {
@@ -248,4 +249,16 @@ void CMainFrame::OnDestroy() {
         GetNorvelApp()->m_bFullScreen = 0;
     }
     CFrameWnd::OnDestroy();
+}
+
+LRESULT CMainFrame::OnSetFocusMessage(WPARAM, LPARAM) {
+    // The keyboard goes on to the view, wherever the focus came back from (a dialog, a menu, a
+    // click on the frame): the view's keys, Esc out of full screen among them, keep working.
+    if (CView* pView = GetActiveView()) {
+        if (::IsWindowVisible(pView->m_hWnd)) {
+            ::SetFocus(pView->m_hWnd);
+            return 0;
+        }
+    }
+    return Default();
 }

@@ -35,6 +35,7 @@ protected:
     LRESULT OnObjectCaptured(WPARAM wParam, LPARAM lParam);
     void OnFullScreen();
     void OnDestroy();
+    LRESULT OnSetFocusMessage(WPARAM wParam, LPARAM lParam);
 
 private:
     // Tells the view a capture starts, hides the frame and lets the windows beneath repaint.
