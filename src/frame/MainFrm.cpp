@@ -243,8 +243,9 @@ void CMainFrame::RefitView() {
 void CMainFrame::OnDestroy() {
     // Closed while full screen: the menu goes back on the frame, which then disposes of it as
     // it always does.
-    if (m_menuSaved) {
-        ::SetMenu(m_hWnd, m_menuSaved);
+    if (GetNorvelApp()->m_bFullScreen) {
+        if (m_menuSaved)
+            ::SetMenu(m_hWnd, m_menuSaved);
         m_menuSaved = nullptr;
         GetNorvelApp()->m_bFullScreen = 0;
     }
