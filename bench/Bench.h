@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 class CNorvelView;
@@ -39,3 +40,5 @@ void BenchNavigation(CNorvelView* view);
 void BenchWallpaperPrint(CNorvelView* view);
 // Opening the largest main-menu popup and the context menu, beside plain copies of them.
 void BenchMenus(CMainFrame* frame, CNorvelView* view);
+// Entering and leaving full screen on a large picture, beside a bare decode-and-draw.
+void BenchFullScreen(CMainFrame* frame, CNorvelView* view, const std::string& picture);

@@ -110,5 +110,6 @@ int main(int argc, char** argv) {
     BenchNavigation(view);
     BenchWallpaperPrint(view);
     BenchMenus(run.frame(), view);
+    BenchFullScreen(run.frame(), view, picture);
     return 0;
 }

@@ -19,6 +19,9 @@ ON_COMMAND(ID_TOOLS_CAPTUREOBJECT, OnCaptureObject)
 ON_MESSAGE(WM_REGION_CAPTURED, OnRegionCaptured)
 ON_MESSAGE(WM_CAPTURE_CANCELED, OnCaptureCanceled)
 ON_MESSAGE(WM_OBJECT_CAPTURED, OnObjectCaptured)
+ON_COMMAND(ID_VIEW_FULLSCREEN, OnFullScreen)
+ON_WM_DESTROY()
+ON_MESSAGE(WM_SETFOCUS, OnSetFocusMessage)
 END_MESSAGE_MAP()
 
 namespace {
@@ -202,4 +205,90 @@ void CMainFrame::OnInitMenuPopup(HMENU hPopupMenu, UINT nIndex, BOOL bSysMenu) {
     CFrameWnd::OnInitMenuPopup(hPopupMenu, nIndex, bSysMenu);
     if (!bSysMenu && CBitmapMenu::IsBitmapPopup(hPopupMenu))
         CBitmapMenu::RefreshPopup(CMenu::FromHandlePermanent(hPopupMenu));
+}
+
+// ---- full-screen mode ----
+
+namespace {
+// Entering or leaving full screen: the next paint fits the picture to the view's new size, and
+// nothing is dragged until a zoom command measures the picture again.
+void SetFullScreenFlags(BOOL bOn) {
+    CNorvelApp* pApp = GetNorvelApp();
+    pApp->m_bFullScreen = bOn;
+    pApp->m_bRefitPending = 1;
+    pApp->m_bPanX = 0;
+    pApp->m_bPanY = 0;
+}
+}  // namespace
+
+void CMainFrame::OnFullScreen() {
+    // F11 toggles: pressed again while the frame covers the screen, it leaves full-screen mode
+    // (the menu is never taken off twice).
+    if (GetNorvelApp()->m_bFullScreen) {
+        LeaveFullScreen();
+        return;
+    }
+    // The bars' own visibility, which holds also while the frame itself is hidden.
+    m_bToolBarWasVisible = (m_wndToolBar.GetStyle() & WS_VISIBLE) != 0;
+    m_wndToolBar.ShowWindow(SW_HIDE);
+    m_bStatusBarWasVisible = (m_wndStatusBar.GetStyle() & WS_VISIBLE) != 0;
+    m_wndStatusBar.ShowWindow(SW_HIDE);
+    GetWindowRect(&m_rcRestore);
+    ModifyStyle(WS_CAPTION, 0);
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN),
+                   SWP_NOZORDER | SWP_FRAMECHANGED);
+    // Whatever menu is installed goes, and the very same handle comes back on leaving.
+    m_menuSaved = GetMenu();
+    ::SetMenu(m_hWnd, nullptr);
+    ShowWindow(SW_SHOW);
+    SetFullScreenFlags(1);
+    RefitView();
+}
+
+void CMainFrame::LeaveFullScreen() {
+    if (!GetNorvelApp()->m_bFullScreen)
+        return;
+    ::SetMenu(m_hWnd, m_menuSaved);
+    m_menuSaved = nullptr;
+    ModifyStyle(0, WS_CAPTION);
+    if (m_bToolBarWasVisible)
+        m_wndToolBar.ShowWindow(SW_SHOW);
+    if (m_bStatusBarWasVisible)
+        m_wndStatusBar.ShowWindow(SW_SHOW);
+    ::SetWindowPos(m_hWnd, nullptr, m_rcRestore.left, m_rcRestore.top, m_rcRestore.Width(), m_rcRestore.Height(),
+                   SWP_NOZORDER | SWP_FRAMECHANGED);
+    RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    RecalcLayout(TRUE);
+    SetFullScreenFlags(0);
+    RefitView();
+}
+
+void CMainFrame::RefitView() {
+    // The view's window class does not repaint all of it on a resize: ask for the whole.
+    if (CView* pView = GetActiveView())
+        pView->Invalidate(TRUE);
+}
+
+void CMainFrame::OnDestroy() {
+    // Closed while full screen: the menu goes back on the frame, which then disposes of it as
+    // it always does.
+    if (GetNorvelApp()->m_bFullScreen) {
+        if (m_menuSaved)
+            ::SetMenu(m_hWnd, m_menuSaved);
+        m_menuSaved = nullptr;
+        GetNorvelApp()->m_bFullScreen = 0;
+    }
+    CFrameWnd::OnDestroy();
+}
+
+LRESULT CMainFrame::OnSetFocusMessage(WPARAM, LPARAM) {
+    // The keyboard goes on to the view, wherever the focus came back from (a dialog, a menu, a
+    // click on the frame): the view's keys, Esc out of full screen among them, keep working.
+    if (CView* pView = GetActiveView()) {
+        if (::IsWindowVisible(pView->m_hWnd)) {
+            ::SetFocus(pView->m_hWnd);
+            return 0;
+        }
+    }
+    return Default();
 }

@@ -19,3 +19,4 @@
 #include "framework/AfxWin.h"
 #include "framework/AfxInet.h"
 #include "framework/AfxAnimate.h"
+#include "framework/AfxSlider.h"

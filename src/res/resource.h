@@ -31,6 +31,8 @@
 
 /* Dialog controls */
 #define IDC_ZOOM_RATIO 1005
+#define IDC_SLIDE_DELAY 1001
+#define IDC_SLIDE_SLIDER 1002
 
 /* Image menu */
 #define ID_IMAGE_COPY 32785

@@ -61,6 +61,8 @@ public:
     void StepZoom(int nStep);
     // Draws the picture at the current origin straight onto the window, without erasing.
     void DrawDragStep();
+    // Stops the slide show: timer 1 killed, g_bSlideStopped set.
+    void StopSlideShow();
 
     // Re-encodes the picture shown as a Windows bitmap into the capture file, for the clipboard
     // and the wallpaper. TRUE when the file holds the shown picture afterwards (also when a
@@ -131,6 +133,10 @@ protected:
     void OnRButtonDown(UINT nFlags, CPoint point);
     void OnToolbarDropDown(NMHDR* pNMHDR, LRESULT* pResult);
     void OnCheckUpdate();
+    void OnSlideShow();
+    void OnSlideSetup();
+    void OnTimer(UINT_PTR nIDEvent);
+    void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
 
     DECLARE_MESSAGE_MAP()
 };
