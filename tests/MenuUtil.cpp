@@ -33,6 +33,9 @@ void CALLBACK OnMenuTimer(HWND, UINT, UINT_PTR, DWORD) {
         return;
     }
     if (s->next < s->steps.size()) {
+        // A menu window can be up with its items not yet drawn: draw them before a step reads them.
+        RedrawWindow(hMenu, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        GdiFlush();
         if (s->steps[s->next](hMenu)) {
             ++s->next;
             s->stepTicks = 0;
