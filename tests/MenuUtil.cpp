@@ -1,5 +1,7 @@
 #include "MenuUtil.h"
 
+#include <algorithm>
+
 #include "TestUtil.h"
 
 namespace {
@@ -33,9 +35,19 @@ void CALLBACK OnMenuTimer(HWND, UINT, UINT_PTR, DWORD) {
         return;
     }
     if (s->next < s->steps.size()) {
-        // A menu window can be up with its items not yet drawn: draw them before a step reads them.
+        // A menu window can be up with its items not yet drawn (seen after the desktop changed its
+        // wallpaper): a window of one colour is drawn again, and read at a later tick.
         RedrawWindow(hMenu, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         GdiFlush();
+        RECT rc;
+        GetClientRect(hMenu, &rc);
+        MapWindowPoints(hMenu, nullptr, reinterpret_cast<POINT*>(&rc), 2);
+        std::vector<COLORREF> pixels = ScreenColours(rc);
+        bool bBlank = std::all_of(pixels.begin(), pixels.end(), [&](COLORREF c) { return c == pixels.front(); });
+        if (bBlank && ++s->stepTicks <= 100) {
+            RedrawWindow(hMenu, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+            return;
+        }
         if (s->steps[s->next](hMenu)) {
             ++s->next;
             s->stepTicks = 0;
