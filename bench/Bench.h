@@ -4,10 +4,12 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 class CNorvelView;
 class RunningApp;
+class CMainFrame;
 
 inline double Seconds() {
     static LARGE_INTEGER freq = [] {
@@ -37,3 +39,9 @@ double Median(int runs, F f) {
 void BenchNavigation(CNorvelView* view);
 // The kept picture against decoding every time: repaints, drag steps, Next, identity check.
 void BenchPictureCache(RunningApp& run);
+// Set as wallpaper (Center) and Print of the largest JPEG beside the bare platform calls.
+void BenchWallpaperPrint(CNorvelView* view);
+// Opening the largest main-menu popup and the context menu, beside plain copies of them.
+void BenchMenus(CMainFrame* frame, CNorvelView* view);
+// Entering and leaving full screen on a large picture, beside a bare decode-and-draw.
+void BenchFullScreen(CMainFrame* frame, CNorvelView* view, const std::string& picture);

@@ -116,6 +116,9 @@ int main(int argc, char** argv) {
     }
 
     BenchNavigation(view);
+    BenchWallpaperPrint(view);
+    BenchMenus(run.frame(), view);
+    BenchFullScreen(run.frame(), view, picture);
     BenchPictureCache(run);
     return 0;
 }

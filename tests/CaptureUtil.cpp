@@ -29,6 +29,18 @@ void MouseTo(int x, int y) {
     SetCursorPos(x, y);
     SendMouse(MOUSEEVENTF_MOVE);  // a move of nothing: one more WM_MOUSEMOVE at the new place
     PumpFor(60);
+    // A loaded machine delivers the move late: go on pumping, within bounds, until the cursor is
+    // there and no input is left in the queue, so the window has handled and drawn the move.
+    DWORD start = GetTickCount();
+    for (;;) {
+        POINT pt = {};
+        GetCursorPos(&pt);
+        bool bArrived = pt.x == x && pt.y == y && HIWORD(GetQueueStatus(QS_INPUT)) == 0;
+        if (bArrived || GetTickCount() - start > 3000)
+            break;
+        PumpFor(20);
+    }
+    PumpNow();
 }
 
 void LeftClickAt(int x, int y) {

@@ -29,8 +29,11 @@ void MouseMoveTo(HWND hWnd, int x, int y) {
         SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (p.x * 65536 + cx - 1) / cx, (p.y * 65536 + cy - 1) / cy);
         if (PumpUntil(there, 500)) {
             PumpFor(40);
-            if (there())
+            if (there()) {
+                // The window handles the move before the caller reads what it did.
+                PumpUntil([] { return HIWORD(GetQueueStatus(QS_INPUT)) == 0; });
                 return;
+            }
         }
     }
 }

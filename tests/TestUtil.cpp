@@ -6,6 +6,11 @@
 #include <stdint.h>
 #include <stdlib.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "frame/Splash.h"
 #include "res/resource.h"
 
 void PumpNow() {
@@ -55,6 +60,17 @@ void RemoveTree(const std::string& folder) {
 }
 }  // namespace
 
+namespace {
+// The folders this process made, removed when it ends.
+struct TempFolders {
+    std::vector<std::string> made;
+    ~TempFolders() {
+        for (const std::string& f : made)
+            RemoveTree(f);
+    }
+} s_tempFolders;
+}  // namespace
+
 std::string MakeTempFolder(const char* name) {
     // Under Wine the folders live on the host's drive (Z:): the open dialog, sent into a folder of
     // drive C: here, stops for good. Elsewhere the temporary folder.
@@ -66,9 +82,13 @@ std::string MakeTempFolder(const char* name) {
         GetTempPathA(MAX_PATH, tmp);
         base = tmp;
     }
-    std::string folder = base + "morvane-test-" + name;
-    RemoveTree(folder);  // start empty: remove what an earlier run left
+    // One folder per process: test programs of other build trees may run at the same time on
+    // the same host drive.
+    std::string folder = base + "morvane-test-" + name + "-" + std::to_string(GetCurrentProcessId());
+    RemoveTree(folder);  // start empty: remove what an earlier test left
     CreateDirectoryA(folder.c_str(), nullptr);
+    if (std::find(s_tempFolders.made.begin(), s_tempFolders.made.end(), folder) == s_tempFolders.made.end())
+        s_tempFolders.made.push_back(folder);
     return folder + "\\";
 }
 
@@ -163,7 +183,7 @@ void ResetViewState() {
 
 // ---- RunningApp ---------------------------------------------------------------------------------
 
-RunningApp::RunningApp(const char* cmdLine) : m_app(new CNorvelApp) {
+RunningApp::RunningApp(const char* cmdLine, bool bKeepSplash) : m_app(new CNorvelApp) {
     ResetViewState();
     m_app->m_hInstance = GetModuleHandleA(nullptr);
     m_app->m_strCmdLine = cmdLine;
@@ -175,6 +195,11 @@ RunningApp::RunningApp(const char* cmdLine) : m_app(new CNorvelApp) {
         m_app->ExitInstance();
         m_bExited = true;
     }
+    // A splash kept for the test stays until the test pumps: its timer may be due already.
+    if (bKeepSplash && CSplashScreen::GetSplashWindow())
+        return;
+    if (HWND hSplash = CSplashScreen::GetSplashWindow())
+        ::SendMessageA(hSplash, WM_TIMER, 1, 0);
     PumpFor(50);
 }
 

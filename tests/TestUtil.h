@@ -40,7 +40,10 @@ bool ReadMorvaneDword(const char* section, const char* entry, DWORD* value);
 // The application started inside the test process as the program starts it.
 class RunningApp {
 public:
-    explicit RunningApp(const char* cmdLine = "");
+    // Unless bKeepSplash is set, the splash screen is ended at once, as its timer would end it:
+    // it would cover the frame and swallow the test's first key or click. A splash kept is left
+    // to the test with nothing pumped yet.
+    explicit RunningApp(const char* cmdLine = "", bool bKeepSplash = false);
     ~RunningApp();
     RunningApp(const RunningApp&) = delete;
     RunningApp& operator=(const RunningApp&) = delete;

@@ -286,7 +286,7 @@ TEST_F(RegionTest, AnOverlayClosedFromOutsideBringsTheFrameBack) {
     EXPECT_EQ(nullptr, frame->m_wndTarget.GetSafeHwnd());
     EXPECT_TRUE(frame->IsWindowVisible());
     EXPECT_EQ(CString("Capture is canceled!"), Pane(1));
-    EXPECT_EQ(nullptr, frame->m_wndTarget.m_pPen);
+    EXPECT_EQ(nullptr, frame->m_wndTarget.m_pen.GetSafeHandle());
     EXPECT_LT(CountGdiObjects(), gdi);  // the frozen copy and the pen are gone
     // And a new capture starts from scratch.
     Start();

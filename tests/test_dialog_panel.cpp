@@ -94,3 +94,82 @@ TEST(OpenDialogTest, CancelledDialogReappliesTheEnableRule) {
     EXPECT_TRUE(view->m_bEnablePrevious);
     EXPECT_TRUE(view->m_bEnableNext);
 }
+
+namespace {
+struct Ctl {
+    std::string name;
+    RECT rc;  // screen coordinates
+};
+
+std::vector<Ctl> VisibleChildren(HWND hParent, HWND hSkip) {
+    std::vector<Ctl> out;
+    for (HWND h = GetWindow(hParent, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+        if (h == hSkip || !IsWindowVisible(h))
+            continue;
+        char cls[64] = "", text[128] = "";
+        GetClassNameA(h, cls, sizeof cls);
+        GetWindowTextA(h, text, sizeof text);
+        Ctl c = {std::string(cls) + " " + std::to_string(GetDlgCtrlID(h)) + " \"" + text + "\"", {}};
+        GetWindowRect(h, &c.rc);
+        out.push_back(c);
+    }
+    return out;
+}
+
+std::string Describe(const Ctl& c) {
+    return c.name + " (" + std::to_string(c.rc.left) + "," + std::to_string(c.rc.top) + ")-(" +
+           std::to_string(c.rc.right) + "," + std::to_string(c.rc.bottom) + ")";
+}
+}  // namespace
+
+TEST(OpenDialogTest, PanelClearOfTheSystemsControlsAndPreviewSurvivesARepaint) {
+    RunningApp run;
+    ASSERT_TRUE(run.started());
+    std::string folder = MakeTempFolder("layout");
+    WriteFile(folder + "red.bmp", MakeBmp(50, 40, RGB(255, 0, 0)));
+    std::vector<Ctl> system, panel;
+    RECT rcDialog = {}, rcPanel = {};
+    COLORREF before = 0, after = 0;
+    POINT centre = {};
+    {
+        DialogDriver driver({
+            [&](HWND hDialog, HWND hPanel) {
+                ASSERT_NE(nullptr, hPanel);
+                system = VisibleChildren(hDialog, hPanel);
+                panel = VisibleChildren(hPanel, nullptr);
+                GetClientRect(hDialog, &rcDialog);
+                MapWindowPoints(hDialog, nullptr, reinterpret_cast<POINT*>(&rcDialog), 2);
+                GetWindowRect(hPanel, &rcPanel);
+                DialogSetFileName(hDialog, folder);
+                DialogPressOk(hDialog);
+            },
+            nullptr,
+            nullptr,
+            nullptr,
+            [&](HWND hDialog, HWND hPanel) {
+                DialogSetFileName(hDialog, "red.bmp");
+                DialogNotifyPanel(hDialog, hPanel);
+                HWND hFrame = GetDlgItem(hPanel, 1011);
+                UpdateWindow(hFrame);
+                centre = {g_nPreviewX + 25, g_nPreviewY + 20};
+                before = ScreenPixel(hFrame, centre.x, centre.y);
+                // The whole panel repainted from scratch, as when another window passed over it.
+                RedrawWindow(hPanel, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+                after = ScreenPixel(hFrame, centre.x, centre.y);
+            },
+        });
+        run.frame()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_OPEN, 0), 0);
+        EXPECT_TRUE(driver.ran());
+    }
+    ASSERT_FALSE(system.empty());
+    ASSERT_GE(panel.size(), 6u);
+    for (const Ctl& p : panel) {
+        RECT clip;
+        // Whole inside the dialog, and under none of the system's controls.
+        EXPECT_TRUE(IntersectRect(&clip, &p.rc, &rcDialog) && EqualRect(&clip, &p.rc)) << Describe(p);
+        for (const Ctl& s : system)
+            EXPECT_FALSE(IntersectRect(&clip, &p.rc, &s.rc)) << Describe(p) << " overlaps " << Describe(s);
+    }
+    EXPECT_EQ(RGB(255, 0, 0), before);
+    EXPECT_EQ(RGB(255, 0, 0), after);
+}

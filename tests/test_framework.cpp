@@ -2,8 +2,10 @@
 // menus and toolbar buttons updated from the handlers, accelerators, and handle hygiene.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 
+#include "RunSteps.h"
 #include "TestUtil.h"
 #include "framework/Afx.h"
 #include "res/resource.h"
@@ -299,12 +301,14 @@ TEST(GdiWrappers, NoHandleLeaksAcrossAThousandUses) {
     int gdiBefore = CountGdiObjects();
     ASSERT_GT(gdiBefore, 0);
     for (int i = 0; i < 1000; ++i) {
+        // Objects before the DC that selects them: the DC restores its state as it goes, and
+        // only then are they deleted.
         CClientDC dc(hWnd);
-        CMemDC mem(dc);
         CBitmap bmp;
         bmp.CreateCompatibleBitmap(dc, 8, 8);
-        mem.SelectObject(bmp);
         CBrush brush(RGB(i & 255, 0, 0));
+        CMemDC mem(dc);
+        mem.SelectObject(bmp);
         mem.SelectObject(brush);
         mem.PatBlt(0, 0, 8, 8, PATCOPY);
     }
@@ -324,4 +328,123 @@ TEST(WindowLifetime, SubclassedControlDetachesWhenItsParentGoes) {
     EXPECT_EQ(nullptr, child.m_hWnd);
     EXPECT_EQ(nullptr, parent.m_hWnd);
     EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hChild));
+}
+
+// ---- the application's own message loop ---------------------------------------------------------
+
+TEST_F(FrameworkTest, RunShowsTheCurrentStatesOnceIdle) {
+    HWND hTool = frame->m_wndToolBar.m_hWnd;
+    auto nextEnabled = [&] { return SendMessageA(hTool, TB_ISBUTTONENABLED, ID_VIEW_NEXT, 0) != 0; };
+    // Each change ends with a mouse move, as many do: the last message the loop looks at before
+    // it waits is then one that is no reason for idle work, and the next one arrives while it waits.
+    auto mouseMove = [&] { view->PostMessage(WM_MOUSEMOVE, 0, MAKELPARAM(5, 5)); };
+    PumpNow();
+    mouseMove();
+    bool bAfterChange = false, bAfterModal = true, bAfterPosted = false;
+    int nBoxes = 0;
+    ASSERT_TRUE(LoopSteps::Run(
+        &app,
+        {
+            [&] {
+                g_bNextEnabled = TRUE;  // a change while the loop waited
+                mouseMove();
+            },
+            [&] { bAfterChange = nextEnabled(); },
+            [&] {
+                g_bNextEnabled = FALSE;
+                MessageBoxWatcher boxes;
+                AfxMessageBox("modal");  // a modal loop of its own, closed by the watcher
+                nBoxes = boxes.count();
+                mouseMove();
+            },
+            [&] { bAfterModal = nextEnabled(); },
+            [&] {
+                g_bNextEnabled = TRUE;
+                frame->PostMessage(WM_COMMAND, MAKEWPARAM(ID_VIEW_NEXT, 1), 0);
+            },
+            [&] { bAfterPosted = nextEnabled(); },
+        }));
+    EXPECT_TRUE(bAfterChange);
+    EXPECT_EQ(1, nBoxes);
+    EXPECT_FALSE(bAfterModal);
+    EXPECT_TRUE(bAfterPosted);
+    EXPECT_EQ("view-next;", g_log);
+}
+
+// ---- commands from controls and keys ------------------------------------------------------------
+
+TEST_F(FrameworkTest, ControlNotificationCodeOneIsNoAccelerator) {
+    g_bNextEnabled = TRUE;
+    // LBN_SELCHANGE, CBN_SELCHANGE and STN_DBLCLK are all 1, like an accelerator's code; coming
+    // from a control they are that control's notification, not the command with its id.
+    HWND hList = CreateWindowA("LISTBOX", "", WS_CHILD, 0, 0, 10, 10, view->m_hWnd,
+                               reinterpret_cast<HMENU>(static_cast<UINT_PTR>(ID_VIEW_NEXT)), nullptr, nullptr);
+    ASSERT_NE(nullptr, hList);
+    frame->SendMessage(WM_COMMAND, MAKEWPARAM(ID_VIEW_NEXT, LBN_SELCHANGE), reinterpret_cast<LPARAM>(hList));
+    EXPECT_EQ("", g_log);
+    frame->SendMessage(WM_COMMAND, MAKEWPARAM(ID_VIEW_NEXT, 1), 0);  // the key
+    frame->SendMessage(WM_COMMAND, MAKEWPARAM(ID_VIEW_NEXT, BN_CLICKED), reinterpret_cast<LPARAM>(hList));
+    EXPECT_EQ("view-next;view-next;", g_log);
+    DestroyWindow(hList);
+}
+
+// ---- exception barriers -------------------------------------------------------------------------
+
+namespace {
+class CThrowingWnd : public CWnd {
+public:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_USER + 1)
+            throw std::runtime_error("handler failed");
+        if (message == WM_USER + 2)
+            DestroyWindow();  // the object lives on after its window
+        if (message == WM_USER + 3)
+            return Default() + 7;
+        return CWnd::WindowProc(message, wParam, lParam);
+    }
+};
+}  // namespace
+
+TEST(WindowLifetime, ExceptionInAHandlerStopsAtTheWindowProcedure) {
+    CThrowingWnd wnd;
+    ASSERT_TRUE(wnd.CreateEx(0, nullptr, "t", WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr));
+    int before = AfxCallbackExceptionCount();
+    EXPECT_EQ(0, wnd.SendMessage(WM_USER + 1));
+    EXPECT_EQ(before + 1, AfxCallbackExceptionCount());
+    // The window goes on working, its current message back to none.
+    EXPECT_EQ(7, wnd.SendMessage(WM_USER + 3));
+    EXPECT_EQ(0, wnd.Default());
+    // A handler that destroys its own window: the object that lives on holds no message.
+    wnd.SendMessage(WM_USER + 2);
+    EXPECT_EQ(nullptr, wnd.m_hWnd);
+    EXPECT_EQ(0, wnd.Default());
+    ASSERT_TRUE(wnd.CreateEx(0, nullptr, "t", WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr));
+    EXPECT_EQ(0, wnd.Default());
+    wnd.DestroyWindow();
+}
+
+TEST(GdiWrappers, RefusedDeletionKeepsTheHandle) {
+    HDC hdc = CreateCompatibleDC(nullptr);
+    HGDIOBJ hOld = nullptr;
+    {
+        CBitmap bmp;
+        ASSERT_TRUE(bmp.CreateCompatibleBitmap(hdc, 4, 4));
+        HGDIOBJ h = bmp.GetSafeHandle();
+        hOld = SelectObject(hdc, h);
+        // Deleted or refused: either way the wrapper says what happened, and a handle it no longer
+        // holds is really gone.
+        BOOL ok = bmp.DeleteObject();
+        EXPECT_EQ(ok ? nullptr : h, bmp.GetSafeHandle());
+        SelectObject(hdc, hOld);
+        if (!ok) {
+            EXPECT_TRUE(bmp.DeleteObject());
+        }
+        EXPECT_EQ(nullptr, bmp.GetSafeHandle());
+    }
+    CBrush bogus;
+    bogus.Attach(reinterpret_cast<HGDIOBJ>(static_cast<UINT_PTR>(0x7ff0)));
+    EXPECT_FALSE(bogus.DeleteObject());
+    EXPECT_NE(nullptr, bogus.GetSafeHandle());
+    bogus.Detach();
+    DeleteDC(hdc);
 }

@@ -318,7 +318,7 @@ TEST_F(IconButtonTest, SettersAndTheButtonCursor) {
 TEST_F(IconButtonTest, IconsAreDestroyedWithTheButtonAndWhenReplaced) {
     HICON hFirst = button->m_hIconIn;
     ASSERT_NE(nullptr, hFirst);
-    EXPECT_EQ(hFirst, button->m_hIconOut);  // no separate normal icon
+    EXPECT_EQ(nullptr, button->m_hIconOut.Get());  // no separate normal icon: the one serves both
     button->SetIcons(IDI_APPLY, IDI_CANCEL, 32, 32);
     ICONINFO ii;
     EXPECT_FALSE(GetIconInfo(hFirst, &ii));

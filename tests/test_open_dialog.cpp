@@ -39,3 +39,13 @@ TEST(FitPreviewTest, FormatLineIsCaseSensitive) {
     EXPECT_EQ(nullptr, PreviewFormatText("photo.jpeg"));
     EXPECT_EQ(nullptr, PreviewFormatText(""));
 }
+
+TEST(FitPreviewTest, NoRoomInTheBoxDrawsNothing) {
+    // A frame smaller than its margins (or missing: a 0 x 0 client area) leaves -6 x -6.
+    FitPreview(0, 0, -6, -6);
+    EXPECT_EQ(0.0f, g_fPreviewScale);
+    FitPreview(50, 40, -6, -6);
+    EXPECT_EQ(0.0f, g_fPreviewScale);
+    EXPECT_EQ(0, g_nPreviewX);
+    EXPECT_EQ(0, g_nPreviewY);
+}

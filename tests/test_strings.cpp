@@ -88,3 +88,12 @@ TEST(ToWideTest, NullAndEmpty) {
     EXPECT_STREQ(L"", ToWide(""));
     EXPECT_STREQ(L"", ToWide(nullptr));
 }
+
+TEST(ToWideTest, NoBufferOrNoRoomWritesNothing) {
+    wchar_t buf[4] = {L'x', L'y', L'z', L'w'};
+    EXPECT_EQ(buf, AfxToWideBuffer("abc", buf, 0));
+    EXPECT_EQ(buf, AfxToWideBuffer("abc", buf, -1));
+    EXPECT_EQ(0, wmemcmp(buf, L"xyzw", 4));
+    EXPECT_EQ(nullptr, AfxToWideBuffer("abc", nullptr, 16));
+    EXPECT_STREQ(L"ab", AfxToWideBuffer("abc", buf, 3));
+}

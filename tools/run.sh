@@ -6,7 +6,9 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${MORVANE_BUILD:-$root/build}
 bash "$root/tools/setup.sh"
-cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DMORVANE_TESTS=OFF >/dev/null
+# Configured as the tests need it too (only the program is built here), so a later test run in
+# the same build directory finds every test.
+bash "$root/tools/configure.sh" "$build"
 cmake --build "$build" -j"$(nproc)" --target Morvane
 echo "Morvane.exe: $build/src/Morvane.exe"
 headless=0

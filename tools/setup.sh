@@ -8,7 +8,7 @@ SUDO=""
 
 need=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev cmake make
       wine wine32:i386 wine64 wine32-preloader:i386 wine64-preloader fonts-wine fonts-liberation
-      xvfb xdotool x11-utils imagemagick googletest qemu-user-static)
+      xvfb xdotool x11-utils imagemagick googletest qemu-user-static nsis ghostscript)
 
 missing=()
 for p in "${need[@]}"; do

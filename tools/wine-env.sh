@@ -38,23 +38,29 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 if [ -z "${DISPLAY:-}" ]; then
+    # Our Xvfb writes its display number to a file once it accepts connections; one that loses
+    # the number to another server exits without writing, so the other server is never taken
+    # for ours.
+    ready=$(mktemp)
     for n in $(seq 91 140); do
         [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+        : >"$ready"
+        Xvfb ":$n" -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$ready" >/dev/null 2>&1 &
         xvfb_pid=$!
-        export DISPLAY=":$n"
         for _ in $(seq 1 100); do
-            xdpyinfo -display "$DISPLAY" >/dev/null 2>&1 && break
+            [ -s "$ready" ] && break
             kill -0 "$xvfb_pid" 2>/dev/null || break
             sleep 0.1
         done
-        if xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then
+        if [ -s "$ready" ] && kill -0 "$xvfb_pid" 2>/dev/null; then
+            export DISPLAY=":$n"
             break
         fi
         kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
         xvfb_pid=""
-        unset DISPLAY
     done
+    rm -f "$ready"
     [ -n "${DISPLAY:-}" ] || { echo "wine-env: could not start Xvfb" >&2; exit 1; }
 fi
 

@@ -25,6 +25,9 @@ public:
     // window, and stopped after the last one (and the view's pictures) is gone.
     CGdiPlusSession m_gdiplus;
 
+protected:
+    void OnAppAbout();
+
     DECLARE_MESSAGE_MAP()
 };
 

@@ -41,7 +41,6 @@ END_MESSAGE_MAP()
 CTargetWnd::CTargetWnd()
     : m_nWidth(0),
       m_nHeight(0),
-      m_pPen(nullptr),
       m_cyScreen(0),
       m_cxScreen(0),
       m_pDC(nullptr),
@@ -82,7 +81,7 @@ BOOL CTargetWnd::CreateOverlay() {
         DestroyWindow();
         return FALSE;
     }
-    m_pPen = new CPen(PS_SOLID, 1, kLineColour);
+    m_pen.CreatePen(PS_SOLID, 1, kLineColour);
     return TRUE;
 }
 
@@ -91,7 +90,7 @@ BOOL CTargetWnd::PreTranslateMessage(MSG* pMsg) {
 }
 
 void CTargetWnd::DrawMarks(HDC hDC, CPoint point) {
-    HGDIOBJ hOldPen = ::SelectObject(hDC, m_pPen ? static_cast<HGDIOBJ>(*m_pPen) : ::GetStockObject(BLACK_PEN));
+    HGDIOBJ hOldPen = ::SelectObject(hDC, m_pen.GetSafeHandle() ? m_pen.GetSafeHandle() : ::GetStockObject(BLACK_PEN));
     Line(hDC, 0, point.y, m_cxScreen, point.y);
     Line(hDC, point.x, 0, point.x, m_cyScreen);
 
@@ -181,8 +180,7 @@ void CTargetWnd::OnDestroy() {
 
 void CTargetWnd::ReleaseOverlay() {
     m_dcFrozen.Release();
-    delete m_pPen;
-    m_pPen = nullptr;
+    m_pen.DeleteObject();
 }
 
 void CTargetWnd::Report(UINT nMessage) {

@@ -22,7 +22,7 @@ public:
     CPoint m_ptEnd;            // second corner
     int m_nWidth;              // signed: x of the cursor or second corner - m_ptStart.x - 2
     int m_nHeight;             // signed: y of the cursor or second corner - m_ptStart.y - 2
-    CPen* m_pPen;              // crosshair and rectangle; owned while the overlay is up, else null
+    CPen m_pen;                // crosshair and rectangle; held while the overlay is up, else empty
     int m_cyScreen;            // screen size at creation
     int m_cxScreen;            //
     CFrozenScreen m_dcFrozen;  // the frozen copy of the screen

@@ -19,39 +19,6 @@ void FrameWithColour(CDC* pDC, const CRect& rc, COLORREF cr) {
 }
 }  // namespace
 
-// ---- CMemoryDC -----------------------------------------------------------------------------------
-
-CMemoryDC::CMemoryDC(CDC* pDC) : m_pDC(pDC) {
-    pDC->GetClipBox(&m_rect);
-    m_bMemDC = ::GetDeviceCaps(*pDC, TECHNOLOGY) != DT_RASPRINTER && !m_rect.IsRectEmpty();
-    if (m_bMemDC) {
-        HDC hMem = ::CreateCompatibleDC(*pDC);
-        if (hMem && m_bitmap.CreateCompatibleBitmap(*pDC, m_rect.Width(), m_rect.Height())) {
-            Attach(hMem);
-            m_hOldBitmap = SelectObject(m_bitmap);
-            ::SetWindowOrgEx(m_hDC, m_rect.left, m_rect.top, nullptr);
-            return;
-        }
-        if (hMem)
-            ::DeleteDC(hMem);
-        m_bMemDC = FALSE;
-    }
-    // A printer, nothing to draw, or no memory for the bitmap: draw on the target itself.
-    Attach(*pDC);
-}
-
-CMemoryDC::~CMemoryDC() {
-    if (m_bMemDC) {
-        ::BitBlt(*m_pDC, m_rect.left, m_rect.top, m_rect.Width(), m_rect.Height(), m_hDC, m_rect.left, m_rect.top,
-                 SRCCOPY);
-        SelectObject(m_hOldBitmap);
-        HDC hMem = Detach();
-        ::DeleteDC(hMem);
-    } else {
-        Detach();  // the target's handle is only borrowed
-    }
-}
-
 // ---- layout --------------------------------------------------------------------------------------
 
 IconButtonLayout LayoutIconButton(const CRect& rcItem,
@@ -112,9 +79,6 @@ CIconButton::CIconButton()
       m_bFlat(1),
       m_bMouseOver(0),
       m_bDrawFlatFocus(0),
-      m_hCursor(nullptr),
-      m_hIconIn(nullptr),
-      m_hIconOut(nullptr),
       m_cyIcon(0),
       m_cxIcon(0) {
     ResetInactiveBgColor(FALSE);
@@ -123,29 +87,22 @@ CIconButton::CIconButton()
     ResetActiveFgColor(FALSE);
 }
 
-CIconButton::~CIconButton() {
-    DestroyIcons();
-    if (m_hCursor)
-        ::DestroyCursor(m_hCursor);
-}
+CIconButton::~CIconButton() = default;
 
 void CIconButton::DestroyIcons() {
-    if (m_hIconOut && m_hIconOut != m_hIconIn)
-        ::DestroyIcon(m_hIconOut);
-    if (m_hIconIn)
-        ::DestroyIcon(m_hIconIn);
-    m_hIconIn = m_hIconOut = nullptr;
+    m_hIconIn.Destroy();
+    m_hIconOut.Destroy();
 }
 
 void CIconButton::SetIcons(int nIconIn, int nIconOut, BYTE cx, BYTE cy) {
     DestroyIcons();  // a second call replaces the icons
     HINSTANCE hRes = AfxGetResourceHandle();
-    m_hIconIn = static_cast<HICON>(::LoadImageA(hRes, MAKEINTRESOURCEA(nIconIn), IMAGE_ICON, 0, 0, LR_DEFAULTCOLOR));
+    m_hIconIn.Attach(
+        static_cast<HICON>(::LoadImageA(hRes, MAKEINTRESOURCEA(nIconIn), IMAGE_ICON, 0, 0, LR_DEFAULTCOLOR)));
+    // Without a normal icon of its own the button shows the one icon in both states.
     if (nIconOut != 0)
-        m_hIconOut =
-            static_cast<HICON>(::LoadImageA(hRes, MAKEINTRESOURCEA(nIconOut), IMAGE_ICON, 0, 0, LR_DEFAULTCOLOR));
-    else
-        m_hIconOut = m_hIconIn;
+        m_hIconOut.Attach(
+            static_cast<HICON>(::LoadImageA(hRes, MAKEINTRESOURCEA(nIconOut), IMAGE_ICON, 0, 0, LR_DEFAULTCOLOR)));
     m_cxIcon = cx;
     m_cyIcon = cy;
     if (m_hWnd)
@@ -159,12 +116,10 @@ void CIconButton::SetToolTipText(CString strText) {
 }
 
 void CIconButton::SetButtonCursor(int nCursorId) {
-    if (m_hCursor)
-        ::DestroyCursor(m_hCursor);
-    m_hCursor = nullptr;
+    m_hCursor.Destroy();
     if (nCursorId != -1)
-        m_hCursor = static_cast<HCURSOR>(
-            ::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nCursorId), IMAGE_CURSOR, 0, 0, LR_DEFAULTCOLOR));
+        m_hCursor.Attach(static_cast<HCURSOR>(
+            ::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nCursorId), IMAGE_CURSOR, 0, 0, LR_DEFAULTCOLOR)));
 }
 
 void CIconButton::Repaint(BOOL bRepaint) {
@@ -296,7 +251,7 @@ BOOL CIconButton::OnSetCursor(HWND hWnd, UINT nHitTest, UINT message) {
 
 void CIconButton::DrawItem(LPDRAWITEMSTRUCT lpDIS) {
     CDC target(lpDIS->hDC);
-    CMemoryDC dc(&target);
+    CMemDC dc(&target);
     CDC* pDC = &dc;
 
     const bool bPressed = (lpDIS->itemState & ODS_SELECTED) != 0;
@@ -344,7 +299,7 @@ void CIconButton::DrawItem(LPDRAWITEMSTRUCT lpDIS) {
     IconButtonLayout layout =
         LayoutIconButton(rcItem, m_hIconIn != nullptr, !strCaption.IsEmpty(), m_nAlign, m_cxIcon, m_cyIcon, bPressed);
     if (m_hIconIn) {
-        HICON hIcon = bActive ? m_hIconIn : m_hIconOut;
+        HICON hIcon = (bActive || !m_hIconOut) ? m_hIconIn : m_hIconOut;
         const CRect& rc = layout.rcIcon;
         ::DrawStateA(*pDC, nullptr, nullptr, reinterpret_cast<LPARAM>(hIcon), 0, rc.left, rc.top, rc.Width(),
                      rc.Height(), DST_ICON | (bDisabled ? DSS_DISABLED : DSS_NORMAL));

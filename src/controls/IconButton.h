@@ -5,22 +5,6 @@
 
 #include "framework/Afx.h"
 
-// Off-screen drawing for one paint: everything drawn into it lands on the target at once when
-// it goes out of scope. A printer context is drawn on directly.
-class CMemoryDC : public CDC {
-public:
-    explicit CMemoryDC(CDC* pDC);
-    ~CMemoryDC() override;
-    CMemoryDC* operator->() { return this; }
-
-private:
-    CBitmap m_bitmap;                // the off-screen picture
-    HGDIOBJ m_hOldBitmap = nullptr;  // what the memory context held before
-    CDC* m_pDC;                      // the target
-    CRect m_rect;                    // the target's clip box: the part drawn
-    BOOL m_bMemDC;                   // drawing off-screen (not to a printer)
-};
-
 // Where DrawItem puts the icon and the caption.
 struct IconButtonLayout {
     CRect rcIcon;     // the icon is drawn at its top-left; its size is what the drawing is given
@@ -97,9 +81,9 @@ protected:
     BOOL m_bFlat;
     BOOL m_bMouseOver;
     BOOL m_bDrawFlatFocus;
-    HCURSOR m_hCursor;
-    HICON m_hIconIn;
-    HICON m_hIconOut;
+    CCursorHandle m_hCursor;  // loaded by SetButtonCursor, owned
+    CIconHandle m_hIconIn;    // loaded by SetIcons, owned
+    CIconHandle m_hIconOut;   // none when the one icon serves both states
     BYTE m_cyIcon;
     BYTE m_cxIcon;
     COLORREF m_crInactiveBg;

@@ -2,6 +2,7 @@
 // of the selected picture and its width, height and format.
 #pragma once
 
+#include "dialogs/PreviewFrame.h"
 #include "framework/Afx.h"
 
 class CSpecFileDlg : public CFileDialog {
@@ -21,9 +22,15 @@ public:
     CStatic m_stWidth;
     CStatic m_stHeight;
     CStatic m_stFormat;
+    CPreviewFrame m_wndPreview;  // control 1011, painting the preview itself
 
 private:
+    // Reads the dialog's current path, its picture's size and format into the texts, and gives
+    // the scaled picture to the preview frame.
     void RefreshPreview();
+    // Moves the panel's controls right of and below the placeholder clear of the system's
+    // controls where those came out larger than the placeholder, and grows the dialog to match.
+    void FitPanelToStandardControls();
 };
 
 // Offset and scale of a w x h picture in a bw x bh box (see the preview panel).

@@ -1,6 +1,5 @@
 #include "dialogs/ZoomDlg.h"
 
-#include "app/Norvel.h"
 #include "res/resource.h"
 
 const char kZoomRangeMessage[] = "Zoom ratio is between 5% and 1600%";
@@ -13,7 +12,7 @@ BEGIN_MESSAGE_MAP(CZoomDlg, CDialog)
 ON_EN_CHANGE(IDC_ZOOM_RATIO, OnChangeRatio)
 END_MESSAGE_MAP()
 
-CZoomDlg::CZoomDlg(CWnd* pParent) : CDialog(IDD_ZOOM, pParent), m_nRatio(0) {}
+CZoomDlg::CZoomDlg(CWnd* pParent) : CDialog(IDD_ZOOM, pParent), m_nRatio(0), m_bRatioTaken(FALSE) {}
 
 void CZoomDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
@@ -31,12 +30,12 @@ BOOL CZoomDlg::OnInitDialog() {
 void CZoomDlg::OnChangeRatio() {
     // An empty box is refused by the exchange, with its message; the ratio then stays.
     UpdateData(TRUE);
-    GetNorvelApp()->m_nZoomPercent = m_nRatio;
+    m_bRatioTaken = TRUE;
 }
 
 void CZoomDlg::OnOK() {
     UpdateData(TRUE);
-    GetNorvelApp()->m_nZoomPercent = m_nRatio;
+    m_bRatioTaken = TRUE;
     if (!ZoomPercentInRange(m_nRatio))
         AfxMessageBox(kZoomRangeMessage, MB_OK);
     EndDialog(IDOK);

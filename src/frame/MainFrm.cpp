@@ -5,18 +5,23 @@
 #include "app/Norvel.h"
 #include "capture/Capture.h"
 #include "capture/RegionGeometry.h"
+#include "frame/Splash.h"
 #include "res/resource.h"
 
 IMPLEMENT_DYNCREATE(CMainFrame, CFrameWnd)
 
 BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
 ON_WM_CREATE()
+ON_WM_INITMENUPOPUP()
 ON_COMMAND(ID_HELP_INDEX, OnHelpIndex)
 ON_COMMAND(ID_TOOLS_CAPTUREREGION, OnCaptureRegion)
 ON_COMMAND(ID_TOOLS_CAPTUREOBJECT, OnCaptureObject)
 ON_MESSAGE(WM_REGION_CAPTURED, OnRegionCaptured)
 ON_MESSAGE(WM_CAPTURE_CANCELED, OnCaptureCanceled)
 ON_MESSAGE(WM_OBJECT_CAPTURED, OnObjectCaptured)
+ON_COMMAND(ID_VIEW_FULLSCREEN, OnFullScreen)
+ON_WM_DESTROY()
+ON_MESSAGE(WM_SETFOCUS, OnSetFocusMessage)
 END_MESSAGE_MAP()
 
 namespace {
@@ -92,6 +97,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct) {
     DockControlBar(&m_wndToolBar);
 
     // The splash screen shows over the new frame here.
+    CSplashScreen::ShowSplash(this);
     return 0;
 }
 
@@ -173,4 +179,116 @@ LRESULT CMainFrame::OnObjectCaptured(WPARAM, LPARAM) {
     CaptureScreenRect(rc.left, rc.top, rc.Width(), rc.Height(), this);
     ShowWindow(SW_SHOW);
     return 0;
+}
+
+// ---- the owner-drawn main menu ----
+
+HMENU CMainFrame::BuildMainMenu() {
+    // Commands without a toolbar button that still show an image, and their bitmaps.
+    static const struct {
+        UINT nID;
+        int nBitmap;
+    } kSingleImages[] = {
+        {ID_HELP_UPDATE, IDB_UPDATE},          {ID_APP_ABOUT, IDB_ABOUT},
+        {ID_IMAGE_EDIT, IDB_IMAGEEDIT},        {ID_WALLPAPER_CENTER, IDB_WALLCENTER},
+        {ID_WALLPAPER_STRETCH, IDB_WALLSTRETCH}, {ID_WALLPAPER_TILE, IDB_WALLTILE},
+        {ID_WALLPAPER_NONE, IDB_WALLNONE},
+    };
+    m_menu.LoadMenu(IDR_MAINFRAME);
+    for (const auto& image : kSingleImages)
+        m_menu.SetItemImage(nullptr, image.nID, image.nBitmap);
+    m_menu.AttachToolBarImages(IDR_MAINFRAME);
+    return m_menu.Detach();
+}
+
+void CMainFrame::OnInitMenuPopup(HMENU hPopupMenu, UINT nIndex, BOOL bSysMenu) {
+    CFrameWnd::OnInitMenuPopup(hPopupMenu, nIndex, bSysMenu);
+    if (!bSysMenu && CBitmapMenu::IsBitmapPopup(hPopupMenu))
+        CBitmapMenu::RefreshPopup(CMenu::FromHandlePermanent(hPopupMenu));
+}
+
+// ---- full-screen mode ----
+
+namespace {
+// Entering or leaving full screen: the next paint fits the picture to the view's new size, and
+// nothing is dragged until a zoom command measures the picture again.
+void SetFullScreenFlags(BOOL bOn) {
+    CNorvelApp* pApp = GetNorvelApp();
+    pApp->m_bFullScreen = bOn;
+    pApp->m_bRefitPending = 1;
+    pApp->m_bPanX = 0;
+    pApp->m_bPanY = 0;
+}
+}  // namespace
+
+void CMainFrame::OnFullScreen() {
+    // F11 toggles: pressed again while the frame covers the screen, it leaves full-screen mode
+    // (the menu is never taken off twice).
+    if (GetNorvelApp()->m_bFullScreen) {
+        LeaveFullScreen();
+        return;
+    }
+    // The bars' own visibility, which holds also while the frame itself is hidden.
+    m_bToolBarWasVisible = (m_wndToolBar.GetStyle() & WS_VISIBLE) != 0;
+    m_wndToolBar.ShowWindow(SW_HIDE);
+    m_bStatusBarWasVisible = (m_wndStatusBar.GetStyle() & WS_VISIBLE) != 0;
+    m_wndStatusBar.ShowWindow(SW_HIDE);
+    GetWindowRect(&m_rcRestore);
+    ModifyStyle(WS_CAPTION, 0);
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN),
+                   SWP_NOZORDER | SWP_FRAMECHANGED);
+    // Whatever menu is installed goes, and the very same handle comes back on leaving.
+    m_menuSaved = GetMenu();
+    ::SetMenu(m_hWnd, nullptr);
+    ShowWindow(SW_SHOW);
+    SetFullScreenFlags(1);
+    RefitView();
+}
+
+void CMainFrame::LeaveFullScreen() {
+    if (!GetNorvelApp()->m_bFullScreen)
+        return;
+    ::SetMenu(m_hWnd, m_menuSaved);
+    m_menuSaved = nullptr;
+    ModifyStyle(0, WS_CAPTION);
+    if (m_bToolBarWasVisible)
+        m_wndToolBar.ShowWindow(SW_SHOW);
+    if (m_bStatusBarWasVisible)
+        m_wndStatusBar.ShowWindow(SW_SHOW);
+    ::SetWindowPos(m_hWnd, nullptr, m_rcRestore.left, m_rcRestore.top, m_rcRestore.Width(), m_rcRestore.Height(),
+                   SWP_NOZORDER | SWP_FRAMECHANGED);
+    RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    RecalcLayout(TRUE);
+    SetFullScreenFlags(0);
+    RefitView();
+}
+
+void CMainFrame::RefitView() {
+    // The view's window class does not repaint all of it on a resize: ask for the whole.
+    if (CView* pView = GetActiveView())
+        pView->Invalidate(TRUE);
+}
+
+void CMainFrame::OnDestroy() {
+    // Closed while full screen: the menu goes back on the frame, which then disposes of it as
+    // it always does.
+    if (GetNorvelApp()->m_bFullScreen) {
+        if (m_menuSaved)
+            ::SetMenu(m_hWnd, m_menuSaved);
+        m_menuSaved = nullptr;
+        GetNorvelApp()->m_bFullScreen = 0;
+    }
+    CFrameWnd::OnDestroy();
+}
+
+LRESULT CMainFrame::OnSetFocusMessage(WPARAM, LPARAM) {
+    // The keyboard goes on to the view, wherever the focus came back from (a dialog, a menu, a
+    // click on the frame): the view's keys, Esc out of full screen among them, keep working.
+    if (CView* pView = GetActiveView()) {
+        if (::IsWindowVisible(pView->m_hWnd)) {
+            ::SetFocus(pView->m_hWnd);
+            return 0;
+        }
+    }
+    return Default();
 }

@@ -80,6 +80,11 @@ int AfxMessageBox(const char* lpszText, UINT nType, UINT) {
     return ::MessageBoxA(hOwner, lpszText, title, nType);
 }
 
+int CWnd::MessageBox(const char* lpszText, const char* lpszCaption, UINT nType) {
+    CString title = lpszCaption ? CString(lpszCaption) : (g_pApp ? g_pApp->m_strAppName : CString());
+    return ::MessageBoxA(m_hWnd, lpszText, title, nType);
+}
+
 int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT nIDHelp) {
     CString s;
     s.LoadString(nIDPrompt);
@@ -154,13 +159,24 @@ BOOL CWinApp::PumpMessage() {
     MSG msg;
     if (!::GetMessageA(&msg, nullptr, 0, 0)) {
         m_nExitCode = static_cast<int>(msg.wParam);
+        m_msgCur = msg;
         return FALSE;
     }
     if (!PreTranslateMessage(&msg)) {
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
     }
+    // Copied once handled: a handler may pump messages of its own meanwhile.
+    m_msgCur = msg;
     return TRUE;
+}
+
+BOOL CWinApp::IsIdleMessage(const MSG* pMsg) {
+    // Mouse moves and the caret's timer do not change what the commands show. A paint may: a
+    // view can settle its commands' states as it draws, and a window shown again is painted
+    // only when the system gets round to it, after the command that showed it.
+    UINT m = pMsg->message;
+    return m != WM_MOUSEMOVE && m != WM_NCMOUSEMOVE && m != 0x0118;
 }
 
 void CWinApp::PumpWaitingMessages() {
@@ -179,22 +195,22 @@ void CWinApp::PumpWaitingMessages() {
 int CWinApp::Run() {
     bool bIdle = true;
     LONG lIdleCount = 0;
-    MSG msg;
+    MSG peeked;
     for (;;) {
-        while (bIdle && !::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+        while (bIdle && !::PeekMessageA(&peeked, nullptr, 0, 0, PM_NOREMOVE)) {
             if (!OnIdle(lIdleCount++))
                 bIdle = false;
         }
         do {
             if (!PumpMessage())
                 return ExitInstance();
-            // Mouse moves, paints and the caret's timer do not change what the commands show.
-            UINT m = msg.message;
-            if (m != WM_MOUSEMOVE && m != WM_NCMOUSEMOVE && m != WM_PAINT && m != 0x0118) {
+            // Judged on the message just handled (the one PumpMessage took), never on the one
+            // peeked at: after a blocking wait that one is stale.
+            if (IsIdleMessage(&m_msgCur)) {
                 bIdle = true;
                 lIdleCount = 0;
             }
-        } while (::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
+        } while (::PeekMessageA(&peeked, nullptr, 0, 0, PM_NOREMOVE));
     }
 }
 

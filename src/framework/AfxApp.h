@@ -51,6 +51,8 @@ public:
     virtual BOOL OnIdle(LONG lCount);
     // Takes one message from the queue and dispatches it; FALSE on WM_QUIT.
     BOOL PumpMessage();
+    // Whether handling this message may have changed what the commands show (idle work due).
+    virtual BOOL IsIdleMessage(const MSG* pMsg);
     // Dispatches every message waiting in the queue, then does the idle work.
     void PumpWaitingMessages();
 
@@ -97,6 +99,7 @@ protected:
 
     std::vector<CDocTemplate*> m_templates;
     int m_nExitCode = 0;
+    MSG m_msgCur = {};  // the message PumpMessage took last
 
     DECLARE_MESSAGE_MAP()
 };

@@ -3,6 +3,7 @@
 #include "framework/AfxApp.h"
 
 #include <limits.h>
+#include <exception>
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -35,6 +36,9 @@ void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
     if (rControl.m_hWnd)
         return;
     HWND hCtl = pDX->m_pDlgWnd->GetDlgItem(nIDC);
+    // A DIALOG template keeps ids in 16 bits: a static's -1 comes back as 0xFFFF.
+    if (!hCtl && nIDC < 0)
+        hCtl = pDX->m_pDlgWnd->GetDlgItem(static_cast<WORD>(nIDC));
     if (hCtl)
         rControl.SubclassWindow(hCtl);
 }
@@ -100,8 +104,15 @@ void DDX_Text(CDataExchange* pDX, int nIDC, int& value) {
 
 INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        CDialog* pDlg = reinterpret_cast<CDialog*>(lParam);
-        return pDlg ? pDlg->HandleInitDialog(hWnd) : TRUE;
+        try {
+            CDialog* pDlg = reinterpret_cast<CDialog*>(lParam);
+            return pDlg ? pDlg->HandleInitDialog(hWnd) : TRUE;
+        } catch (const std::exception& e) {
+            AfxReportCallbackException("a dialog procedure", e.what());
+        } catch (...) {
+            AfxReportCallbackException("a dialog procedure", nullptr);
+        }
+        return TRUE;
     }
     return FALSE;
 }
@@ -259,9 +270,16 @@ UINT_PTR CALLBACK AfxFileDlgHookProc(HWND hWnd, UINT message, WPARAM, LPARAM lPa
     // The hook is the child template's dialog procedure; after WM_INITDIALOG the object
     // receives the child's messages through its window procedure.
     if (message == WM_INITDIALOG) {
-        const OPENFILENAMEA* pOfn = reinterpret_cast<const OPENFILENAMEA*>(lParam);
-        CFileDialog* pDlg = pOfn ? reinterpret_cast<CFileDialog*>(pOfn->lCustData) : nullptr;
-        return pDlg ? pDlg->HandleInitDialog(hWnd) : TRUE;
+        try {
+            const OPENFILENAMEA* pOfn = reinterpret_cast<const OPENFILENAMEA*>(lParam);
+            CFileDialog* pDlg = pOfn ? reinterpret_cast<CFileDialog*>(pOfn->lCustData) : nullptr;
+            return pDlg ? pDlg->HandleInitDialog(hWnd) : TRUE;
+        } catch (const std::exception& e) {
+            AfxReportCallbackException("a file dialog's hook", e.what());
+        } catch (...) {
+            AfxReportCallbackException("a file dialog's hook", nullptr);
+        }
+        return TRUE;
     }
     return 0;
 }

@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <utility>
+
 #include "framework/AfxApp.h"
 #include "framework/AfxCmdUI.h"
 
@@ -18,10 +20,9 @@ ON_MESSAGE(WM_IDLEUPDATECMDUI, OnIdleUpdateCmdUI)
 END_MESSAGE_MAP()
 
 CFrameWnd::~CFrameWnd() {
-    if (m_hMenuDefault && m_hMenuDefault != (m_hWnd ? ::GetMenu(m_hWnd) : nullptr))
-        ::DestroyMenu(m_hMenuDefault);
-    if (m_hAccelTable)
-        ::DestroyAcceleratorTable(m_hAccelTable);
+    // A menu still on a window is the window's to destroy.
+    if (m_hMenuDefault && m_hWnd && ::GetMenu(m_hWnd) == m_hMenuDefault)
+        m_hMenuDefault.Detach();
 }
 
 BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentWnd, CCreateContext* pContext) {
@@ -34,22 +35,18 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentW
     HICON hIcon = ::LoadIconA(hInst, MAKEINTRESOURCEA(nIDResource));
     const char* lpszClass =
         AfxRegisterWndClass(0, ::LoadCursor(nullptr, IDC_ARROW), reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), hIcon);
-    HMENU hMenu = ::LoadMenuA(hInst, MAKEINTRESOURCEA(nIDResource));
-    m_hMenuDefault = hMenu;
-    HACCEL hAccel = ::LoadAcceleratorsA(hInst, MAKEINTRESOURCEA(nIDResource));
+    // Owned here until the frame holds them: a failed creation has deleted the frame object.
+    CMenuHandle menu(::LoadMenuA(hInst, MAKEINTRESOURCEA(nIDResource)));
+    CAcceleratorHandle accel(::LoadAcceleratorsA(hInst, MAKEINTRESOURCEA(nIDResource)));
+    HMENU hMenu = menu;
+    m_hMenuDefault.Attach(menu.Detach());
 
     if (!CreateEx(0, lpszClass, m_strTitle, dwDefaultStyle & ~FWS_ADDTOTITLE, CW_USEDEFAULT, CW_USEDEFAULT,
                   CW_USEDEFAULT, CW_USEDEFAULT, pParentWnd ? pParentWnd->m_hWnd : nullptr, hMenu, pContext)) {
-        // The frame object is gone (PostNcDestroy); release what it would have owned.
-        if (hMenu && !::IsMenu(hMenu))
-            hMenu = nullptr;
-        if (hMenu)
-            ::DestroyMenu(hMenu);
-        if (hAccel)
-            ::DestroyAcceleratorTable(hAccel);
+        // The frame object is gone (PostNcDestroy) and its menu with it; the keys go with accel.
         return FALSE;
     }
-    m_hAccelTable = hAccel;
+    m_hAccelTable = std::move(accel);
     return TRUE;
 }
 

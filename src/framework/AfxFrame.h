@@ -4,6 +4,7 @@
 
 #include "framework/AfxBars.h"
 #include "framework/AfxDoc.h"
+#include "framework/AfxHandles.h"
 #include "framework/AfxView.h"
 
 enum : DWORD { FWS_ADDTOTITLE = 0x00008000 };
@@ -40,8 +41,8 @@ public:
     BOOL OnCmdMsg(UINT nID, UINT nMessage, UINT nCode, void* pExtra, BOOL bProbe = FALSE) override;
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
 
-    HACCEL m_hAccelTable = nullptr;
-    HMENU m_hMenuDefault = nullptr;
+    CAcceleratorHandle m_hAccelTable;  // the frame's keys, owned
+    CMenuHandle m_hMenuDefault;        // the frame's menu, owned (taken off the window as it goes)
     BOOL m_bAutoMenuEnable = TRUE;
     CString m_strTitle;
 

@@ -27,12 +27,15 @@ public:
         m_hObject = nullptr;
         return h;
     }
+    // Deletes the object. When the system refuses (an object still selected into a DC), the
+    // handle stays held and FALSE comes back, so the caller can deselect it and try again.
     BOOL DeleteObject() {
         if (!m_hObject)
             return FALSE;
-        BOOL ok = ::DeleteObject(m_hObject);
+        if (!::DeleteObject(m_hObject))
+            return FALSE;
         m_hObject = nullptr;
-        return ok;
+        return TRUE;
     }
 
 protected:
@@ -161,13 +164,47 @@ private:
     HWND m_hWnd;
 };
 
-// A memory DC compatible with another DC, deleted at the end of its scope.
+// A memory DC, deleted at the end of its scope. Made from an HDC it is a plain memory DC
+// compatible with it. Made from a target CDC it is off-screen drawing for one paint: a bitmap of
+// the target's clip box, in the target's coordinates, copied onto the target at once when the
+// CMemDC goes; a printer (or an empty clip box, or no memory for the bitmap) is drawn on
+// directly.
 class CMemDC : public CDC {
 public:
     explicit CMemDC(HDC hCompatible) { Attach(::CreateCompatibleDC(hCompatible)); }
+    explicit CMemDC(CDC* pTarget) : m_pTarget(pTarget) {
+        pTarget->GetClipBox(&m_rcTarget);
+        if (::GetDeviceCaps(*pTarget, TECHNOLOGY) != DT_RASPRINTER && !m_rcTarget.IsRectEmpty()) {
+            HDC hMem = ::CreateCompatibleDC(*pTarget);
+            if (hMem && m_bmpOffScreen.CreateCompatibleBitmap(*pTarget, m_rcTarget.Width(), m_rcTarget.Height())) {
+                Attach(hMem);
+                SelectObject(m_bmpOffScreen);
+                ::SetWindowOrgEx(m_hDC, m_rcTarget.left, m_rcTarget.top, nullptr);
+                m_bOffScreen = true;
+                return;
+            }
+            if (hMem)
+                ::DeleteDC(hMem);
+        }
+        Attach(*pTarget);  // borrowed
+    }
     ~CMemDC() override {
-        HDC h = Detach();
+        if (m_pTarget && !m_bOffScreen) {
+            Detach();  // the target's own handle
+            return;
+        }
+        if (m_bOffScreen)
+            ::BitBlt(*m_pTarget, m_rcTarget.left, m_rcTarget.top, m_rcTarget.Width(), m_rcTarget.Height(), m_hDC,
+                     m_rcTarget.left, m_rcTarget.top, SRCCOPY);
+        HDC h = Detach();  // restores the state: the off-screen bitmap is no longer selected
         if (h)
             ::DeleteDC(h);
     }
+    CMemDC* operator->() { return this; }
+
+private:
+    CDC* m_pTarget = nullptr;  // drawing for a target, or null for a plain memory DC
+    CRect m_rcTarget;          // the target's clip box: the part drawn
+    CBitmap m_bmpOffScreen;    // deleted after the DC (members go after the destructor body)
+    bool m_bOffScreen = false;
 };

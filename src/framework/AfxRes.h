@@ -22,3 +22,7 @@
 
 /* Resource type of toolbar layouts. */
 #define RT_TOOLBAR_ID 241
+
+/* File-error messages: AFX_IDP_FILE_NONE + CFileException cause (0 to 14). */
+#define AFX_IDP_FILE_NONE 0xF1A0
+#define AFX_IDP_FILE_EOF 0xF1AE

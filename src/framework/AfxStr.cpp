@@ -114,8 +114,10 @@ void CRect::NormalizeRect() {
 }
 
 wchar_t* AfxToWideBuffer(const char* psz, wchar_t* buf, int cch) {
+    if (!buf || cch <= 0)
+        return buf;
     memset(buf, 0, cch * sizeof(wchar_t));
-    if (!psz || cch <= 0)
+    if (!psz)
         return buf;
     int nBytes = static_cast<int>(strlen(psz));
     int nNeeded = ::MultiByteToWideChar(CP_ACP, 0, psz, nBytes, nullptr, 0);

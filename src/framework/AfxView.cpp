@@ -67,10 +67,44 @@ void CView::OnBeginPrinting(CDC*, CPrintInfo*) {}
 
 void CView::OnEndPrinting(CDC*, CPrintInfo*) {}
 
-BOOL CView::DoPreparePrinting(CPrintInfo*) {
-    // The print dialog comes with printing; until then there is nothing to prepare.
-    return FALSE;
+BOOL CView::DoPreparePrinting(CPrintInfo* pInfo) {
+    if (!pInfo)
+        return FALSE;
+    pInfo->m_pPD.reset(new CPrintDialog(FALSE));
+    return pInfo->m_pPD->DoModal() == IDOK && pInfo->m_pPD->GetPrinterDC();
 }
+
+void CView::OnPrint(CDC* pDC, CPrintInfo*) {
+    OnDraw(pDC);
+}
+
+void CView::OnFilePrint() {
+    CPrintInfo info;
+    if (!OnPreparePrinting(&info) || !info.m_pPD || !info.m_pPD->GetPrinterDC())
+        return;
+    CDC dc(info.m_pPD->GetPrinterDC());
+    CString strTitle;
+    strTitle.LoadString(AFX_IDS_APP_TITLE);
+    DOCINFOA di = {};
+    di.cbSize = sizeof(di);
+    di.lpszDocName = strTitle;
+    BOOL bStarted = ::StartDocA(dc, &di) > 0;
+    info.m_rectDraw.SetRect(0, 0, ::GetDeviceCaps(dc, HORZRES), ::GetDeviceCaps(dc, VERTRES));
+    OnBeginPrinting(&dc, &info);
+    if (bStarted)
+        ::StartPage(dc);
+    OnPrint(&dc, &info);
+    if (bStarted)
+        ::EndPage(dc);
+    OnEndPrinting(&dc, &info);
+    if (bStarted)
+        ::EndDoc(dc);
+    else
+        ::AbortDoc(dc);
+    dc.Detach();
+}
+
+void CView::OnFilePrintPreview() {}
 
 BOOL CView::OnCmdMsg(UINT nID, UINT nMessage, UINT nCode, void* pExtra, BOOL bProbe) {
     if (CWnd::OnCmdMsg(nID, nMessage, nCode, pExtra, bProbe))

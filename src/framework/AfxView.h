@@ -1,7 +1,10 @@
 // The view: a child window of the frame that draws its document.
 #pragma once
 
+#include "framework/AfxPrint.h"
 #include "framework/AfxWin.h"
+
+#include <memory>
 
 class CDocument;
 class CFrameWnd;
@@ -11,6 +14,8 @@ struct CPrintInfo {
     BOOL m_bPreview = FALSE;
     UINT m_nCurPage = 1;
     CRect m_rectDraw;
+    // The print dialog DoPreparePrinting ran; it owns the printer's device context.
+    std::unique_ptr<CPrintDialog> m_pPD;
 };
 
 class CView : public CWnd {
@@ -26,6 +31,8 @@ public:
     virtual void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo);
     virtual void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo);
     BOOL DoPreparePrinting(CPrintInfo* pInfo);
+    // One page: the view's drawing on the printer's device context.
+    virtual void OnPrint(CDC* pDC, CPrintInfo* pInfo);
 
     BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
     // The view first, then its document.
@@ -35,6 +42,11 @@ protected:
     int OnCreate(LPCREATESTRUCT lpcs);
     void OnPaint();
     void PostNcDestroy() override;
+    // The standard print command: OnPreparePrinting (which runs the print dialog through
+    // DoPreparePrinting), then one document of one page drawn by OnPrint.
+    void OnFilePrint();
+    // The framework has no preview window: the command is accepted and shows nothing.
+    void OnFilePrintPreview();
 
     friend class CDocument;
     CDocument* m_pDocument = nullptr;

@@ -3,17 +3,19 @@
 #include <stdarg.h>
 #include <stdio.h>
 
+#include <exception>
 #include <map>
 #include <string>
 
 #include "framework/AfxCmdUI.h"
+#include "framework/AfxMenu.h"
 
 namespace {
 const char kPropName[] = "Morvane.CWnd";
 
 // The object whose window is being created on this thread; attached on its first message.
-CWnd* t_pWndInit = nullptr;
-bool t_bInitAttached = false;
+thread_local CWnd* t_pWndInit = nullptr;
+thread_local bool t_bInitAttached = false;
 }  // namespace
 
 void AfxTrace(const char* pszFormat, ...) {
@@ -70,27 +72,63 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID, UINT nMessage, UINT nCode, void* pExtra, BOO
 
 // ---- window procedure ------------------------------------------------------------------------
 
-LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    CWnd* pWnd = CWnd::FromHandlePermanent(hWnd);
-    if (!pWnd) {
-        if (!t_pWndInit)
-            return ::DefWindowProcA(hWnd, message, wParam, lParam);
-        pWnd = t_pWndInit;
-        t_pWndInit = nullptr;
-        t_bInitAttached = true;
-        pWnd->Attach(hWnd);
-    }
-    if (message == WM_NCDESTROY)
-        return pWnd->OnNcDestroyMessage(wParam, lParam);
+namespace {
+int g_nCallbackExceptions = 0;
+}  // namespace
 
-    MSG msg = {hWnd, message, wParam, lParam, 0, {0, 0}};
-    const MSG* pOld = pWnd->m_pCurrentMsg;
-    pWnd->m_pCurrentMsg = &msg;
-    LRESULT result = pWnd->WindowProc(message, wParam, lParam);
-    // The handler may have destroyed the window and with it the object.
-    if (CWnd::FromHandlePermanent(hWnd) == pWnd)
-        pWnd->m_pCurrentMsg = pOld;
-    return result;
+void AfxReportCallbackException(const char* pszWhere, const char* pszWhat) {
+    // Reported and carried on: an exception must not unwind through the system's code.
+    ++g_nCallbackExceptions;
+    AfxTrace("exception in %s: %s\n", pszWhere, pszWhat ? pszWhat : "(unknown)");
+}
+
+int AfxCallbackExceptionCount() {
+    return g_nCallbackExceptions;
+}
+
+// The message a window is handling, for Default, set for the length of one call of the window
+// procedure, however that call ends.
+struct AfxWndProcFrame {
+    AfxWndProcFrame(HWND hWnd, CWnd* pWnd, const MSG* pMsg) : m_hWnd(hWnd), m_pWnd(pWnd), m_pOld(pWnd->m_pCurrentMsg) {
+        pWnd->m_pCurrentMsg = pMsg;
+    }
+    ~AfxWndProcFrame() {
+        // The handler may have destroyed the window and with it the object; an object that lives
+        // on had its message pointer cleared as it was detached.
+        if (CWnd::FromHandlePermanent(m_hWnd) == m_pWnd)
+            m_pWnd->m_pCurrentMsg = m_pOld;
+    }
+    AfxWndProcFrame(const AfxWndProcFrame&) = delete;
+    AfxWndProcFrame& operator=(const AfxWndProcFrame&) = delete;
+
+    HWND m_hWnd;
+    CWnd* m_pWnd;
+    const MSG* m_pOld;
+};
+
+LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        CWnd* pWnd = CWnd::FromHandlePermanent(hWnd);
+        if (!pWnd) {
+            if (!t_pWndInit)
+                return ::DefWindowProcA(hWnd, message, wParam, lParam);
+            pWnd = t_pWndInit;
+            t_pWndInit = nullptr;
+            t_bInitAttached = true;
+            pWnd->Attach(hWnd);
+        }
+        if (message == WM_NCDESTROY)
+            return pWnd->OnNcDestroyMessage(wParam, lParam);
+
+        MSG msg = {hWnd, message, wParam, lParam, 0, {0, 0}};
+        AfxWndProcFrame frame(hWnd, pWnd, &msg);
+        return pWnd->WindowProc(message, wParam, lParam);
+    } catch (const std::exception& e) {
+        AfxReportCallbackException("a window procedure", e.what());
+    } catch (...) {
+        AfxReportCallbackException("a window procedure", nullptr);
+    }
+    return 0;
 }
 
 const char* AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor, HBRUSH hbrBackground, HICON hIcon) {
@@ -147,6 +185,8 @@ void CWnd::Detach() {
     }
     ::RemovePropA(m_hWnd, kPropName);
     m_hWnd = nullptr;
+    // The message being handled belongs to the window that is leaving.
+    m_pCurrentMsg = nullptr;
 }
 
 LRESULT CWnd::OnNcDestroyMessage(WPARAM wParam, LPARAM lParam) {
@@ -275,6 +315,8 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         LRESULT result = 0;
         if (ReflectChildNotify(message, wParam, lParam, &result))
             return result;
+        if (AfxOwnerDrawMenuMessage(message, lParam))
+            return TRUE;
         if (const AFX_MSGMAP_ENTRY* e = FindMessageEntry(message))
             return e->pfn(this, 0, wParam, lParam);
     }
@@ -291,6 +333,9 @@ BOOL CWnd::ReflectChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
         const MEASUREITEMSTRUCT* p = reinterpret_cast<const MEASUREITEMSTRUCT*>(lParam);
         if (p && p->CtlType != ODT_MENU)
             hChild = ::GetDlgItem(m_hWnd, static_cast<int>(p->CtlID));
+    } else if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) {
+        // A control that colours itself answers its parent's colour request.
+        hChild = reinterpret_cast<HWND>(lParam);
     } else {
         return FALSE;
     }
@@ -306,10 +351,12 @@ BOOL CWnd::PreTranslateMessage(MSG*) {
     return FALSE;
 }
 
-BOOL CWnd::OnCommand(WPARAM wParam, LPARAM) {
+BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
     UINT nID = LOWORD(wParam);
     UINT nCode = HIWORD(wParam);
-    if (nCode == 0 || nCode == 1) {
+    // Code 0: a menu, or a button's click; code 1 without a control: an accelerator. Code 1 from
+    // a control is that control's notification (LBN_SELCHANGE, CBN_SELCHANGE, STN_DBLCLK...).
+    if (nCode == 0 || (nCode == 1 && lParam == 0)) {
         // Menus, accelerators and buttons: a command its update handler disables is not carried
         // out, whichever way it arrived.
         CTestCmdUI state;

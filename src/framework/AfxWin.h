@@ -188,6 +188,8 @@ public:
     CWnd(const CWnd&) = delete;
     CWnd& operator=(const CWnd&) = delete;
     ~CWnd() override;
+    // A message box owned by this window; the caption is the application's name when none is given.
+    int MessageBox(const char* lpszText, const char* lpszCaption = nullptr, UINT nType = MB_OK);
 
     HWND m_hWnd = nullptr;
     HWND GetSafeHwnd() const { return m_hWnd; }
@@ -227,7 +229,8 @@ public:
     virtual void PostNcDestroy() {}
     // Called as an existing window is attached to this object, before its messages are routed here.
     virtual void PreSubclassWindow() {}
-    // A message the parent reflects back to the control it concerns (WM_DRAWITEM, WM_MEASUREITEM);
+    // A message the parent reflects back to the control it concerns (WM_DRAWITEM, WM_MEASUREITEM,
+    // WM_CTLCOLOR...);
     // TRUE when handled, with the parent's result in *pResult.
     virtual BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
     // Calls the window's original procedure with the message being handled.
@@ -305,6 +308,10 @@ private:
 };
 
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+// Every procedure the system calls back (window, dialog, hook) catches what its handlers throw
+// and reports it here, then carries on; the count is of exceptions reported so far.
+void AfxReportCallbackException(const char* pszWhere, const char* pszWhat);
+int AfxCallbackExceptionCount();
 // Called by every window of ours as it is destroyed; ends the message loop for the main window.
 void AfxMainWindowDestroyed(CWinApp* pApp, CWnd* pWnd);
 

@@ -31,6 +31,8 @@
 
 /* Dialog controls */
 #define IDC_ZOOM_RATIO 1005
+#define IDC_SLIDE_DELAY 1001
+#define IDC_SLIDE_SLIDER 1002
 
 /* Image menu */
 #define ID_IMAGE_COPY 32785
@@ -72,3 +74,16 @@
 #define ID_HELP_HOMEPAGE 32823
 #define ID_HELP_UPDATE 32840
 #define ID_HELP_INDEX 32841
+
+/* Rename dialog */
+#define IDC_RENAME_NAME 1006
+/* About box controls */
+#define IDC_ABOUT_HOMEPAGE 1003
+#define IDC_ABOUT_SUPPORT 1004
+#define IDC_ABOUT_TELEPHONE 1013
+#define IDC_ABOUT_FACSIMILE 1014
+
+/* Update dialog controls */
+#define IDC_UPDATE_ANIMATION 1008
+#define IDC_UPDATE_LATEST 1009
+#define IDC_UPDATE_MESSAGE 1010

@@ -10,6 +10,7 @@
 #include "res/resource.h"
 #include "view/Fit.h"
 #include "view/PictureCache.h"
+#include "view/PrintJob.h"
 #include "view/Zoom.h"
 
 CString g_strFilePath;
@@ -77,11 +78,33 @@ ON_COMMAND(ID_VIEW_ZOOMIN, OnZoomIn)
 ON_COMMAND(ID_VIEW_ZOOM, OnZoomDialog)
 ON_COMMAND_RANGE(ID_ZOOM_25, ID_ZOOM_50, OnZoomPreset)
 ON_COMMAND(ID_VIEW_AUTOZOOM, OnAutoZoom)
+ON_COMMAND(ID_HELP_UPDATE, OnCheckUpdate)
 ON_WM_LBUTTONDOWN()
 ON_WM_MOUSEMOVE()
 ON_WM_LBUTTONUP()
 ON_WM_SETCURSOR()
 ON_WM_CAPTURECHANGED()
+ON_COMMAND(ID_FILE_SAVE, OnSave)
+ON_COMMAND(ID_FILE_SAVE_AS, OnSaveAs)
+ON_COMMAND(ID_IMAGE_COPY, OnCopyToClipboard)
+ON_COMMAND(ID_IMAGE_CLEARCLIPBOARD, OnClearClipboard)
+ON_COMMAND(ID_IMAGE_RENAME, OnRename)
+ON_COMMAND(ID_IMAGE_EDIT, OnImageEdit)
+ON_COMMAND(ID_HELP_HOMEPAGE, OnHomePage)
+ON_COMMAND(ID_FILE_PRINT, OnPrintImage)
+ON_COMMAND(ID_FILE_PRINT, CView::OnFilePrint)
+ON_COMMAND(ID_FILE_PRINT_DIRECT, CView::OnFilePrint)
+ON_COMMAND(ID_FILE_PRINT_PREVIEW, CView::OnFilePrintPreview)
+ON_COMMAND(ID_WALLPAPER_CENTER, OnWallpaperCenter)
+ON_COMMAND(ID_WALLPAPER_STRETCH, OnWallpaperStretch)
+ON_COMMAND(ID_WALLPAPER_TILE, OnWallpaperTile)
+ON_COMMAND(ID_WALLPAPER_NONE, OnWallpaperNone)
+ON_WM_RBUTTONDOWN()
+ON_NOTIFY(TBN_DROPDOWN, AFX_IDW_TOOLBAR, OnToolbarDropDown)
+ON_COMMAND(ID_TOOLS_SLIDESTARTSTOP, OnSlideShow)
+ON_COMMAND(ID_TOOLS_SLIDESETUP, OnSlideSetup)
+ON_WM_TIMER()
+ON_WM_KEYDOWN()
 END_MESSAGE_MAP()
 
 CNorvelView::CNorvelView() : m_pPicture(new CPictureCache), m_pRendered(new CRenderedPicture) {
@@ -194,6 +217,7 @@ void CNorvelView::OnDraw(CDC* pDC) {
     Gdiplus::Graphics graphics(hdc);
     // No graphics object, no drawing; the picture is still measured and fitted.
     const bool bCanDraw = graphics.GetLastStatus() == Gdiplus::Ok;
+    MapScreenPixelsToPrinter(graphics, hdc);
     // On the window only what the client area shows is drawn; any other device (a printer)
     // gets the whole picture at the same numbers.
     const RECT* prcShown = ::WindowFromDC(hdc) == m_hWnd ? &rcClient : nullptr;
@@ -292,6 +316,9 @@ void CNorvelView::OnCaptureScreen() {
     HBITMAP hBitmap = CaptureScreenToFile(0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
     if (pFrame)
         pFrame->ShowWindow(SW_SHOW);
+    // No copy of the screen: nothing was captured, and what the view shows stays as it was.
+    if (!hBitmap)
+        return;
     g_strFilePath = kCaptureFile;
     PutBitmapOnClipboard(hBitmap, this);
 

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "capture/Capture.h"
+#include "controls/BitmapMenu.h"
 #include "framework/Afx.h"
 
 namespace Gdiplus {
@@ -28,6 +29,7 @@ public:
     void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) override;
     void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo) override;
 
+    CBitmapMenu m_menuPopup;  // the context or zoom-ratio menu while it is up, else empty
     BOOL m_bEnablePrevious;
     BOOL m_bEnableNext;
     BOOL m_bEnableZoomOut;
@@ -67,6 +69,23 @@ public:
     void StepZoom(int nStep);
     // Draws the picture at the current origin straight onto the window, without erasing.
     void DrawDragStep();
+    // Stops the slide show: timer 1 killed, g_bSlideStopped set.
+    void StopSlideShow();
+
+    // Re-encodes the picture shown as a Windows bitmap into the capture file, for the clipboard
+    // and the wallpaper. TRUE when the file holds the shown picture afterwards (also when a
+    // capture is shown: the file already is that picture); FALSE when nothing is shown or the
+    // picture could not be converted (the file then keeps its old content).
+    BOOL ExportToTempBitmap();
+    // Puts a bitmap file on the clipboard, owned by hOwner; returns 0 whatever happened.
+    static int PutBitmapFileOnClipboard(const char* pszPath, HWND hOwner);
+    // What Save and Save As do with the name the dialog returns: convert pszSource into
+    // pszTarget, or tell the user why nothing was written. The view's state does not change.
+    void SaveChosenFile(const char* pszSource, const char* pszTarget);
+    // What Rename does once the dialog has ended with Apply: the file renamed to strNewBase plus
+    // its old extension, the path, the list entry and pane 1 updated. FALSE (after the
+    // framework's file-error message) when the file was not renamed.
+    BOOL RenameShownFile(const CString& strNewBase);
 
     // The decoded picture kept between paints (GDI+ itself belongs to the application object).
     std::unique_ptr<CPictureCache> m_pPicture;
@@ -110,6 +129,34 @@ protected:
     void OnLButtonUp(UINT nFlags, CPoint point);
     BOOL OnSetCursor(HWND hWnd, UINT nHitTest, UINT message);
     void OnCaptureChanged(HWND hNewCapture);
+    void OnSave();
+    void OnSaveAs();
+    // Save and Save As: the save dialog with the filter, then the conversion of pszSource.
+    void SaveThroughDialog(const char* pszFilter, const char* pszSource);
+    void OnCopyToClipboard();
+    void OnClearClipboard();
+    void OnRename();
+    void OnImageEdit();
+    void OnHomePage();
+    // Print: the print dialog, then one job drawn by OnDraw on the chosen printer.
+    void OnPrintImage();
+    void OnWallpaperCenter();
+    void OnWallpaperStretch();
+    void OnWallpaperTile();
+    void OnWallpaperNone();
+    // Center, Stretch and Tile: the export, the style values, then both routes.
+    void SetWallpaperWithStyle(char cStyle, char cTile);
+    // The two routes to the desktop, each reporting its own failure in a message box.
+    void UpdateActiveDesktop(const char* pszPath);
+    void UpdateClassicDesktop(const char* pszPath);
+    // The context menu at the click point, and the zoom-ratio menu under the Zoom... button.
+    void OnRButtonDown(UINT nFlags, CPoint point);
+    void OnToolbarDropDown(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnCheckUpdate();
+    void OnSlideShow();
+    void OnSlideSetup();
+    void OnTimer(UINT_PTR nIDEvent);
+    void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
 
     DECLARE_MESSAGE_MAP()
 };

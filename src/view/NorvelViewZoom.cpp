@@ -80,7 +80,11 @@ void CNorvelView::OnZoomDialog() {
     CZoomDlg dlg;
     pApp->m_bPanX = 0;
     pApp->m_bPanY = 0;
-    if (dlg.DoModal() == 0)
+    INT_PTR nResult = dlg.DoModal();
+    // The ratio typed last counts however the dialog was closed.
+    if (dlg.RatioTaken())
+        pApp->m_nZoomPercent = dlg.m_nRatio;
+    if (nResult == 0)
         return;
     g_bManualZoom = 1;
     int nPercent = pApp->m_nZoomPercent;

@@ -161,13 +161,6 @@ long long FloorDiv(long long a, long long b) {
 }
 }  // namespace
 
-bool ExactScale(int nSize, int nDestSize) {
-    if (nSize <= 0 || nDestSize <= 0)
-        return false;
-    const unsigned nStep = static_cast<unsigned>(nSize) / Gcd(static_cast<unsigned>(nSize), static_cast<unsigned>(nDestSize));
-    return (nStep & (nStep - 1)) == 0;
-}
-
 bool IsOpaquePicture(Gdiplus::Image* pImage, bool bScanPixels) {
     if (pImage->GetType() != Gdiplus::ImageTypeBitmap)
         return false;
@@ -342,49 +335,4 @@ bool CRenderedPicture::CopyTo(HDC hdc) const {
         return true;
     return ::BitBlt(hdc, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, m_hdc, rc.left, rc.top, SRCCOPY) !=
            FALSE;
-}
-
-bool CRenderedPicture::Scroll(Gdiplus::Image* pImage, bool bOpaque, const Key& key, COLORREF crBackground) {
-    if (!m_hdc || m_key.nDecode != key.nDecode || m_key.w != key.w || m_key.h != key.h || m_key.cw != key.cw ||
-        m_key.ch != key.ch)
-        return false;
-    if (m_key == key)
-        return true;
-    if (!bOpaque || !ExactScale(static_cast<int>(pImage->GetWidth()), key.w) ||
-        !ExactScale(static_cast<int>(pImage->GetHeight()), key.h))
-        return false;
-    const int dx = key.x - m_key.x, dy = key.y - m_key.y;
-    if (dx <= -key.cw || dx >= key.cw || dy <= -key.ch || dy >= key.ch)
-        return Render(pImage, key, crBackground);
-    m_key.nDecode = -1;  // nothing valid until the strips are drawn
-    ::BitBlt(m_hdc, dx, dy, key.cw, key.ch, m_hdc, 0, 0, SRCCOPY);
-    RECT strips[2];
-    int nStrips = 0;
-    if (dx > 0)
-        strips[nStrips++] = {0, 0, dx, key.ch};
-    else if (dx < 0)
-        strips[nStrips++] = {key.cw + dx, 0, key.cw, key.ch};
-    if (dy > 0)
-        strips[nStrips++] = {0, 0, key.cw, dy};
-    else if (dy < 0)
-        strips[nStrips++] = {0, key.ch + dy, key.cw, key.ch};
-    HBRUSH hBrush = ::CreateSolidBrush(crBackground);
-    Gdiplus::Status status = Gdiplus::Ok;
-    {
-        Gdiplus::Graphics graphics(m_hdc);
-        status = graphics.GetLastStatus();
-        for (int i = 0; i < nStrips && status == Gdiplus::Ok; ++i) {
-            const RECT& rc = strips[i];
-            ::FillRect(m_hdc, &rc, hBrush);
-            graphics.SetClip(Gdiplus::Rect(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top));
-            status = DrawPictureShown(graphics, pImage, key.x, key.y, key.w, key.h, rc);
-        }
-    }
-    ::DeleteObject(hBrush);
-    if (status != Gdiplus::Ok) {
-        Clear();
-        return false;
-    }
-    m_key = key;
-    return true;
 }

@@ -83,9 +83,6 @@ private:
 Gdiplus::Status DrawPictureShown(Gdiplus::Graphics& graphics, Gdiplus::Image* pImage, int x, int y, int w, int h,
                                  const RECT& rcShown);
 
-// nDestSize / nSize has a power of two below the line in lowest terms: GDI+ places every pixel
-// of such a scale exactly, wherever the picture is cut or moved.
-bool ExactScale(int nSize, int nDestSize);
 // No pixel of the picture lets the background through: its format has no alpha, or a palette
 // whose entries are all opaque, or (bScanPixels) every pixel's alpha is full.
 bool IsOpaquePicture(Gdiplus::Image* pImage, bool bScanPixels);
@@ -122,11 +119,6 @@ public:
     // Draws pImage as DrawPictureShown would on a client of key.cw x key.ch filled with
     // crBackground; false (and nothing kept) when a bitmap or GDI+ fails.
     bool Render(Gdiplus::Image* pImage, const Key& key, COLORREF crBackground);
-    // Moves the rendering to key's origin (same picture, size and client, as a drag step does):
-    // the pixels still shown move along and only the uncovered strips are drawn. Only for an
-    // opaque picture at an exact scale, where moved pixels are the pixels a new draw would give;
-    // false otherwise, or when GDI+ fails (then nothing is kept).
-    bool Scroll(Gdiplus::Image* pImage, bool bOpaque, const Key& key, COLORREF crBackground);
     // Copies the picture's rectangle, as far as the client shows it, to hdc.
     bool CopyTo(HDC hdc) const;
     void Clear();

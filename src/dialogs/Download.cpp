@@ -1,0 +1,127 @@
+#include "dialogs/Download.h"
+
+#include <memory>
+
+const char kDownloadSucceeded[] = "YES";
+
+namespace {
+const UINT kBlockSize = 512;
+const UINT kMaxErrorText = 255;  // 254 characters and the end
+
+// A local file opened for writing, closed on every path.
+class CLocalFile {
+public:
+    explicit CLocalFile(const char* pszPath)
+        : m_hFile(::CreateFileA(pszPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+    ~CLocalFile() { Close(); }
+    CLocalFile(const CLocalFile&) = delete;
+    CLocalFile& operator=(const CLocalFile&) = delete;
+    bool IsOpen() const { return m_hFile != INVALID_HANDLE_VALUE; }
+    bool Write(const void* p, DWORD n) {
+        DWORD nWritten = 0;
+        return ::WriteFile(m_hFile, p, n, &nWritten, nullptr) && nWritten == n;
+    }
+    bool Close() {
+        if (m_hFile == INVALID_HANDLE_VALUE)
+            return true;
+        bool ok = ::CloseHandle(m_hFile) != FALSE;
+        m_hFile = INVALID_HANDLE_VALUE;
+        return ok;
+    }
+
+private:
+    HANDLE m_hFile;
+};
+
+CString SystemErrorText(DWORD dwError) {
+    char buf[kMaxErrorText] = "";
+    if (!::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, dwError, 0, buf,
+                          sizeof buf, nullptr))
+        wsprintfA(buf, "Error %lu", dwError);
+    return CString(buf);
+}
+}  // namespace
+
+CString DownloadFile(const CString& strURL, const CString& strLocalFile) {
+    CString strResult = kDownloadSucceeded;
+    bool bFileBegun = false;
+    try {
+        CInternetSession session(nullptr, 1, PRE_CONFIG_INTERNET_ACCESS, nullptr, nullptr, 0);
+        // Without these, a server that accepts and never answers holds the program for good.
+        session.SetOption(INTERNET_OPTION_CONNECT_TIMEOUT, kDownloadTimeoutMs);
+        session.SetOption(INTERNET_OPTION_SEND_TIMEOUT, kDownloadTimeoutMs);
+        session.SetOption(INTERNET_OPTION_RECEIVE_TIMEOUT, kDownloadTimeoutMs);
+        session.SetOption(INTERNET_OPTION_DATA_SEND_TIMEOUT, kDownloadTimeoutMs);
+        session.SetOption(INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, kDownloadTimeoutMs);
+        std::unique_ptr<CInternetFile> pFile(
+            session.OpenURL(strURL, 1, INTERNET_FLAG_RELOAD | INTERNET_FLAG_TRANSFER_BINARY, nullptr, 0));
+
+        // A 404 page or a proxy's error page is no published file.
+        if (CHttpFile* pHttp = dynamic_cast<CHttpFile*>(pFile.get())) {
+            DWORD dwStatus = 0;
+            if (!pHttp->QueryInfoStatusCode(dwStatus))
+                AfxThrowInternetException(1);
+            if (dwStatus < 200 || dwStatus > 299) {
+                strResult.Format("The server answered with HTTP status %lu", static_cast<unsigned long>(dwStatus));
+                return strResult;
+            }
+        }
+
+        CLocalFile local(strLocalFile);
+        if (!local.IsOpen())
+            return SystemErrorText(::GetLastError());
+        bFileBegun = true;
+        char buf[kBlockSize];
+        for (;;) {
+            UINT n = pFile->Read(buf, sizeof buf);
+            if (n == 0)
+                break;
+            if (!local.Write(buf, n)) {
+                strResult = SystemErrorText(::GetLastError());
+                break;
+            }
+        }
+        if (!local.Close() && strResult == kDownloadSucceeded)
+            strResult = SystemErrorText(::GetLastError());
+        pFile->Close();
+        session.Close();
+    } catch (CException* e) {
+        char szError[kMaxErrorText] = "";
+        e->GetErrorMessage(szError, sizeof szError);
+        e->Delete();
+        strResult = szError[0] ? szError : "Download failed";
+    }
+    if (strResult != kDownloadSucceeded && bFileBegun)
+        ::DeleteFileA(strLocalFile);
+    return strResult;
+}
+
+BOOL ReadPublishedVersion(const CString& strLocalFile, CString& strVersion) {
+    strVersion.Empty();
+    HANDLE hFile =
+        ::CreateFileA(strLocalFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return FALSE;
+    char buf[4] = {};
+    DWORD nRead = 0;
+    BOOL ok = ::ReadFile(hFile, buf, sizeof buf, &nRead, nullptr);
+    ::CloseHandle(hFile);
+    if (!ok)
+        return FALSE;
+    DWORD n = 0;
+    while (n < nRead && buf[n] != '\0' && buf[n] != '\r' && buf[n] != '\n')
+        ++n;
+    strVersion = CString(buf, static_cast<int>(n));
+    return TRUE;
+}
+
+CString MakeDownloadFileName() {
+    char szFolder[MAX_PATH] = "";
+    char szFile[MAX_PATH] = "";
+    DWORD n = ::GetTempPathA(sizeof szFolder, szFolder);
+    if (n == 0 || n >= sizeof szFolder)
+        return CString();
+    if (!::GetTempFileNameA(szFolder, "upd", 0, szFile))
+        return CString();
+    return CString(szFile);
+}

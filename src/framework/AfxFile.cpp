@@ -1,0 +1,87 @@
+#include "framework/AfxFile.h"
+
+#include "framework/AfxRes.h"
+#include "framework/AfxWin.h"
+
+int CFileException::OsErrorToException(LONG lOsError) {
+    switch (lOsError) {
+        case NO_ERROR:
+            return none;
+        case ERROR_FILE_NOT_FOUND:
+            return fileNotFound;
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_NAME:
+        case ERROR_BAD_PATHNAME:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_BAD_NETPATH:
+        case ERROR_FILENAME_EXCED_RANGE:
+            return badPath;
+        case ERROR_TOO_MANY_OPEN_FILES:
+            return tooManyOpenFiles;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS:
+        case ERROR_WRITE_PROTECT:
+        case ERROR_CANNOT_MAKE:
+            return accessDenied;
+        case ERROR_INVALID_HANDLE:
+            return invalidFile;
+        case ERROR_CURRENT_DIRECTORY:
+            return removeCurrentDir;
+        case ERROR_NO_MORE_FILES:
+            return directoryFull;
+        case ERROR_SEEK:
+        case ERROR_NEGATIVE_SEEK:
+            return badSeek;
+        case ERROR_WRITE_FAULT:
+        case ERROR_READ_FAULT:
+        case ERROR_GEN_FAILURE:
+        case ERROR_CRC:
+        case ERROR_SECTOR_NOT_FOUND:
+            return hardIO;
+        case ERROR_SHARING_VIOLATION:
+            return sharingViolation;
+        case ERROR_LOCK_VIOLATION:
+        case ERROR_LOCK_FAILED:
+            return lockViolation;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return diskFull;
+        case ERROR_HANDLE_EOF:
+            return endOfFile;
+        default:
+            return genericException;
+    }
+}
+
+CString CFileException::GetErrorMessage() const {
+    int cause = m_cause >= none && m_cause <= endOfFile ? m_cause : genericException;
+    CString text;
+    if (!text.LoadString(AFX_IDP_FILE_NONE + cause))
+        text = "A file error occurred while accessing %1.";
+    CString name = m_strFileName.IsEmpty() ? CString("an unnamed file") : m_strFileName;
+    CString result;
+    const char* p = text;
+    for (; *p; ++p) {
+        if (p[0] == '%' && p[1] == '1') {
+            result += name;
+            ++p;
+        } else {
+            result += *p;
+        }
+    }
+    return result;
+}
+
+int CFileException::ReportError(UINT nType) const {
+    return AfxMessageBox(GetErrorMessage(), nType);
+}
+
+BOOL CFile::Rename(const char* lpszOldName, const char* lpszNewName, CFileException* pError) {
+    if (::MoveFileA(lpszOldName, lpszNewName))
+        return TRUE;
+    LONG lError = static_cast<LONG>(::GetLastError());
+    if (pError)
+        *pError = CFileException(CFileException::OsErrorToException(lError), lError);
+    return FALSE;
+}

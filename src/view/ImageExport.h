@@ -1,0 +1,46 @@
+// Writing pictures through the imaging library's encoders: the encoder of a MIME type, the
+// encoder a file name's extension selects, a conversion written whole or not at all, and a
+// bitmap file handed to the clipboard. Free functions, usable without a window.
+#pragma once
+
+#include <windows.h>
+
+#include "framework/Afx.h"
+
+// The class identifier of the encoder whose MIME type equals pszMimeType character for
+// character. False (and *pClsid untouched) when the library lists no such encoder.
+bool FindEncoderByMimeType(const wchar_t* pszMimeType, CLSID* pClsid);
+
+// The extension of a path: what follows the last dot of its file name, without the dot;
+// empty when the file name has no dot.
+CString PathExtension(const char* pszPath);
+
+// The MIME type whose encoder writes files with this extension. The comparison ignores case;
+// "jpg", "jpe" and "jpeg" select JPEG, "tif" and "tiff" TIFF, "ico" the icon type (for which
+// the usual encoder set has nothing); any other extension selects PNG.
+const wchar_t* MimeTypeForExtension(const char* pszExtension);
+
+enum ExportResult {
+    kExportOk,          // the target holds the converted picture
+    kExportNoEncoder,   // no encoder for the format: nothing was written
+    kExportNoSource,    // the source could not be decoded: nothing was written
+    kExportWriteFailed  // the encoder or the file system failed: the target is as it was
+};
+
+// Decodes pszSource and writes it with the encoder of pszMimeType to pszTarget. The picture is
+// encoded into a new file in the target's folder, and that file replaces the target only when
+// the encoder succeeded, after the source has been released (so the target may be the source
+// itself). Metafiles are rendered on white at their own pixel size first; pictures of more than
+// 8 bits per pixel are reduced to an 8-bit palette for GIF.
+ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const wchar_t* pszMimeType);
+
+// The text a user sees when a save of pszTarget ended with the result (empty for kExportOk).
+CString ExportFailureText(ExportResult result, const char* pszTarget);
+
+// Loads a bitmap file at its own size and puts it on the clipboard as CF_BITMAP, owned by
+// hOwner; the clipboard then owns the bitmap. When the file cannot be loaded or the clipboard
+// cannot be opened, the clipboard keeps what it held and false is returned.
+bool CopyBitmapFileToClipboard(const char* pszPath, HWND hOwner);
+
+// Empties the clipboard, opened by hOwner; false when it is held elsewhere.
+bool EmptyClipboardOf(HWND hOwner);

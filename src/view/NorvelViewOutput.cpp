@@ -1,0 +1,123 @@
+// The view's output commands: Save, Save As, the clipboard, Rename and the external launches.
+#include "view/NorvelView.h"
+
+#include <shellapi.h>
+
+#include "app/Norvel.h"
+#include "dialogs/RenameDlg.h"
+#include "res/resource.h"
+#include "view/ImageExport.h"
+
+namespace {
+// The two filters as the commands have always shown them, misspellings included.
+const char kSaveFilter[] =
+    "Bitmap Files (*.bmp)|*.bmp|Jpeg Files (*.jpg)|*.jpg|Tiff Files (*.tiff)|*.tif|Giff Files (*.gif)|*.gif|"
+    "Png Files (*.png)|*.png|ICO Files (*.ico)|*.ico|";
+const char kSaveAsFilter[] =
+    "Bitmap Files (*.bmp)|*.bmp|Jpeg Files (*.jpg)|*.jpg|Tiff Files (*.tiff)|*.tif|Giff Fiels (*.gif)|*.gif|"
+    "Png Fiels (*.png)|*.png|ICO Fiels (*.ico)|*.ico|";
+// Explorer style, path must exist, read-only box hidden; and the question before replacing a
+// file, so that no picture is lost by a slip in the dialog.
+const DWORD kSaveFlags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+}  // namespace
+
+const char kHomePageAddress[] = "http://morvane.zentaro.example/";
+const char kImageEditProgram[] = "mspaint.exe";
+
+// ---- Save and Save As ----
+
+void CNorvelView::OnSave() {
+    SaveThroughDialog(kSaveFilter, kCaptureFile);
+}
+
+void CNorvelView::OnSaveAs() {
+    SaveThroughDialog(kSaveAsFilter, g_strFilePath);
+}
+
+void CNorvelView::SaveThroughDialog(const char* pszFilter, const char* pszSource) {
+    // The source is copied first: nothing that runs while the dialog is open may change it.
+    CString strSource(pszSource);
+    CFileDialog dlg(FALSE, "bmp", nullptr, kSaveFlags, pszFilter, GetParentFrame());
+    if (dlg.DoModal() != IDOK)
+        return;
+    SaveChosenFile(strSource, dlg.GetPathName());
+}
+
+void CNorvelView::SaveChosenFile(const char* pszSource, const char* pszTarget) {
+    ExportResult result = ExportPicture(pszSource, pszTarget, MimeTypeForExtension(PathExtension(pszTarget)));
+    if (result != kExportOk)
+        AfxMessageBox(ExportFailureText(result, pszTarget), MB_OK | MB_ICONSTOP);
+}
+
+BOOL CNorvelView::ExportToTempBitmap() {
+    CNorvelApp* pApp = GetNorvelApp();
+    if (pApp->m_bRegionCaptured || pApp->m_bObjectCaptured || pApp->m_bScreenCaptured)
+        return TRUE;  // the capture file is the picture shown
+    if (!pApp->m_bImageLoaded || g_strFilePath.IsEmpty())
+        return FALSE;
+    return ExportPicture(g_strFilePath, kCaptureFile, L"image/bmp") == kExportOk;
+}
+
+// ---- clipboard ----
+
+int CNorvelView::PutBitmapFileOnClipboard(const char* pszPath, HWND hOwner) {
+    CopyBitmapFileToClipboard(pszPath, hOwner);
+    return 0;
+}
+
+void CNorvelView::OnCopyToClipboard() {
+    // A failed export leaves an older picture in the file: nothing is copied then.
+    if (ExportToTempBitmap())
+        PutBitmapFileOnClipboard(kCaptureFile, m_hWnd);
+}
+
+void CNorvelView::OnClearClipboard() {
+    EmptyClipboardOf(m_hWnd);
+}
+
+// ---- Rename ----
+
+void CNorvelView::OnRename() {
+    CNorvelApp* pApp = GetNorvelApp();
+    pApp->m_strRenameTo = g_strFilePath.Right(g_strFilePath.GetLength() - g_strFolder.GetLength());
+    CRenameDlg dlg;
+    dlg.m_strFolder = g_strFolder;
+    if (dlg.DoModal() != IDOK)
+        return;
+    RenameShownFile(pApp->m_strRenameTo);
+}
+
+BOOL CNorvelView::RenameShownFile(const CString& strNewBase) {
+    CString strOldName = g_strFilePath.Right(g_strFilePath.GetLength() - g_strFolder.GetLength());
+    if (!IsAcceptableRenameText(strNewBase))
+        return FALSE;
+    CString strNewPath = g_strFolder + strNewBase + RenameSuffix(strOldName);
+    CFileException error;
+    if (!CFile::Rename(g_strFilePath, strNewPath, &error)) {
+        error.ReportError();
+        return FALSE;
+    }
+    g_strFilePath = strNewPath;
+    if (g_nFileIndex >= 0 && g_nFileIndex < g_fileList.GetSize())
+        g_fileList.SetAt(g_nFileIndex, g_strFilePath);
+    SetStatusText(1, g_strFilePath.Right(g_strFilePath.GetLength() - g_strFolder.GetLength()));
+    return TRUE;
+}
+
+// ---- external programs ----
+
+void CNorvelView::OnImageEdit() {
+    CString strParameters = "\"" + g_strFilePath + "\"";
+    HINSTANCE hResult = ::ShellExecuteA(nullptr, "open", kImageEditProgram, strParameters, nullptr, SW_SHOWMAXIMIZED);
+    if (reinterpret_cast<INT_PTR>(hResult) <= 32)
+        AfxMessageBox("The paint program (mspaint.exe) could not be started.", MB_OK | MB_ICONSTOP);
+}
+
+void CNorvelView::OnHomePage() {
+    HINSTANCE hResult = ::ShellExecuteA(nullptr, nullptr, kHomePageAddress, nullptr, nullptr, SW_SHOWNORMAL);
+    if (reinterpret_cast<INT_PTR>(hResult) <= 32) {
+        CString s;
+        s.Format("No web browser could be started for %s", kHomePageAddress);
+        AfxMessageBox(s, MB_OK | MB_ICONSTOP);
+    }
+}

@@ -1,0 +1,54 @@
+#include "view/Wallpaper.h"
+
+#include <objbase.h>
+#include <wininet.h>  // the Active Desktop declarations need it first
+#include <shlobj.h>
+
+namespace {
+bool SetStyleValue(HKEY hKey, const char* pszName, char cDigit) {
+    const BYTE data[4] = {static_cast<BYTE>(cDigit), 0, 0, 0};
+    return ::RegSetValueExA(hKey, pszName, 0, REG_SZ, data, sizeof data) == ERROR_SUCCESS;
+}
+}  // namespace
+
+bool WriteWallpaperStyle(char cStyle, char cTile) {
+    HKEY hKey = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_WRITE, &hKey) != ERROR_SUCCESS)
+        return false;
+    bool ok = SetStyleValue(hKey, "WallpaperStyle", cStyle);
+    ok = SetStyleValue(hKey, "TileWallpaper", cTile) && ok;
+    ::RegCloseKey(hKey);
+    return ok;
+}
+
+ActiveDesktopResult SetActiveDesktopWallpaper(const char* pszPath) {
+    if (FAILED(::CoInitialize(nullptr)))
+        return kActiveDesktopNoCom;
+
+    wchar_t wszPath[256];
+    ZeroMemory(wszPath, sizeof wszPath);
+    for (int i = 0; pszPath && pszPath[i] && i < 255; ++i)
+        wszPath[i] = static_cast<unsigned char>(pszPath[i]);
+
+    ActiveDesktopResult result = kActiveDesktopUnavailable;
+    IActiveDesktop* pDesktop = nullptr;
+    if (SUCCEEDED(::CoCreateInstance(CLSID_ActiveDesktop, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveDesktop,
+                                     reinterpret_cast<void**>(&pDesktop))) &&
+        pDesktop) {
+        result = kActiveDesktopRefused;
+        if (SUCCEEDED(pDesktop->SetWallpaper(wszPath, 0)) &&
+            SUCCEEDED(pDesktop->ApplyChanges(AD_APPLY_SAVE | AD_APPLY_HTMLGEN | AD_APPLY_REFRESH)))
+            result = kActiveDesktopApplied;
+        pDesktop->Release();
+    }
+    ::CoUninitialize();
+    return result;
+}
+
+BOOL SetClassicWallpaper(const char* pszPath) {
+    char szPath[260];
+    lstrcpynA(szPath, pszPath ? pszPath : "", sizeof szPath);
+    if (szPath[0] && ::GetFileAttributesA(szPath) == INVALID_FILE_ATTRIBUTES)
+        return FALSE;
+    return ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, szPath, SPIF_SENDWININICHANGE);
+}

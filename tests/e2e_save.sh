@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# Files written by Save As, read by a decoder that is not ours, and the real program driven with
+# the keyboard only.
+#   e2e_save.sh MORVANE_EXE OUTPUT_TESTS_EXE ARTIFACT_DIR CORPUS_DIR
+# 1. output_tests writes every corpus format in every target format with a manifest; ImageMagick
+#    must read each file without a warning, in the expected format and at the picture's size.
+# 2. Morvane.exe: Ctrl+O and a typed path open a copy of a corpus JPEG; the File menu's Save As
+#    with keys writes a PNG that ImageMagick reads; the Image menu's Rename dialog is
+#    screenshot, a new name typed and Enter renames the file.
+set -uo pipefail
+exe=$1
+tests=$2
+art=$3
+corpus=$4
+mkdir -p "$art"
+fail=0
+check() { if "${@:2}"; then echo "ok: $1"; else echo "FAILED: $1"; fail=1; fi; }
+winpath() { echo "Z:${1//\//\\}"; }
+describe() { /usr/bin/identify -regard-warnings -format '%m %w %h\n' "$1" 2>&1 | head -1; }
+pixel() { /usr/bin/convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:; }
+
+# ---- 1. every format, read by ImageMagick ----
+out="$art/saved"
+rm -rf "$out"
+mkdir -p "$out"
+MORVANE_SAVE_OUT=$(winpath "$out") MORVANE_CORPUS="$corpus" \
+    wine "$tests" --gtest_filter='SaveTest.EveryFormatToEveryTargetLeavesTheViewAsItWas' >"$out/run.txt" 2>&1
+rc=$?
+check "output_tests wrote the files (exit $rc)" [ $rc -eq 0 ]
+if [ -f "$out/manifest.txt" ]; then
+    n=0
+    while read -r name w h format; do
+        got=$(describe "$out/$name")
+        # ImageMagick names the old bitmap header BMP3.
+        got=${got/#BMP3 /BMP }
+        check "$name is $format $w x $h (got: $got)" [ "$got" = "$format $w $h" ]
+        n=$((n + 1))
+    done <"$out/manifest.txt"
+    check "manifest lists 72 files ($n)" [ $n -eq 72 ]
+else
+    check "manifest written" false
+fi
+
+# ---- 2. the real program with the keyboard ----
+work="$art/e2e_save"
+rm -rf "$work"
+mkdir -p "$work"
+cp "$corpus/jpeg/video-001.jpeg" "$work/photo.jpg"
+chmod u+w "$work/photo.jpg"
+wine "$exe" >/dev/null 2>&1 &
+pid=$!
+for _ in $(seq 1 600); do xdotool search --name '^Morvane 1.52$' >/dev/null 2>&1 && break; sleep 0.1; done
+sleep 2
+xdotool mousemove 512 400 click 1
+sleep 0.3
+
+wait_window() { for _ in $(seq 1 100); do xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 && return 0; sleep 0.1; done; return 1; }
+xdotool key ctrl+o
+wait_window '^Open$'
+sleep 2
+xdotool mousemove 432 384 click 1
+sleep 0.3
+xdotool type --delay 20 "$(winpath "$work/photo.jpg")"
+xdotool key Return
+sleep 4
+import -window root "$art/e2e_save_opened.png"
+check "the picture is drawn in the view" [ "$(pixel "$art/e2e_save_opened.png" 512 406)" != "128,128,128" ]
+
+# File menu: Open, Save (disabled), Save As.
+xdotool key alt+f
+sleep 1
+xdotool key Down Down Return
+if ! wait_window '^Save As$'; then
+    xdotool key Escape Escape
+    sleep 0.5
+    xdotool key alt+f
+    sleep 1
+    xdotool key Down Return
+fi
+check "the save dialog opens from the File menu" wait_window '^Save As$'
+sleep 2
+import -window root "$art/e2e_save_dialog.png"
+xdotool type --delay 20 "$(winpath "$work/photo.png")"
+xdotool key Return
+for _ in $(seq 1 100); do [ -s "$work/photo.png" ] && break; sleep 0.1; done
+sleep 1
+check "Save As wrote a PNG of 150 x 103 ($(describe "$work/photo.png"))" [ "$(describe "$work/photo.png")" = "PNG 150 103" ]
+check "the original is untouched" cmp -s "$corpus/jpeg/video-001.jpeg" "$work/photo.jpg"
+
+# Image menu: Clear Clipboard, Copy to Clipboard, Rename.
+xdotool key alt+i
+sleep 1
+xdotool key Down Down Return
+check "the rename dialog opens from the Image menu" wait_window '^Rename$'
+sleep 1
+import -window root "$art/e2e_rename_dialog.png"
+xdotool key ctrl+a
+xdotool type --delay 20 "renamed"
+sleep 0.5
+import -window root "$art/e2e_rename_typed.png"
+xdotool key Return
+sleep 2
+check "Enter renamed photo.jpg to renamed.jpg" [ -f "$work/renamed.jpg" ] && [ ! -e "$work/photo.jpg" ]
+import -window root "$art/e2e_save_end.png"
+
+xdotool key alt+F4
+for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+kill $pid 2>/dev/null
+wait $pid 2>/dev/null
+[ $fail -eq 0 ] && echo "e2e_save: all checks passed"
+exit $fail

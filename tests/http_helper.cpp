@@ -1,0 +1,176 @@
+// A small HTTP server on 127.0.0.1 for the update tests, in a process of its own so that the
+// test's thread can block in the download as the program does.
+//   http_helper PORT_FILE PARENT_PID
+// Listens on a free port and writes its number to PORT_FILE. Answers GET /<case>/update.txt:
+//   v152 "1.52\r\n"   v16 "1.6\r\n"   v151 "1.51"   v1 "1"   empty (no body)
+//   big   1500 bytes starting with "1.6"
+//   missing   a 404 page
+//   proxyerror   a 502 whose body is "1.52"
+//   silent   accepts, reads the request and never answers
+//   quit   answers and ends the server
+// Ends by itself when the parent process ends, after five minutes, or after 500 connections.
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+const DWORD kLifetimeMs = 5 * 60 * 1000;
+const DWORD kSilentHoldMs = 60 * 1000;
+const int kMaxConnections = 500;
+
+struct Connection {
+    SOCKET s;
+    std::string request;
+    bool bSilent;  // a request was read and is never answered
+    DWORD dwSince;
+};
+
+std::string Response(int status, const char* reason, const std::string& body) {
+    char head[256];
+    snprintf(head, sizeof head,
+             "HTTP/1.0 %d %s\r\nContent-Type: text/plain\r\nContent-Length: %u\r\nConnection: close\r\n\r\n", status,
+             reason, static_cast<unsigned>(body.size()));
+    return head + body;
+}
+
+// The answer to a request line's path; bSilent for the case that never answers, bQuit to end.
+std::string Answer(const std::string& path, bool* bSilent, bool* bQuit) {
+    *bSilent = false;
+    *bQuit = false;
+    if (path == "/v152/update.txt")
+        return Response(200, "OK", "1.52\r\n");
+    if (path == "/v16/update.txt")
+        return Response(200, "OK", "1.6\r\n");
+    if (path == "/v151/update.txt")
+        return Response(200, "OK", "1.51");
+    if (path == "/v1/update.txt")
+        return Response(200, "OK", "1");
+    if (path == "/empty/update.txt")
+        return Response(200, "OK", "");
+    if (path == "/big/update.txt") {
+        std::string body = "1.6\r\n";
+        for (int i = 0; body.size() < 1500; ++i)
+            body += static_cast<char>('a' + i % 26);
+        return Response(200, "OK", body);
+    }
+    if (path == "/proxyerror/update.txt")
+        return Response(502, "Bad Gateway", "1.52");
+    if (path == "/silent/update.txt") {
+        *bSilent = true;
+        return std::string();
+    }
+    if (path == "/quit") {
+        *bQuit = true;
+        return Response(200, "OK", "bye");
+    }
+    return Response(404, "Not Found", "<html><body><h1>404 Not Found</h1></body></html>");
+}
+
+void SendAll(SOCKET s, const std::string& data) {
+    size_t off = 0;
+    while (off < data.size()) {
+        int n = send(s, data.data() + off, static_cast<int>(data.size() - off), 0);
+        if (n <= 0)
+            return;
+        off += static_cast<size_t>(n);
+    }
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3)
+        return 2;
+    WSADATA wsa;
+    if (WSAStartup(MAKEWORD(2, 2), &wsa) != 0)
+        return 1;
+    SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in addr = {};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = 0;
+    int len = sizeof addr;
+    if (listener == INVALID_SOCKET || bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        listen(listener, 16) != 0 || getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+        return 1;
+
+    // The port file appears complete: written under another name, then renamed.
+    std::string tmp = std::string(argv[1]) + ".part";
+    FILE* f = fopen(tmp.c_str(), "w");
+    if (!f)
+        return 1;
+    fprintf(f, "%u\n", ntohs(addr.sin_port));
+    fclose(f);
+    MoveFileExA(tmp.c_str(), argv[1], MOVEFILE_REPLACE_EXISTING);
+
+    HANDLE hParent = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(strtoul(argv[2], nullptr, 10)));
+    DWORD dwStart = GetTickCount();
+    int nAccepted = 0;
+    bool bQuit = false;
+    std::vector<Connection> conns;
+    while (!bQuit && GetTickCount() - dwStart < kLifetimeMs) {
+        if (!hParent || WaitForSingleObject(hParent, 0) == WAIT_OBJECT_0)
+            break;
+        fd_set readable;
+        FD_ZERO(&readable);
+        if (nAccepted < kMaxConnections)
+            FD_SET(listener, &readable);
+        for (const Connection& c : conns)
+            FD_SET(c.s, &readable);
+        timeval tv = {0, 100000};
+        if (select(0, &readable, nullptr, nullptr, &tv) == SOCKET_ERROR)
+            break;
+        if (FD_ISSET(listener, &readable)) {
+            SOCKET s = accept(listener, nullptr, nullptr);
+            if (s != INVALID_SOCKET) {
+                ++nAccepted;
+                conns.push_back({s, std::string(), false, GetTickCount()});
+            }
+        }
+        for (size_t i = 0; i < conns.size();) {
+            Connection& c = conns[i];
+            bool bClose = false;
+            if (FD_ISSET(c.s, &readable)) {
+                char buf[1024];
+                int n = recv(c.s, buf, sizeof buf, 0);
+                if (n <= 0) {
+                    bClose = true;
+                } else if (!c.bSilent) {
+                    c.request.append(buf, static_cast<size_t>(n));
+                    if (c.request.find("\r\n\r\n") != std::string::npos) {
+                        size_t p0 = c.request.find(' ');
+                        size_t p1 = c.request.find(' ', p0 + 1);
+                        std::string path = (p0 == std::string::npos || p1 == std::string::npos)
+                                               ? std::string()
+                                               : c.request.substr(p0 + 1, p1 - p0 - 1);
+                        std::string answer = Answer(path, &c.bSilent, &bQuit);
+                        if (!c.bSilent) {
+                            SendAll(c.s, answer);
+                            shutdown(c.s, SD_SEND);
+                            bClose = true;
+                        }
+                    }
+                }
+            }
+            if (c.bSilent && GetTickCount() - c.dwSince > kSilentHoldMs)
+                bClose = true;
+            if (bClose) {
+                closesocket(c.s);
+                conns.erase(conns.begin() + static_cast<long>(i));
+            } else {
+                ++i;
+            }
+        }
+    }
+    for (const Connection& c : conns)
+        closesocket(c.s);
+    closesocket(listener);
+    if (hParent)
+        CloseHandle(hParent);
+    WSACleanup();
+    return 0;
+}

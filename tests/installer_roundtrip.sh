@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# The release as a Windows user gets it: the zip's contents, then the installer run silently,
+# the installed program started, and the silent uninstaller, under the test run's Wine prefix.
+#   installer_roundtrip.sh BUILD_DIR ARTIFACT_DIR
+set -uo pipefail
+build=$1
+art=$2
+mkdir -p "$art"
+fail=0
+check() {  # check DESCRIPTION COMMAND...
+    if "${@:2}"; then echo "ok: $1"; else echo "FAILED: $1"; fail=1; fi
+}
+zip="$build/Morvane-1.52-win32.zip"
+setup="$build/Morvane-1.52-win32.exe"
+
+# ---- the zip ----
+check "zip built" [ -f "$zip" ]
+listing=$(python3 -c 'import sys, zipfile; print("\n".join(sorted(zipfile.ZipFile(sys.argv[1]).namelist())))' "$zip" 2>/dev/null)
+check "zip holds the program, the read-me and the licence" [ "$listing" = $'License.txt\nMorvane.exe\nReadMe.txt' ]
+
+# ---- the installer ----
+check "installer built" [ -f "$setup" ]
+pf=$(wine cmd /c 'echo %ProgramFiles(x86)%' 2>/dev/null | tr -d '\r')
+case "$pf" in *%*|"") pf=$(wine cmd /c 'echo %ProgramFiles%' 2>/dev/null | tr -d '\r') ;; esac
+dir=$(winepath -u "$pf\\Morvane" 2>/dev/null)
+menu=$(winepath -u "$(wine cmd /c 'echo %ProgramData%' 2>/dev/null | tr -d '\r')\\Microsoft\\Windows\\Start Menu\\Programs\\Morvane" 2>/dev/null)
+ukey='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Morvane'
+settings='HKCU\Software\Morvane of ZENTARO\Morvane\Settings'
+wine reg add "$settings" /v KeptByUninstall /t REG_DWORD /d 7 /f >/dev/null 2>&1
+
+wine "$setup" /S
+rc=$?
+check "silent install ends well ($rc)" [ "$rc" -eq 0 ]
+check "program installed in $pf\\Morvane" [ -f "$dir/Morvane.exe" ]
+check "read-me and licence installed" [ -f "$dir/ReadMe.txt" ] && [ -f "$dir/License.txt" ]
+check "installed program is the one built" cmp -s "$dir/Morvane.exe" "$build/src/Morvane.exe"
+check "uninstaller installed" [ -f "$dir/Uninstall.exe" ]
+check "start-menu shortcut" [ -f "$menu/Morvane.lnk" ]
+check "uninstall entry registered" bash -c "wine reg query '$ukey' /reg:32 2>/dev/null | grep -q UninstallString"
+
+# The installed program starts and shows its frame.
+wine "$dir/Morvane.exe" >/dev/null 2>&1 &
+pid=$!
+win=""
+for _ in $(seq 1 600); do
+    win=$(xdotool search --name '^Morvane 1.52$' 2>/dev/null | head -n 1)
+    [ -n "$win" ] && break
+    sleep 0.1
+done
+check "installed program shows its frame" [ -n "$win" ]
+if [ -n "$win" ]; then
+    sleep 1
+    import -window root "$art/installed_start.png"
+    xdotool windowactivate --sync "$win" key alt+F4 2>/dev/null || true
+fi
+for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+kill $pid 2>/dev/null
+wait $pid 2>/dev/null
+
+# ---- the uninstaller: it copies itself away and returns at once, so wait for its work ----
+wine "$dir/Uninstall.exe" /S
+for _ in $(seq 1 600); do
+    [ -e "$dir/Morvane.exe" ] || [ -e "$menu/Morvane.lnk" ] || break
+    sleep 0.1
+done
+sleep 1
+check "program removed" [ ! -e "$dir/Morvane.exe" ]
+check "start-menu shortcut removed" [ ! -e "$menu/Morvane.lnk" ]
+check "uninstall entry removed" bash -c "! wine reg query '$ukey' /reg:32 >/dev/null 2>&1"
+check "the user's settings are left alone" bash -c "wine reg query '$settings' /v KeptByUninstall 2>/dev/null | grep -q 0x7"
+wine reg delete "$settings" /v KeptByUninstall /f >/dev/null 2>&1
+
+[ $fail -eq 0 ] && echo "installer_roundtrip: all checks passed"
+exit $fail

@@ -1,0 +1,237 @@
+// Save and Save As without their dialog: the encoder lookup, the choice by extension, every
+// corpus format written in every target format (also read back by ImageMagick in e2e_save),
+// failures that leave the target whole and say so, a save onto the shown file, and the capture.
+#include <gtest/gtest.h>
+
+#include "framework/GdiPlus.h"
+
+#include <stdio.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "OutputFixture.h"
+#include "view/ImageExport.h"
+
+using namespace Gdiplus;
+
+namespace {
+struct PictureSize {
+    UINT cx = 0, cy = 0;
+};
+PictureSize SizeOf(const std::string& path) {
+    PictureSize s;
+    std::wstring w(path.begin(), path.end());
+    GpImage* p = nullptr;
+    if (DllExports::GdipLoadImageFromFile(w.c_str(), &p) == Ok) {
+        DllExports::GdipGetImageWidth(p, &s.cx);
+        DllExports::GdipGetImageHeight(p, &s.cy);
+        DllExports::GdipDisposeImage(p);
+    }
+    return s;
+}
+// The format a file's first bytes announce.
+std::string Signature(const std::string& path) {
+    std::string b = ReadAll(path).substr(0, 8);
+    if (b.compare(0, 2, "BM") == 0)
+        return "BMP";
+    if (b.size() >= 3 && b.compare(0, 3, "\xFF\xD8\xFF") == 0)
+        return "JPEG";
+    if (b.compare(0, 4, "GIF8") == 0)
+        return "GIF";
+    if (b.compare(0, 8, "\x89PNG\r\n\x1A\n") == 0)
+        return "PNG";
+    if (b.compare(0, 4, std::string("II*\0", 4)) == 0 || b.compare(0, 4, std::string("MM\0*", 4)) == 0)
+        return "TIFF";
+    return "?";
+}
+}  // namespace
+
+TEST(EncoderLookup, EveryListedMimeTypeAndNoOther) {
+    ULONG_PTR token = 0;
+    GdiplusStartupInput input;
+    ASSERT_EQ(Ok, GdiplusStartup(&token, &input, nullptr));
+    UINT n = 0, bytes = 0;
+    DllExports::GdipGetImageEncodersSize(&n, &bytes);
+    ASSERT_GT(n, 0u);
+    std::vector<char> block(bytes);
+    ImageCodecInfo* info = reinterpret_cast<ImageCodecInfo*>(block.data());
+    ASSERT_EQ(Ok, DllExports::GdipGetImageEncoders(n, bytes, info));
+    std::vector<std::wstring> listed;
+    for (UINT i = 0; i < n; ++i) {
+        CLSID clsid = {};
+        EXPECT_TRUE(FindEncoderByMimeType(info[i].MimeType, &clsid));
+        EXPECT_TRUE(IsEqualCLSID(clsid, info[i].Clsid));
+        listed.push_back(info[i].MimeType);
+    }
+    for (const wchar_t* mime : {L"image/bmp", L"image/jpeg", L"image/gif", L"image/tiff", L"image/png"})
+        EXPECT_NE(listed.end(), std::find(listed.begin(), listed.end(), mime));
+
+    CLSID untouched;
+    memset(&untouched, 0xAB, sizeof untouched);
+    const CLSID before = untouched;
+    for (const wchar_t* mime : {L"image/ico", L"IMAGE/PNG", L"image/Jpeg", L"image/jpg", L"image/png ", L""})
+        EXPECT_FALSE(FindEncoderByMimeType(mime, &untouched));
+    EXPECT_TRUE(IsEqualCLSID(before, untouched));
+    GdiplusShutdown(token);
+}
+
+TEST(EncoderLookup, ExtensionChoosesTheMimeTypeWithoutRegardToCase) {
+    EXPECT_EQ(CString("jpg"), PathExtension("C:\\a.b\\photo.jpg"));
+    EXPECT_EQ(CString(""), PathExtension("C:\\a.b\\photo"));
+    EXPECT_EQ(CString("tiff"), PathExtension("scan.x.tiff"));
+    EXPECT_EQ(CString(""), PathExtension("name."));
+    struct {
+        const char* ext;
+        const wchar_t* mime;
+    } rows[] = {{"bmp", L"image/bmp"},  {"BMP", L"image/bmp"},   {"jpeg", L"image/jpeg"}, {"JPG", L"image/jpeg"},
+                {"jpe", L"image/jpeg"}, {"tiff", L"image/tiff"}, {"Tif", L"image/tiff"},  {"gif", L"image/gif"},
+                {"ico", L"image/ico"},  {"png", L"image/png"},   {"xyz", L"image/png"},   {"", L"image/png"},
+                {"bmpx", L"image/png"}, {"jp", L"image/png"}};
+    for (const auto& r : rows)
+        EXPECT_STREQ(r.mime, MimeTypeForExtension(r.ext)) << r.ext;
+}
+
+class SaveTest : public OutputTest {};
+
+// Writes every source in every target format through the view; the files stay in the folder
+// named by MORVANE_SAVE_OUT (when set) with a manifest for ImageMagick: "name width height FORMAT".
+TEST_F(SaveTest, EveryFormatToEveryTargetLeavesTheViewAsItWas) {
+    std::string folder = MakeTempFolder("save-sources");
+    const char* sources[] = {"jpeg/video-001.jpeg", "png/basn2c08.png", "gif/horse.gif", "tiff/video-001.tiff",
+                             "ico/horse.ico",       "emf/fish.emf",     "wmf/fish.wmf",  "png/basn6a08.png"};
+    struct Target {
+        const char* ext;
+        const char* format;
+    } targets[] = {{"bmp", "BMP"},  {"jpg", "JPEG"},  {"jpeg", "JPEG"}, {"gif", "GIF"}, {"png", "PNG"},
+                   {"tif", "TIFF"}, {"tiff", "TIFF"}, {"BMP", "BMP"},   {"xyz", "PNG"}};
+    char outEnv[MAX_PATH] = "";
+    std::string out = GetEnvironmentVariableA("MORVANE_SAVE_OUT", outEnv, sizeof outEnv) ? std::string(outEnv) + "\\"
+                                                                                         : MakeTempFolder("save-out");
+    std::string manifest;
+    MessageBoxWatcher boxes;
+    for (const char* rel : sources) {
+        std::string name = rel + std::string(rel).find('/') + 1;
+        CopyCorpusFile(rel, folder, name.c_str());
+        Open(folder + name);
+        PictureSize size = SizeOf(folder + name);
+        ASSERT_GT(size.cx, 0u) << rel;
+        ViewSnapshot before = Snapshot();
+        int nTarget = 0;
+        for (const Target& t : targets) {
+            // Names differ by more than case ("x.BMP" would replace "x.bmp"): a number each.
+            std::string target = out + name.substr(0, name.find('.')) + "-" + name.substr(name.find('.') + 1) + "-" +
+                                 std::to_string(++nTarget) + "." + t.ext;
+            view->SaveChosenFile(g_strFilePath, target.c_str());
+            EXPECT_EQ(t.format, Signature(target)) << target;
+            if (Signature(target) == "BMP") {
+                std::string bytes = ReadAll(target);
+                EXPECT_EQ(bytes.size(), *reinterpret_cast<const DWORD*>(bytes.data() + 2)) << target;
+            }
+            PictureSize got = SizeOf(target);
+            EXPECT_EQ(size.cx, got.cx) << target;
+            EXPECT_EQ(size.cy, got.cy) << target;
+            manifest += target.substr(out.size()) + " " + std::to_string(size.cx) + " " + std::to_string(size.cy) +
+                        " " + t.format + "\n";
+        }
+        PumpNow();
+        EXPECT_TRUE(before == Snapshot()) << rel;
+    }
+    EXPECT_EQ(0, boxes.count()) << boxes.lastText();
+    EXPECT_TRUE(FilesMatching(out, "mrv*.tmp").empty());
+    WriteFile(out + "manifest.txt", manifest);
+}
+
+TEST_F(SaveTest, FailuresSayWhichFileAndLeaveItWhole) {
+    std::string folder = MakeTempFolder("save-fail");
+    CopyCorpusFile("jpeg/video-001.jpeg", folder, "a.jpeg");
+    Open(folder + "a.jpeg");
+    ViewSnapshot before = Snapshot();
+    const std::string old = "the user's own file, not to be lost";
+    struct Case {
+        std::string target;
+        const char* expectedText;
+    } cases[] = {
+        {folder + "old.ico", "no encoder"},                   // the platform has no ICO encoder
+        {folder + "missing\\x.png", "could not be written"},  // no such folder
+        {folder + "dir.png", "could not be written"},         // a folder of that name is in the way
+    };
+    CreateDirectoryA((folder + "dir.png").c_str(), nullptr);
+    WriteFile(folder + "old.ico", old);
+    for (const Case& c : cases) {
+        MessageBoxWatcher boxes;
+        view->SaveChosenFile(g_strFilePath, c.target.c_str());
+        PumpFor(300);
+        EXPECT_EQ(1, boxes.count()) << c.target;
+        EXPECT_NE(std::string::npos, boxes.lastText().find(c.target)) << boxes.lastText();
+        EXPECT_NE(std::string::npos, boxes.lastText().find(c.expectedText)) << boxes.lastText();
+    }
+    EXPECT_EQ(old, ReadAll(folder + "old.ico"));
+    EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY, GetFileAttributesA((folder + "dir.png").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+
+    // A source that no longer decodes: the existing target stays as it was.
+    WriteFile(folder + "keep.png", old);
+    WriteFile(folder + "a.jpeg", "not a picture any more");
+    {
+        MessageBoxWatcher boxes;
+        view->SaveChosenFile(g_strFilePath, (folder + "keep.png").c_str());
+        PumpFor(300);
+        EXPECT_EQ(1, boxes.count());
+        EXPECT_NE(std::string::npos, boxes.lastText().find("could not be read")) << boxes.lastText();
+    }
+    EXPECT_EQ(old, ReadAll(folder + "keep.png"));
+    EXPECT_TRUE(FilesMatching(folder, "mrv*.tmp").empty());
+    EXPECT_TRUE(before == Snapshot());
+}
+
+TEST_F(SaveTest, SaveAsOntoTheShownFileReplacesIt) {
+    std::string folder = MakeTempFolder("save-self");
+    CopyCorpusFile("png/basn2c08.png", folder, "self.png");
+    CopyCorpusFile("jpeg/video-001.jpeg", folder, "photo.bmp");  // a JPEG under a bitmap's name
+    for (const char* name : {"self.png", "photo.bmp"}) {
+        std::string path = folder + name;
+        Open(path);
+        PictureSize size = SizeOf(path);
+        std::string oldBytes = ReadAll(path);
+        MessageBoxWatcher boxes;
+        view->SaveChosenFile(g_strFilePath, path.c_str());
+        PumpNow();
+        EXPECT_EQ(0, boxes.count()) << boxes.lastText();
+        EXPECT_NE(oldBytes, ReadAll(path)) << name;
+        EXPECT_EQ(std::string(strrchr(name, '.') + 1) == "png" ? "PNG" : "BMP", Signature(path));
+        EXPECT_EQ(size.cx, SizeOf(path).cx);
+        EXPECT_EQ(size.cy, SizeOf(path).cy);
+        EXPECT_TRUE(FilesMatching(folder, "mrv*.tmp").empty());
+    }
+}
+
+TEST_F(SaveTest, GifFromDeepPicturesOpensElsewhere) {
+    // 24-bit JPEG and 32-bit PNG with alpha: the platform's GIF encoder needs a palette first.
+    std::string folder = MakeTempFolder("save-gif");
+    for (const char* rel : {"jpeg/video-001.jpeg", "png/basn6a08.png"}) {
+        std::string src = CorpusPath(rel);
+        view->SaveChosenFile(src.c_str(), (folder + "out.gif").c_str());
+        EXPECT_GT(ReadAll(folder + "out.gif").size(), 200u) << rel;
+        EXPECT_EQ(SizeOf(src).cx, SizeOf(folder + "out.gif").cx) << rel;
+    }
+}
+
+TEST_F(SaveTest, SaveWritesTheLastCaptureAndLeavesItInPlace) {
+    std::string folder = MakeTempFolder("save-capture");
+    Command(ID_TOOLS_CAPTURESCREEN);
+    PumpFor(300);
+    ASSERT_TRUE(run->app().m_bScreenCaptured);
+    EXPECT_TRUE(view->m_bEnableSave);
+    EXPECT_FALSE(view->m_bEnableSaveAs);
+    std::string capture = ReadAll(kCaptureFile);
+    ASSERT_FALSE(capture.empty());
+    view->SaveChosenFile(kCaptureFile, (folder + "shot.png").c_str());
+    EXPECT_EQ("PNG", Signature(folder + "shot.png"));
+    EXPECT_EQ(1024u, SizeOf(folder + "shot.png").cx);
+    EXPECT_EQ(768u, SizeOf(folder + "shot.png").cy);
+    EXPECT_EQ(capture, ReadAll(kCaptureFile));
+    // The export for the clipboard and the wallpaper has nothing to do: the file is the capture.
+    EXPECT_TRUE(view->ExportToTempBitmap());
+    EXPECT_EQ(capture, ReadAll(kCaptureFile));
+    DeleteFileA(kCaptureFile);
+}

@@ -1,0 +1,131 @@
+// Save and Save As through the system's save dialog, driven from inside its modal loop: the
+// filter the user sees, the type selected first, the default extension, what Save writes after
+// a capture, and the question before a file is replaced.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "OutputFixture.h"
+
+namespace {
+std::vector<std::string> TypeList(HWND hDialog, int* pSelected) {
+    HWND hCombo = GetDlgItem(hDialog, 0x470);  // cmb1, the file type box
+    std::vector<std::string> items;
+    int n = static_cast<int>(SendMessageA(hCombo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) {
+        char buf[256] = "";
+        SendMessageA(hCombo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buf));
+        items.push_back(buf);
+    }
+    *pSelected = static_cast<int>(SendMessageA(hCombo, CB_GETCURSEL, 0, 0));
+    return items;
+}
+BOOL CALLBACK FindQuestionProc(HWND h, LPARAM lp) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    char cls[32] = "";
+    GetClassNameA(h, cls, sizeof cls);
+    if (pid == GetCurrentProcessId() && IsWindowVisible(h) && strcmp(cls, "#32770") == 0 && !GetDlgItem(h, 0x480) &&
+        !GetDlgItem(h, 0x47C) && GetDlgItem(h, IDNO)) {
+        *reinterpret_cast<HWND*>(lp) = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+// The replace question over the save dialog, or null.
+HWND FindQuestion() {
+    HWND h = nullptr;
+    EnumWindows(FindQuestionProc, reinterpret_cast<LPARAM>(&h));
+    return h;
+}
+std::string Magic(const std::string& path) {
+    return ReadAll(path).substr(0, 4);
+}
+}  // namespace
+
+class SaveDialogTest : public OutputTest {};
+
+TEST_F(SaveDialogTest, SaveAsOffersTheSixTypesBitmapFirstAndAddsBmp) {
+    std::string folder = MakeTempFolder("savedlg-asis");
+    CopyCorpusFile("jpeg/video-001.jpeg", folder, "photo.jpeg");
+    Open(folder + "photo.jpeg");
+    ViewSnapshot before = Snapshot();
+    std::vector<std::string> types;
+    int selected = -1;
+    std::string initialName = "?";
+    {
+        DialogDriver driver({[&](HWND h, HWND) {
+                                 types = TypeList(h, &selected);
+                                 char buf[MAX_PATH] = "?";
+                                 GetDlgItemTextA(h, GetDlgItem(h, 0x480) ? 0x480 : 0x47C, buf, sizeof buf);
+                                 initialName = buf;
+                             },
+                             [&](HWND h, HWND) {
+                                 DialogSetFileName(h, folder + "typed");
+                                 DialogPressOk(h);
+                             }});
+        Command(ID_FILE_SAVE_AS);
+        EXPECT_TRUE(driver.ran());
+    }
+    std::vector<std::string> expected = {"Bitmap Files (*.bmp)", "Jpeg Files (*.jpg)", "Tiff Files (*.tiff)",
+                                         "Giff Fiels (*.gif)",   "Png Fiels (*.png)",  "ICO Fiels (*.ico)"};
+    EXPECT_EQ(expected, types);
+    EXPECT_EQ(0, selected);
+    EXPECT_EQ("", initialName);
+    EXPECT_EQ("BM", Magic(folder + "typed.bmp").substr(0, 2));
+    EXPECT_TRUE(before == Snapshot());
+}
+
+TEST_F(SaveDialogTest, SaveWritesTheCaptureWithItsOwnFilter) {
+    std::string folder = MakeTempFolder("savedlg-capture");
+    Command(ID_TOOLS_CAPTURESCREEN);
+    PumpFor(300);
+    ASSERT_TRUE(view->m_bEnableSave);
+    std::vector<std::string> types;
+    int selected = -1;
+    {
+        DialogDriver driver({[&](HWND h, HWND) { types = TypeList(h, &selected); },
+                             [&](HWND h, HWND) {
+                                 DialogSetFileName(h, folder + "shot.png");
+                                 DialogPressOk(h);
+                             }});
+        Command(ID_FILE_SAVE);
+        EXPECT_TRUE(driver.ran());
+    }
+    std::vector<std::string> expected = {"Bitmap Files (*.bmp)", "Jpeg Files (*.jpg)", "Tiff Files (*.tiff)",
+                                         "Giff Files (*.gif)",   "Png Files (*.png)",  "ICO Files (*.ico)"};
+    EXPECT_EQ(expected, types);
+    EXPECT_EQ(0, selected);
+    EXPECT_EQ("\x89PNG", Magic(folder + "shot.png"));
+    EXPECT_TRUE(FileExists(kCaptureFile));
+    DeleteFileA(kCaptureFile);
+}
+
+TEST_F(SaveDialogTest, ReplacingAFileIsAskedFirst) {
+    std::string folder = MakeTempFolder("savedlg-replace");
+    CopyCorpusFile("jpeg/video-001.jpeg", folder, "photo.jpeg");
+    WriteFile(folder + "exists.png", "the user's file");
+    Open(folder + "photo.jpeg");
+    for (int answer : {IDNO, IDYES}) {
+        bool asked = false;
+        {
+            DialogDriver driver({[&](HWND h, HWND) {
+                                     DialogSetFileName(h, folder + "exists.png");
+                                     DialogPressOk(h);
+                                 },
+                                 [&](HWND, HWND) {
+                                     HWND q = FindQuestion();
+                                     asked = q != nullptr;
+                                     if (q)
+                                         PostMessageA(q, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+                                 },
+                                 nullptr});  // a tick to settle; then the dialog is cancelled if still open
+            Command(ID_FILE_SAVE_AS);
+        }
+        EXPECT_TRUE(asked) << answer;
+        if (answer == IDNO)
+            EXPECT_EQ("the user's file", ReadAll(folder + "exists.png"));
+        else
+            EXPECT_EQ("\x89PNG", Magic(folder + "exists.png"));
+    }
+}
