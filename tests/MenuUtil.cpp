@@ -23,6 +23,14 @@ BOOL CALLBACK FindMenu(HWND h, LPARAM lp) {
     return TRUE;
 }
 
+// A window's drawing can sit in an off-screen surface until its thread finds its queue empty; a
+// look for a message that is never sent makes it reach the screen, where the steps read it.
+void PutDrawingOnScreen() {
+    GdiFlush();
+    MSG msg;
+    PeekMessageA(&msg, nullptr, WM_APP + 0x3FF0, WM_APP + 0x3FF0, PM_NOREMOVE);
+}
+
 void CALLBACK OnMenuTimer(HWND, UINT, UINT_PTR, DWORD) {
     MenuSession* s = s_pSession;
     if (!s)
@@ -38,7 +46,7 @@ void CALLBACK OnMenuTimer(HWND, UINT, UINT_PTR, DWORD) {
         // A menu window can be up with its items not yet drawn (seen after the desktop changed its
         // wallpaper): a window of one colour is drawn again, and read at a later tick.
         RedrawWindow(hMenu, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-        GdiFlush();
+        PutDrawingOnScreen();
         RECT rc;
         GetClientRect(hMenu, &rc);
         MapWindowPoints(hMenu, nullptr, reinterpret_cast<POINT*>(&rc), 2);
@@ -46,6 +54,7 @@ void CALLBACK OnMenuTimer(HWND, UINT, UINT_PTR, DWORD) {
         bool bBlank = std::all_of(pixels.begin(), pixels.end(), [&](COLORREF c) { return c == pixels.front(); });
         if (bBlank && ++s->stepTicks <= 100) {
             RedrawWindow(hMenu, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+            PutDrawingOnScreen();
             return;
         }
         if (s->steps[s->next](hMenu)) {

@@ -7,9 +7,7 @@ set -uo pipefail
 exe=$1
 art=$2
 mkdir -p "$art"
-fail=0
-check() { if "${@:2}"; then echo "ok: $1"; else echo "FAILED: $1"; fail=1; fi; }
-pixel() { /usr/bin/convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:; }
+. "$(dirname "$0")/e2e_lib.sh"
 # Geometry "WxH+X+Y" of a window of the desktop, by its size or its name.
 find_geometry() { xwininfo -root -tree 2>/dev/null | grep -E "$1" | head -n 1 | grep -oE '[0-9]+x[0-9]+\+[0-9]+\+[0-9]+' | head -n 1; }
 

@@ -11,14 +11,11 @@ exe=$1
 decoder=$2
 art=$3
 mkdir -p "$art"
-fail=0
-check() { if "${@:2}"; then echo "ok: $1"; else echo "FAILED: $1"; fail=1; fi; }
-winpath() { echo "Z:${1//\//\\}"; }
+. "$(dirname "$0")/e2e_lib.sh"
 size_of() { /usr/bin/identify -regard-warnings -format '%w %h' "$1" 2>&1; }
 hex_at() {  # FILE X Y -> RRGGBB as decoded
     /usr/bin/convert "$1" -alpha off -format "%[hex:p{$2,$3}]" info: 2>&1 | cut -c1-6
 }
-pixel() { /usr/bin/convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:; }
 
 # ---- 1. files for the other decoder ----
 out="$art/decoder"
@@ -46,12 +43,7 @@ fi
 # ---- 2. the real program ----
 capture="$WINEPREFIX/drive_c/morvane.bmp"
 rm -f "$capture"
-wine "$exe" >/dev/null 2>&1 &
-pid=$!
-for _ in $(seq 1 600); do xdotool search --name '^Morvane 1.52$' >/dev/null 2>&1 && break; sleep 0.1; done
-sleep 2
-xdotool mousemove 512 400 click 1
-sleep 0.3
+start_morvane "$exe"
 import -window root "$art/e2e_capture_0.png"
 
 wait_file() { for _ in $(seq 1 200); do [ -s "$capture" ] && { sleep 1; return 0; }; sleep 0.1; done; return 1; }
@@ -99,10 +91,7 @@ check "the right button cancels: the frame is back" frame_shown
 check "the right button cancels: no file" [ ! -e "$capture" ]
 check "the view is grey after cancelling" [ "$(pixel "$art/e2e_capture_cancel.png" 512 406)" = "128,128,128" ]
 
-xdotool key alt+F4
-for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-kill $pid 2>/dev/null
-wait $pid 2>/dev/null
+stop_morvane
 rm -f "$capture"
 [ $fail -eq 0 ] && echo "e2e_capture: all checks passed"
 exit $fail

@@ -7,47 +7,20 @@ exe=$1
 art=$2
 corpus=$3
 mkdir -p "$art"
-fail=0
-check() { if "${@:2}"; then echo "ok: $1"; else echo "FAILED: $1"; fail=1; fi; }
-pixel() { /usr/bin/convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:; }
+. "$(dirname "$0")/e2e_lib.sh"
 differing() {  # FILE1 FILE2 GEOMETRY -> number of pixels that differ
     /usr/bin/convert "$1" -crop "$3" +repage "$art/fs_a.png"
     /usr/bin/convert "$2" -crop "$3" +repage "$art/fs_b.png"
     n=$(compare -metric AE "$art/fs_a.png" "$art/fs_b.png" null: 2>&1 || true)
     echo "${n%%.*}"
 }
-winpath() { echo "Z:${1//\//\\}"; }
 grey="128,128,128"
-# Screenshots into FILE until the pixel (X, Y) is not / is the colour, at most 60 s (the picture is
-# decoded on every paint, which takes seconds under emulation).
-shot_until() {  # FILE X Y not|is COLOUR [OTHER COLOUR IT MUST NOT BE]
-    for _ in $(seq 1 60); do
-        import -window root "$1"
-        p=$(pixel "$1" "$2" "$3")
-        if [ "$4" = not ] && [ "$p" != "$5" ] && [ "$p" != "${6:-}" ]; then return 0; fi
-        if [ "$4" = is ] && [ "$p" = "$5" ]; then return 0; fi
-        sleep 1
-    done
-    return 1
-}
 
 wine reg delete 'HKCU\Software\Morvane of ZENTARO' /f >/dev/null 2>&1
-wine "$exe" >/dev/null 2>&1 &
-pid=$!
-for _ in $(seq 1 600); do xdotool search --name '^Morvane 1.52$' >/dev/null 2>&1 && break; sleep 0.1; done
-sleep 2
-xdotool mousemove 512 400 click 1
-sleep 0.3
+start_morvane "$exe"
 import -window root "$art/e2e_fullscreen_0.png"
 
-xdotool key ctrl+o
-for _ in $(seq 1 100); do xdotool search --name '^Open$' >/dev/null 2>&1 && break; sleep 0.1; done
-sleep 2
-xdotool mousemove 432 384 click 1
-sleep 0.3
-xdotool type --delay 20 "$(winpath "$corpus/jpeg/flower.png.im_q85_420_R13B.jpg")"
-xdotool key Return
-sleep 2
+check "the Open dialog takes the path" open_with_dialog "$corpus/jpeg/flower.png.im_q85_420_R13B.jpg"
 xdotool mousemove 512 400
 check "the picture is drawn in the frame" shot_until "$art/e2e_fullscreen_1.png" 512 406 not "$grey"
 sleep 1
@@ -77,9 +50,6 @@ import -window root "$art/e2e_fullscreen_3.png"
 check "Esc restores the frame as it was" [ "$(differing "$art/e2e_fullscreen_1.png" "$art/e2e_fullscreen_3.png" 600x450+212+159)" -le 40 ]
 check "Esc uncovers the desktop" [ "$(pixel "$art/e2e_fullscreen_3.png" 3 3)" = "$(pixel "$s0" 3 3)" ]
 
-xdotool key alt+F4
-for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-kill $pid 2>/dev/null
-wait $pid 2>/dev/null
+stop_morvane
 [ $fail -eq 0 ] && echo "e2e_fullscreen: all checks passed"
 exit $fail

@@ -7,32 +7,16 @@ set -uo pipefail
 exe=$1
 art=$2
 mkdir -p "$art"
-fail=0
-check() {  # check DESCRIPTION COMMAND...
-    if "${@:2}"; then echo "ok: $1"; else echo "FAILED: $1"; fail=1; fi
-}
-wait_window() {  # wait_window NAME SECONDS -> window id
-    local i
-    for ((i = 0; i < $2 * 10; i++)); do
-        id=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
+. "$(dirname "$0")/e2e_lib.sh"
 colours() {  # colours FILE GEOMETRY -> number of distinct colours in the crop
     convert "$1" -crop "$2" +repage -unique-colors -format "%w" info:
 }
 
 wine reg delete 'HKCU\Software\Morvane of ZENTARO' /f >/dev/null 2>&1
-wine "$exe" >/dev/null 2>&1 &
-pid=$!
-win=$(wait_window "Morvane 1.52" 60) || { echo "FAILED: no main window"; kill $pid; exit 1; }
-sleep 2
+start_morvane "$exe" || exit 1
 
 # File menu: Alt+F from the keyboard. Its popup opens under "File" at (frame x + 3, menu bar bottom).
 xdotool mousemove 900 700
-xdotool windowactivate --sync "$win" 2>/dev/null
 xdotool key alt+f
 sleep 1.5
 import -window root "$art/e2e_menu_file.png"

@@ -13,11 +13,8 @@ tests=$2
 art=$3
 corpus=$4
 mkdir -p "$art"
-fail=0
-check() { if "${@:2}"; then echo "ok: $1"; else echo "FAILED: $1"; fail=1; fi; }
-winpath() { echo "Z:${1//\//\\}"; }
+. "$(dirname "$0")/e2e_lib.sh"
 describe() { /usr/bin/identify -regard-warnings -format '%m %w %h\n' "$1" 2>&1 | head -1; }
-pixel() { /usr/bin/convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:; }
 
 # ---- 1. every format, read by ImageMagick ----
 out="$art/saved"
@@ -47,37 +44,22 @@ rm -rf "$work"
 mkdir -p "$work"
 cp "$corpus/jpeg/video-001.jpeg" "$work/photo.jpg"
 chmod u+w "$work/photo.jpg"
-wine "$exe" >/dev/null 2>&1 &
-pid=$!
-for _ in $(seq 1 600); do xdotool search --name '^Morvane 1.52$' >/dev/null 2>&1 && break; sleep 0.1; done
-sleep 2
-xdotool mousemove 512 400 click 1
-sleep 0.3
-
-wait_window() { for _ in $(seq 1 100); do xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 && return 0; sleep 0.1; done; return 1; }
-xdotool key ctrl+o
-wait_window '^Open$'
-sleep 2
-xdotool mousemove 432 384 click 1
-sleep 0.3
-xdotool type --delay 20 "$(winpath "$work/photo.jpg")"
-xdotool key Return
-sleep 4
-import -window root "$art/e2e_save_opened.png"
-check "the picture is drawn in the view" [ "$(pixel "$art/e2e_save_opened.png" 512 406)" != "128,128,128" ]
+start_morvane "$exe"
+check "the Open dialog takes the path" open_with_dialog "$work/photo.jpg"
+check "the picture is drawn in the view" shot_until "$art/e2e_save_opened.png" 512 406 not "128,128,128"
 
 # File menu: Open, Save (disabled), Save As.
 xdotool key alt+f
 sleep 1
 xdotool key Down Down Return
-if ! wait_window '^Save As$'; then
+if ! appears 'Save As' 15; then
     xdotool key Escape Escape
     sleep 0.5
     xdotool key alt+f
     sleep 1
     xdotool key Down Return
 fi
-check "the save dialog opens from the File menu" wait_window '^Save As$'
+check "the save dialog opens from the File menu" appears 'Save As' 15
 sleep 2
 import -window root "$art/e2e_save_dialog.png"
 xdotool type --delay 20 "$(winpath "$work/photo.png")"
@@ -91,7 +73,7 @@ check "the original is untouched" cmp -s "$corpus/jpeg/video-001.jpeg" "$work/ph
 xdotool key alt+i
 sleep 1
 xdotool key Down Down Return
-check "the rename dialog opens from the Image menu" wait_window '^Rename$'
+check "the rename dialog opens from the Image menu" appears Rename 15
 sleep 1
 import -window root "$art/e2e_rename_dialog.png"
 xdotool key ctrl+a
@@ -99,13 +81,10 @@ xdotool type --delay 20 "renamed"
 sleep 0.5
 import -window root "$art/e2e_rename_typed.png"
 xdotool key Return
-sleep 2
+for _ in $(seq 1 100); do [ -f "$work/renamed.jpg" ] && break; sleep 0.1; done
 check "Enter renamed photo.jpg to renamed.jpg" [ -f "$work/renamed.jpg" ] && [ ! -e "$work/photo.jpg" ]
 import -window root "$art/e2e_save_end.png"
 
-xdotool key alt+F4
-for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-kill $pid 2>/dev/null
-wait $pid 2>/dev/null
+stop_morvane
 [ $fail -eq 0 ] && echo "e2e_save: all checks passed"
 exit $fail

@@ -8,23 +8,7 @@ set -uo pipefail
 exe=$1
 art=$2
 mkdir -p "$art"
-fail=0
-check() {  # check DESCRIPTION COMMAND...
-    if "${@:2}"; then echo "ok: $1"; else echo "FAILED: $1"; fail=1; fi
-}
-pixel() {  # pixel FILE X Y -> "r,g,b"
-    convert_bin=/usr/bin/convert
-    "$convert_bin" "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:
-}
-wait_window() {  # wait_window NAME SECONDS -> window id
-    local i
-    for ((i = 0; i < $2 * 10; i++)); do
-        id=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
+. "$(dirname "$0")/e2e_lib.sh"
 
 wine reg delete 'HKCU\Software\Morvane of ZENTARO' /f >/dev/null 2>&1
 
@@ -67,7 +51,7 @@ box=$(wait_window "Morvane" 60)
 check "message box shown" [ -n "$box" ]
 sleep 1
 import -window root "$art/e2e_missing.png"
-check "no main window behind the message" bash -c "! xdotool search --name '^Morvane 1.52\$' >/dev/null 2>&1"
+check "no main window behind the message" bash -c "! xdotool search --onlyvisible --name '^Morvane 1.52\$' >/dev/null 2>&1"
 [ -n "$box" ] && xdotool key Return
 for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
 check "program ended after the message" bash -c "! kill -0 $pid 2>/dev/null"

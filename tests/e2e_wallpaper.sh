@@ -8,10 +8,7 @@ set -uo pipefail
 exe=$1
 art=$2
 mkdir -p "$art"
-fail=0
-check() { if "${@:2}"; then echo "ok: $1"; else echo "FAILED: $1"; fail=1; fi; }
-pixel() { /usr/bin/convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:; }
-winpath() { echo "Z:${1//\//\\}"; }
+. "$(dirname "$0")/e2e_lib.sh"
 
 # A 64 x 48 picture of four coloured quarters, made here.
 work=$(mktemp -d /tmp/morvane-e2e-wallpaper.XXXXXX)
@@ -36,21 +33,10 @@ tiled_at() {  # SCREENSHOT: points around the window, away from the quarters' ed
     return $ok
 }
 
-wine "$exe" >/dev/null 2>&1 &
-pid=$!
-for _ in $(seq 1 600); do xdotool search --name '^Morvane 1.52$' >/dev/null 2>&1 && break; sleep 0.1; done
-sleep 2
-xdotool mousemove 512 400 click 1
-sleep 0.3
+start_morvane "$exe"
 
-xdotool key ctrl+o
-for _ in $(seq 1 100); do xdotool search --name '^Open$' >/dev/null 2>&1 && break; sleep 0.1; done
-sleep 2
-xdotool mousemove 432 384 click 1
-sleep 0.3
-xdotool type --delay 20 "$(winpath "$work/quarters.bmp")"
-xdotool key Return
-sleep 4
+check "the Open dialog takes the path" open_with_dialog "$work/quarters.bmp"
+shot_until "$art/e2e_wallpaper_opened.png" 512 406 not "128,128,128"
 
 # Tools, up to its last item (the sub-menu), into it, down to Tile.
 xdotool key alt+t
@@ -88,10 +74,7 @@ import -window root "$shot"
 check "None leaves the desktop plain" [ "$(pixel "$shot" 8 8)" = "$(pixel "$shot" 1010 740)" ] && \
     [ "$(pixel "$shot" 8 8)" != "220,40,40" ]
 
-xdotool key alt+F4
-for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-kill $pid 2>/dev/null
-wait $pid 2>/dev/null
+stop_morvane
 rm -rf "$work"
 [ $fail -eq 0 ] && echo "e2e_wallpaper: all checks passed"
 exit $fail

@@ -64,8 +64,9 @@ bool WriteAll(HANDLE hFile, const FilePart* pParts, int nParts) {
     }
     return ::FlushFileBuffers(hFile) != FALSE;
 }
+}  // namespace
 
-bool MoveOver(const char* pszFrom, const char* pszTo) {
+bool MoveFileOver(const char* pszFrom, const char* pszTo) {
     if (::MoveFileExA(pszFrom, pszTo, MOVEFILE_REPLACE_EXISTING))
         return true;
     if (::GetLastError() != ERROR_CALL_NOT_IMPLEMENTED)
@@ -74,15 +75,16 @@ bool MoveOver(const char* pszFrom, const char* pszTo) {
     ::DeleteFileA(pszTo);
     return ::MoveFileA(pszFrom, pszTo) != FALSE;
 }
-}  // namespace
 
-bool WriteFileReplacing(const char* pszPath, const FilePart* pParts, int nParts) {
+std::string FolderOf(const char* pszPath) {
     std::string folder(pszPath);
     size_t cut = folder.find_last_of("\\/:");
-    folder = cut == std::string::npos ? std::string(".") : folder.substr(0, cut + 1);
+    return cut == std::string::npos ? std::string(".") : folder.substr(0, cut + 1);
+}
 
+bool WriteFileReplacing(const char* pszPath, const FilePart* pParts, int nParts) {
     char szTemp[MAX_PATH];
-    if (!::GetTempFileNameA(folder.c_str(), "mrv", 0, szTemp))
+    if (!::GetTempFileNameA(FolderOf(pszPath).c_str(), "mrv", 0, szTemp))
         return false;  // the folder is missing or cannot take a new file
     // GetTempFileName has made the file, empty; it is ours to fill.
     HANDLE hFile = ::CreateFileA(szTemp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -93,7 +95,7 @@ bool WriteFileReplacing(const char* pszPath, const FilePart* pParts, int nParts)
     bool ok = WriteAll(hFile, pParts, nParts);
     ok = ::CloseHandle(hFile) && ok;
     if (ok)
-        ok = MoveOver(szTemp, pszPath);
+        ok = MoveFileOver(szTemp, pszPath);
     if (!ok)
         ::DeleteFileA(szTemp);
     return ok;

@@ -6,6 +6,8 @@
 
 #include <stdint.h>
 
+#include <string>
+
 // Bytes of one pixel row: width x bits per pixel rounded up to a multiple of 32 bits.
 uint64_t BitmapRowSize(int nWidth, int nBitsPerPixel);
 // Bytes of all rows.
@@ -32,6 +34,11 @@ struct FilePart {
     DWORD nSize;
 };
 bool WriteFileReplacing(const char* pszPath, const FilePart* pParts, int nParts);
+// The folder part of a path with its separator ("." for a bare name): where a temporary file
+// that is to replace the path goes.
+std::string FolderOf(const char* pszPath);
+// Puts the finished file pszFrom in pszTo's place, replacing what is there in one move.
+bool MoveFileOver(const char* pszFrom, const char* pszTo);
 
 // Reads a bitmap's pixels at the depth CaptureBitsPerPixel chooses for it (through a device
 // context of the display) and writes them as a bitmap file to pszPath. The bitmap must not be

@@ -1,5 +1,6 @@
 #include "view/ImageExport.h"
 
+#include "capture/BitmapFile.h"
 #include "framework/GdiPlus.h"
 
 #include <stdlib.h>
@@ -57,22 +58,6 @@ const wchar_t* MimeTypeForExtension(const char* pszExtension) {
 namespace {
 const int kWideChars = 1024;
 
-// The folder part of a path, with its separator; "." for a bare file name.
-std::string FolderOf(const char* pszPath) {
-    std::string folder(pszPath);
-    size_t cut = folder.find_last_of("\\/:");
-    return cut == std::string::npos ? std::string(".") : folder.substr(0, cut + 1);
-}
-
-bool MoveOver(const char* pszFrom, const char* pszTo) {
-    if (::MoveFileExA(pszFrom, pszTo, MOVEFILE_REPLACE_EXISTING))
-        return true;
-    if (::GetLastError() != ERROR_CALL_NOT_IMPLEMENTED)
-        return false;
-    // Systems without MoveFileEx: make room, then move.
-    ::DeleteFileA(pszTo);
-    return ::MoveFileA(pszFrom, pszTo) != FALSE;
-}
 
 // Sets a bitmap file's size field to its real length. The platform's BMP encoder under Wine
 // leaves the colour table out of that field for pictures with a palette, and strict readers
@@ -172,7 +157,7 @@ ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const w
     if (ok && wcscmp(pszMimeType, L"image/bmp") == 0)
         ok = FixBitmapFileSize(szTemp);
     if (ok)
-        ok = MoveOver(szTemp, pszTarget);
+        ok = MoveFileOver(szTemp, pszTarget);
     if (!ok) {
         ::DeleteFileA(szTemp);
         return kExportWriteFailed;
