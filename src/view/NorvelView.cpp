@@ -337,5 +337,9 @@ LRESULT CNorvelView::OnCaptureStarting(WPARAM, LPARAM) {
     // A running slide show would step to its next picture and replace the capture: it stops.
     KillTimer(1);
     g_bSlideStopped = 1;
+    // The capture file is about to be rewritten, possibly within the file times' resolution and
+    // at the same size: nothing kept of the last picture may stand in for the new capture.
+    m_pPicture->Clear();
+    m_pRendered->Clear();
     return 0;
 }

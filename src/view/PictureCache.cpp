@@ -27,7 +27,7 @@ bool SameIdentity(const FileIdentity& a, const FileIdentity& b) {
            ::CompareFileTime(&a.ftCreation, &b.ftCreation) == 0;
 }
 
-HGLOBAL ReadFileToGlobal(const char* pszPath, ULONGLONG nMaxBytes) {
+HGLOBAL ReadFileToGlobal(const char* pszPath, ULONGLONG nMaxBytes, DWORD* pnBytes) {
     // Others may rename, delete or rewrite the file while it is read; it is closed at once.
     HANDLE hFile = ::CreateFileA(pszPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                  nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
@@ -47,6 +47,8 @@ HGLOBAL ReadFileToGlobal(const char* pszPath, ULONGLONG nMaxBytes) {
             if (!bOk) {
                 ::GlobalFree(hMem);
                 hMem = nullptr;
+            } else {
+                *pnBytes = n;
             }
         } else if (hMem) {
             ::GlobalFree(hMem);
@@ -112,13 +114,38 @@ Gdiplus::Image* CPictureCache::Get(const char* pszPath) {
 
 bool CPictureCache::Decode(const char* pszPath, const FileIdentity& id) {
     ++m_nDecodes;
-    if (!s_bEnabled || id.nSize > m_nCeiling) {
-        // Not to be kept: decoded straight from the file for this one use, as it always was.
-        std::vector<wchar_t> wide(kCacheWideChars);
-        m_pImage = new Gdiplus::Image(AfxToWideBuffer(pszPath, wide.data(), kCacheWideChars));
+    // Loaded from the file exactly as a bare GDI+ load does, so the platform's decoders meet
+    // every file, malformed ones included, as they always did. (Fed a stream on a memory copy
+    // instead, some decoders of this platform crash on malformed files they otherwise refuse.)
+    std::vector<wchar_t> wide(kCacheWideChars);
+    m_pImage = new Gdiplus::Image(AfxToWideBuffer(pszPath, wide.data(), kCacheWideChars));
+    if (m_pImage->GetLastStatus() != Gdiplus::Ok || m_pImage->GetWidth() == 0 || m_pImage->GetHeight() == 0)
+        return false;
+    const bool bBitmap = m_pImage->GetType() == Gdiplus::ImageTypeBitmap;
+    if (bBitmap) {
+        UINT nBits = (static_cast<UINT>(m_pImage->GetPixelFormat()) >> 8) & 0xFF;
+        m_nDecodedBytes = static_cast<ULONGLONG>(m_pImage->GetWidth()) * m_pImage->GetHeight() * ((nBits + 7) / 8);
+    }
+    if (!s_bEnabled || id.nSize > m_nCeiling || m_nDecodedBytes > m_nCeiling) {
+        // Not to be kept: drawn once from the file, as it always was, and dropped by Release.
         m_bTransient = true;
+    } else if (bBitmap) {
+        // The loaded picture holds its file open: its pixels are copied, in their own format,
+        // and the file is closed, so others can rename, delete or rewrite it while it is shown.
+        Gdiplus::Bitmap* pLoaded = static_cast<Gdiplus::Bitmap*>(m_pImage);
+        Gdiplus::Bitmap* pCopy = pLoaded->Clone(0, 0, static_cast<INT>(pLoaded->GetWidth()),
+                                                static_cast<INT>(pLoaded->GetHeight()), pLoaded->GetPixelFormat());
+        delete m_pImage;
+        m_pImage = pCopy;
+        if (!m_pImage || m_pImage->GetLastStatus() != Gdiplus::Ok)
+            return false;
     } else {
-        HGLOBAL hMem = ReadFileToGlobal(pszPath, m_nCeiling);
+        // A metafile stays vector: read again from a copy of the file's bytes, which GDI+ may go
+        // back to while the picture lives (the stream is kept with it).
+        delete m_pImage;
+        m_pImage = nullptr;
+        DWORD nBytes = 0;
+        HGLOBAL hMem = ReadFileToGlobal(pszPath, m_nCeiling, &nBytes);
         if (!hMem)
             return false;
         // The stream owns the memory from here on and frees it with its last release.
@@ -127,19 +154,17 @@ bool CPictureCache::Decode(const char* pszPath, const FileIdentity& id) {
             m_pStream = nullptr;
             return false;
         }
-        // GDI+ may go back to the stream while the picture lives: it is kept with the picture.
+        // A stream on a memory block starts as long as the block, which the allocator may have
+        // rounded up: the rounding's leftover bytes are no part of the file.
+        ULARGE_INTEGER size;
+        size.QuadPart = nBytes;
+        if (FAILED(m_pStream->SetSize(size)))
+            return false;
         m_pImage = Gdiplus::Image::FromStream(m_pStream, FALSE);
+        if (!m_pImage || m_pImage->GetLastStatus() != Gdiplus::Ok || m_pImage->GetWidth() == 0 ||
+            m_pImage->GetHeight() == 0)
+            return false;
     }
-    if (!m_pImage || m_pImage->GetLastStatus() != Gdiplus::Ok || m_pImage->GetWidth() == 0 ||
-        m_pImage->GetHeight() == 0)
-        return false;
-    if (m_pImage->GetType() == Gdiplus::ImageTypeBitmap) {
-        UINT nBits = (static_cast<UINT>(m_pImage->GetPixelFormat()) >> 8) & 0xFF;
-        m_nDecodedBytes = static_cast<ULONGLONG>(m_pImage->GetWidth()) * m_pImage->GetHeight() * ((nBits + 7) / 8);
-    }
-    // A picture too large to keep is drawn once and dropped by Release.
-    if (m_nDecodedBytes > m_nCeiling)
-        m_bTransient = true;
     m_strPath = pszPath;
     m_id = id;
     return true;

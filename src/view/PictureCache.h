@@ -19,13 +19,15 @@ bool QueryFileIdentity(const char* pszPath, FileIdentity* pId);
 bool SameIdentity(const FileIdentity& a, const FileIdentity& b);
 
 // A copy of the whole file in movable global memory (as a stream on it wants), the file opened,
-// read and closed within the call. nullptr when it cannot be read or is larger than nMaxBytes.
-HGLOBAL ReadFileToGlobal(const char* pszPath, ULONGLONG nMaxBytes);
+// read and closed within the call; *pnBytes is the file's length, which the block may exceed.
+// nullptr when it cannot be read or is larger than nMaxBytes.
+HGLOBAL ReadFileToGlobal(const char* pszPath, ULONGLONG nMaxBytes, DWORD* pnBytes);
 
-// One picture, decoded from a copy of its file's bytes and kept with the file's path and
-// identity. Every Get checks the identity: unchanged, the kept picture is returned; changed, the
-// file is decoded afresh; gone or undecodable, nothing is kept and Get returns nullptr (what the
-// view draws for a 0 x 0 picture). GDI+ must be running from the first Get until Clear or the
+// One picture, decoded once and kept with the file's path and identity, the file closed: a
+// raster picture as a copy of its pixels, a metafile (kept vector) on a copy of the file's bytes.
+// Every Get checks the identity: unchanged, the kept picture is returned; changed, the file is
+// decoded afresh; gone or undecodable, nothing is kept and Get returns nullptr (what the view
+// draws for a 0 x 0 picture). GDI+ must be running from the first Get until Clear or the
 // destructor.
 class CPictureCache {
 public:
