@@ -122,11 +122,14 @@ bool CPictureCache::Decode(const char* pszPath, const FileIdentity& id) {
     if (m_pImage->GetLastStatus() != Gdiplus::Ok || m_pImage->GetWidth() == 0 || m_pImage->GetHeight() == 0)
         return false;
     const bool bBitmap = m_pImage->GetType() == Gdiplus::ImageTypeBitmap;
+    UINT nBits = 0;
     if (bBitmap) {
-        UINT nBits = (static_cast<UINT>(m_pImage->GetPixelFormat()) >> 8) & 0xFF;
+        nBits = (static_cast<UINT>(m_pImage->GetPixelFormat()) >> 8) & 0xFF;
         m_nDecodedBytes = static_cast<ULONGLONG>(m_pImage->GetWidth()) * m_pImage->GetHeight() * ((nBits + 7) / 8);
     }
-    if (!s_bEnabled || id.nSize > m_nCeiling || m_nDecodedBytes > m_nCeiling) {
+    // Pictures of 1, 2 or 4 bits per pixel are not copied: this platform's GDI+ copies them with
+    // pixels changed (seen on a 1-bit TIFF), so they are drawn from the file every time.
+    if (!s_bEnabled || id.nSize > m_nCeiling || m_nDecodedBytes > m_nCeiling || (bBitmap && nBits < 8)) {
         // Not to be kept: drawn once from the file, as it always was, and dropped by Release.
         m_bTransient = true;
     } else if (bBitmap) {
