@@ -17,10 +17,8 @@ differing() {  # FILE1 FILE2 GEOMETRY -> number of pixels that differ
 grey="128,128,128"
 
 wine reg delete 'HKCU\Software\Morvane of ZENTARO' /f >/dev/null 2>&1
-start_morvane "$exe"
-import -window root "$art/e2e_fullscreen_0.png"
 
-check "the Open dialog takes the path" open_with_dialog "$corpus/jpeg/flower.png.im_q85_420_R13B.jpg"
+check "the Open dialog takes the path" start_and_open "$exe" "$corpus/jpeg/flower.png.im_q85_420_R13B.jpg" "$art/e2e_fullscreen_0.png"
 xdotool mousemove 512 400
 check "the picture is drawn in the frame" shot_until "$art/e2e_fullscreen_1.png" 512 406 not "$grey"
 sleep 1

@@ -65,25 +65,42 @@ shot_until() {
     return 1
 }
 
-# start_morvane EXE [ARGS...]: starts the program (its process id in $pid, its frame's window in
-# $frame), waits until the frame is shown, gives it the keyboard with a click in the view and
-# checks that keys reach it: Ctrl+O must bring up the Open dialog, which Escape closes again.
+# launch_once EXE [ARGS...]: starts the program (its process id in $pid, its frame's window in
+# $frame), waits until the frame is shown and the splash screen (228 x 161) has gone by itself
+# (keys sent before may be lost with it), and clicks the view.
+launch_once() {
+    wine "$@" >/dev/null 2>&1 &
+    pid=$!
+    frame=$(wait_window 'Morvane 1.52' 120) || return 1
+    for _ in $(seq 1 300); do
+        xwininfo -root -tree 2>/dev/null | grep -qE ' 228x161\+' || break
+        sleep 0.1
+    done
+    sleep 1
+    xdotool mousemove 512 400 click 1
+    sleep 0.3
+}
+
 # Under this Wine a program started just after another one now and then never gets a key from
-# the X server for its whole life (clicks and focus changes do not mend it); such a start is
-# ended and made again, at most three times.
+# the X server for its whole life, or loses the keys once its first dialog has closed (seen
+# right after the desktop's wallpaper changed); clicks and focus changes do not mend it, a new
+# start does. So the first keys a script sends are checked, and a start that does not get them
+# is ended and made again, at most three times.
+
+# start_morvane EXE [ARGS...]: launch_once, then checks that keys reach the program: Ctrl+O must
+# bring up the Open dialog, which Escape closes again.
 start_morvane() {
     local attempt
     for attempt in 1 2 3; do
-        wine "$@" >/dev/null 2>&1 &
-        pid=$!
-        frame=$(wait_window 'Morvane 1.52' 120) || { echo "FAILED: no main window"; fail=1; return 1; }
-        sleep 1
-        xdotool mousemove 512 400 click 1
-        sleep 0.3
+        launch_once "$@" || { echo "FAILED: no main window"; fail=1; return 1; }
         xdotool key ctrl+o
         if appears Open 20; then
             xdotool key Escape
-            wait_window_gone Open 10 && return 0
+            if wait_window_gone Open 10; then
+                xdotool mousemove 512 400 click 1
+                sleep 0.3
+                return 0
+            fi
         fi
         echo "note: start $attempt of the program gets no keys; started again"
         xdotool key Escape
@@ -94,29 +111,28 @@ start_morvane() {
     return 1
 }
 
-# keys_for_window NAME KEYS...: sends the keys and waits for the window NAME; if it does not
-# show, the view is clicked (keys may be lost while the frame is not yet the active window) and
-# the keys are sent once more.
-keys_for_window() {
-    xdotool key "${@:2}"
-    appears "$1" 15 && return 0
-    xdotool key Escape Escape
-    xdotool mousemove 512 400 click 1
-    sleep 0.5
-    xdotool key "${@:2}"
-    appears "$1" 15
-}
-
-# open_with_dialog PATH: Ctrl+O, the path typed into the Open dialog's name box, Enter; returns
-# once the dialog is gone.
-open_with_dialog() {
-    keys_for_window Open ctrl+o || return 1
-    sleep 2
-    xdotool mousemove 432 384 click 1
-    sleep 0.3
-    xdotool type --delay 20 "$(winpath "$1")"
-    xdotool key Return
-    wait_window_gone Open 30
+# start_and_open EXE PATH [SHOT]: launch_once (SHOT: a screenshot of the frame before anything
+# is opened), then Ctrl+O, PATH typed into the Open dialog's name box and Enter; returns once the
+# dialog is gone. The first dialog of a start is the one used.
+start_and_open() {
+    local attempt
+    for attempt in 1 2 3; do
+        launch_once "$1" || { echo "no main window"; return 1; }
+        [ -n "${3:-}" ] && import -window root "$3"
+        xdotool key ctrl+o
+        if appears Open 20; then
+            sleep 2
+            xdotool mousemove 432 384 click 1
+            sleep 0.3
+            xdotool type --delay 20 "$(winpath "$2")"
+            xdotool key Return
+            wait_window_gone Open 30 && return 0
+        fi
+        echo "note: start $attempt of the program: the Open dialog did not take the path; started again"
+        xdotool key Escape Escape
+        stop_morvane
+    done
+    return 1
 }
 
 # stop_morvane: Alt+F4, then waits for the process (ended by force after 10 s).

@@ -15,10 +15,7 @@ region_changed() {  # FILE1 FILE2 GEOMETRY
     [ "${n%%.*}" -gt 10 ]
 }
 
-start_morvane "$exe"
-import -window root "$art/e2e_open_0.png"
-
-check "the Open dialog takes the path" open_with_dialog "$corpus/bmp/horse.bmp"
+check "the Open dialog takes the path" start_and_open "$exe" "$corpus/bmp/horse.bmp" "$art/e2e_open_0.png"
 check "the picture is drawn in the view" shot_until "$art/e2e_open_1.png" 512 406 not "128,128,128"
 check "status bar shows name, size, dimensions, zoom and position" \
     region_changed "$art/e2e_open_0.png" "$art/e2e_open_1.png" 390x16+414+589

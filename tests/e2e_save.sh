@@ -44,8 +44,7 @@ rm -rf "$work"
 mkdir -p "$work"
 cp "$corpus/jpeg/video-001.jpeg" "$work/photo.jpg"
 chmod u+w "$work/photo.jpg"
-start_morvane "$exe"
-check "the Open dialog takes the path" open_with_dialog "$work/photo.jpg"
+check "the Open dialog takes the path" start_and_open "$exe" "$work/photo.jpg"
 check "the picture is drawn in the view" shot_until "$art/e2e_save_opened.png" 512 406 not "128,128,128"
 
 # File menu: Open, Save (disabled), Save As.

@@ -33,9 +33,7 @@ tiled_at() {  # SCREENSHOT: points around the window, away from the quarters' ed
     return $ok
 }
 
-start_morvane "$exe"
-
-check "the Open dialog takes the path" open_with_dialog "$work/quarters.bmp"
+check "the Open dialog takes the path" start_and_open "$exe" "$work/quarters.bmp"
 shot_until "$art/e2e_wallpaper_opened.png" 512 406 not "128,128,128"
 
 # Tools, up to its last item (the sub-menu), into it, down to Tile.
