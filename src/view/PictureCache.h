@@ -70,7 +70,7 @@ private:
     FileIdentity m_id;
     IStream* m_pStream;
     Gdiplus::Image* m_pImage;
-    bool m_bTransient;  // decoded for one use only: too large to keep, or keeping is off
+    bool m_bTransient;  // for one use only: too large to keep, under 8 bits per pixel, or keeping is off
     ULONGLONG m_nDecodedBytes;
     ULONGLONG m_nCeiling;
     int m_nDecodes;
