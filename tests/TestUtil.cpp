@@ -82,9 +82,12 @@ std::string MakeTempFolder(const char* name) {
         GetTempPathA(MAX_PATH, tmp);
         base = tmp;
     }
-    // One folder per process: test programs of other build trees may run at the same time on
-    // the same host drive.
-    std::string folder = base + "morvane-test-" + name + "-" + std::to_string(GetCurrentProcessId());
+    // One folder per process and test slot: test programs of other slots (each with a Wine
+    // server of its own, so process ids repeat) and other build trees may run at the same time
+    // on the same host drive.
+    char slot[16] = "0";
+    GetEnvironmentVariableA("MORVANE_SLOT", slot, sizeof slot);
+    std::string folder = base + "morvane-test-" + name + "-" + slot + "-" + std::to_string(GetCurrentProcessId());
     RemoveTree(folder);  // start empty: remove what an earlier test left
     CreateDirectoryA(folder.c_str(), nullptr);
     if (std::find(s_tempFolders.made.begin(), s_tempFolders.made.end(), folder) == s_tempFolders.made.end())

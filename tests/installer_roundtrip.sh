@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # The release as a Windows user gets it: the zip's contents, then the installer run silently,
 # the installed program started, and the silent uninstaller, under the test run's Wine prefix.
-#   installer_roundtrip.sh BUILD_DIR ARTIFACT_DIR
+# The prefix is 64-bit Windows: the installer must install the 64-bit program there.
+#   installer_roundtrip.sh BUILD_DIR ARTIFACT_DIR EXE64
 set -uo pipefail
 build=$1
 art=$2
+exe64=$3
 mkdir -p "$art"
 fail=0
 check() {  # check DESCRIPTION COMMAND...
@@ -16,12 +18,23 @@ setup="$build/Morvane-1.52-win32.exe"
 # ---- the zip ----
 check "zip built" [ -f "$zip" ]
 listing=$(python3 -c 'import sys, zipfile; print("\n".join(sorted(zipfile.ZipFile(sys.argv[1]).namelist())))' "$zip" 2>/dev/null)
-check "zip holds the program, the read-me and the licence" [ "$listing" = $'License.txt\nMorvane.exe\nReadMe.txt' ]
+check "zip holds both programs, the read-me and the licence" \
+    [ "$listing" = $'License.txt\nMorvane.exe\nReadMe.txt\nx64/Morvane.exe' ]
+# machine EXE: the PE header's machine field (14c: x86, 8664: x86-64).
+machine() {
+    python3 -c 'import struct, sys
+d = open(sys.argv[1], "rb").read(4096)
+print("%x" % struct.unpack_from("<H", d, struct.unpack_from("<I", d, 0x3c)[0] + 4)[0])' "$1" 2>/dev/null
+}
+unzipped="$art/unzipped"
+rm -rf "$unzipped"
+python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "$zip" "$unzipped" 2>/dev/null
+check "the zip's Morvane.exe is the 32-bit program" [ "$(machine "$unzipped/Morvane.exe")" = 14c ]
+check "the zip's x64\\Morvane.exe is the 64-bit program" [ "$(machine "$unzipped/x64/Morvane.exe")" = 8664 ]
 
 # ---- the installer ----
 check "installer built" [ -f "$setup" ]
-pf=$(wine cmd /c 'echo %ProgramFiles(x86)%' 2>/dev/null | tr -d '\r')
-case "$pf" in *%*|"") pf=$(wine cmd /c 'echo %ProgramFiles%' 2>/dev/null | tr -d '\r') ;; esac
+pf=$(wine cmd /c 'echo %ProgramFiles%' 2>/dev/null | tr -d '\r')
 dir=$(winepath -u "$pf\\Morvane" 2>/dev/null)
 menu=$(winepath -u "$(wine cmd /c 'echo %ProgramData%' 2>/dev/null | tr -d '\r')\\Microsoft\\Windows\\Start Menu\\Programs\\Morvane" 2>/dev/null)
 ukey='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Morvane'
@@ -33,7 +46,8 @@ rc=$?
 check "silent install ends well ($rc)" [ "$rc" -eq 0 ]
 check "program installed in $pf\\Morvane" [ -f "$dir/Morvane.exe" ]
 check "read-me and licence installed" [ -f "$dir/ReadMe.txt" ] && [ -f "$dir/License.txt" ]
-check "installed program is the one built" cmp -s "$dir/Morvane.exe" "$build/src/Morvane.exe"
+check "installed program is the 64-bit one built" cmp -s "$dir/Morvane.exe" "$exe64"
+check "nothing else of the 64-bit program left in the folder" [ ! -e "$dir/x64" ]
 check "uninstaller installed" [ -f "$dir/Uninstall.exe" ]
 check "start-menu shortcut" [ -f "$menu/Morvane.lnk" ]
 check "uninstall entry registered" bash -c "wine reg query '$ukey' /reg:32 2>/dev/null | grep -q UninstallString"

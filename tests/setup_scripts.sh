@@ -10,16 +10,16 @@ fail=0
 check() {  # check DESCRIPTION COMMAND...
     if "${@:2}"; then echo "ok: $1"; else echo "FAILED: $1"; fail=1; fi
 }
-cache_value() { sed -n "s/^$1:[A-Z]*=//p" "$scratch/CMakeCache.txt"; }
+cache_value() { sed -n "s/^$1:[A-Z]*=//p" "$scratch/win64/CMakeCache.txt"; }
 
 rm -rf "$scratch"
-cmake -S "$src" -B "$scratch" -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-i686.cmake" -DMORVANE_TESTS=OFF >/dev/null
+cmake -S "$src" -B "$scratch/win64" -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-x86_64.cmake" -DMORVANE_TESTS=OFF >/dev/null
 check "scratch build configured with the tests off" [ "$(cache_value MORVANE_TESTS)" = OFF ]
-check "no tests listed while off" bash -c "! ctest --test-dir '$scratch' -N | grep -q 'Test *#'"
+check "no tests listed while off" bash -c "! ctest --test-dir '$scratch/win64' -N | grep -q 'Test *#'"
 
-bash "$src/tools/configure.sh" "$scratch"
+bash "$src/tools/configure.sh" "$scratch" 64
 check "the test configuration turns them on again" [ "$(cache_value MORVANE_TESTS)" = ON ]
-listed=$(ctest --test-dir "$scratch" -N | grep -c 'Test *#')
+listed=$(ctest --test-dir "$scratch/win64" -N | grep -c 'Test *#')
 check "ctest lists the test programs ($listed)" [ "$listed" -ge 10 ]
 
 # The test command must treat an empty test list as a failure.

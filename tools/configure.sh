@@ -1,10 +1,27 @@
 #!/usr/bin/env bash
-# Configures a build directory for Morvane, always with the tests on:
-#   tools/configure.sh BUILD_DIR
+# Configures Morvane's build directories, always with the tests on:
+#   tools/configure.sh BUILD_ROOT [64] [32]     (both widths when none is named)
+# - BUILD_ROOT/win64: the 64-bit program (PE32+), every test and the benchmarks; it runs natively.
+# - BUILD_ROOT/win32: the 32-bit program (PE32), the program users of 32-bit Windows get, with
+#   the smoke set that proves it and the release, which carries the 64-bit program too.
 # Both README commands configure through here, so a build directory whose cache says otherwise
 # (configured by hand with -DMORVANE_TESTS=OFF, say) is set back and a later test run still
-# finds every test. Compiler caches are used when the environment names one.
+# finds every test. Both share the Wine prefixes kept in BUILD_ROOT/wine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$1
-cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DMORVANE_TESTS=ON >/dev/null
+shift
+widths=("$@")
+[ ${#widths[@]} -gt 0 ] || widths=(64 32)
+mkdir -p "$build"
+build=$(cd "$build" && pwd)
+for w in "${widths[@]}"; do
+    case "$w" in
+        64) cmake -S "$root" -B "$build/win64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" \
+                -DMORVANE_TESTS=ON -DMORVANE_SUITE=FULL -DMORVANE_WINE_ROOT="$build" >/dev/null ;;
+        32) cmake -S "$root" -B "$build/win32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+                -DMORVANE_TESTS=ON -DMORVANE_SUITE=SMOKE -DMORVANE_WINE_ROOT="$build" \
+                -DMORVANE_EXE64="$build/win64/src/Morvane.exe" >/dev/null ;;
+        *) echo "configure: width 64 or 32, not '$w'" >&2; exit 2 ;;
+    esac
+done

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Morvane and runs it under Wine (installs what is missing first). Arguments go to the
-# program. Without a display the program runs on a virtual screen; a screenshot of it is saved
+# program. The 64-bit program by default, which runs natively on a 64-bit machine; MORVANE_WIDTH=32
+# for the 32-bit one. Without a display the program runs on a virtual screen; a screenshot of it is saved
 # to build/artifacts/run.png a few seconds after the start.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -8,9 +9,11 @@ build=${MORVANE_BUILD:-$root/build}
 bash "$root/tools/setup.sh"
 # Configured as the tests need it too (only the program is built here), so a later test run in
 # the same build directory finds every test.
-bash "$root/tools/configure.sh" "$build"
-cmake --build "$build" -j"$(nproc)" --target Morvane
-echo "Morvane.exe: $build/src/Morvane.exe"
+width=${MORVANE_WIDTH:-64}
+bash "$root/tools/configure.sh" "$build" "$width"
+cmake --build "$build/win$width" -j"$(nproc)" --target Morvane
+exe="$build/win$width/src/Morvane.exe"
+echo "Morvane.exe: $exe"
 headless=0
 [ -z "${DISPLAY:-}" ] && headless=1
 export MORVANE_HEADLESS=$headless MORVANE_ARTIFACTS="$build/artifacts"
@@ -24,4 +27,4 @@ export MORVANE_HEADLESS=$headless MORVANE_ARTIFACTS="$build/artifacts"
         import -window root "$MORVANE_ARTIFACTS/run.png" && echo "Screenshot: $MORVANE_ARTIFACTS/run.png"
     fi
     wait $pid
-' "$build/src/Morvane.exe" "$@"
+' "$exe" "$@"
