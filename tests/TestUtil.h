@@ -23,6 +23,8 @@ void PumpNow();
 
 // Path of a file of the shared picture corpus, in Windows form (Z:\...).
 std::string CorpusPath(const char* relative);
+// Every file under a folder (given without a trailing backslash) and its subfolders.
+void ListFiles(const std::string& folder, std::vector<std::string>* out);
 // A fresh, empty folder under the temporary folder.
 std::string MakeTempFolder(const char* name);
 void WriteFile(const std::string& path, const std::string& bytes);

@@ -10,23 +10,6 @@
 #include "TestUtil.h"
 
 namespace {
-void ListFiles(const std::string& folder, std::vector<std::string>* out) {
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        std::string name = fd.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            ListFiles(folder + "\\" + name, out);
-        else
-            out->push_back(folder + "\\" + name);
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-}
-
 struct Measured {
     int w, h;
 };

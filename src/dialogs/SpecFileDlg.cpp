@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "framework/AfxPictureSize.h"
 #include "framework/GdiPlus.h"
 #include "res/resource.h"
 
@@ -199,7 +200,8 @@ void CSpecFileDlg::RefreshPreview() {
     // every picture reads as unreadable.
     int w = 0, h = 0;
     std::unique_ptr<Gdiplus::Image> image;
-    if (m_strPath.GetLength() > 0) {
+    // A picture announced too large to decode previews as unreadable, without a decode.
+    if (m_strPath.GetLength() > 0 && !AfxPictureTooLarge(m_strPath)) {
         image.reset(new Gdiplus::Image(g_wszPreviewPath));
         // A folder, a missing file or one GDI+ cannot read: no picture, sizes 0.
         if (image->GetLastStatus() == Gdiplus::Ok) {

@@ -1,6 +1,7 @@
 #include "view/ImageExport.h"
 
 #include "capture/BitmapFile.h"
+#include "framework/AfxPictureSize.h"
 #include "framework/GdiPlus.h"
 
 #include <stdlib.h>
@@ -134,6 +135,10 @@ ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const w
     if (!FindEncoderByMimeType(pszMimeType, &clsid))
         return kExportNoEncoder;
 
+    // A picture announced too large to decode is refused as unreadable, before the decoder
+    // tries to allocate it.
+    if (AfxPictureTooLarge(pszSource))
+        return kExportNoSource;
     wchar_t wszSource[kWideChars];
     GpImage* pImage = nullptr;
     if (GdipLoadImageFromFile(AfxToWideBuffer(pszSource, wszSource, kWideChars), &pImage) != Ok || !pImage)

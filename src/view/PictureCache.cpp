@@ -1,5 +1,7 @@
 #include "view/PictureCache.h"
 
+#include "framework/AfxPictureSize.h"
+
 #include <string.h>
 
 #include <vector>
@@ -113,6 +115,10 @@ Gdiplus::Image* CPictureCache::Get(const char* pszPath) {
 }
 
 bool CPictureCache::Decode(const char* pszPath, const FileIdentity& id) {
+    // A picture announced too large for any decode is unreadable: this platform's decoder
+    // allocates it whole and can take the process down with it. Nothing is decoded.
+    if (AfxPictureTooLarge(pszPath))
+        return false;
     ++m_nDecodes;
     // Loaded from the file exactly as a bare GDI+ load does, so the platform's decoders meet
     // every file, malformed ones included, as they always did. (Fed a stream on a memory copy

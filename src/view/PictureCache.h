@@ -26,9 +26,9 @@ HGLOBAL ReadFileToGlobal(const char* pszPath, ULONGLONG nMaxBytes, DWORD* pnByte
 // One picture, decoded once and kept with the file's path and identity, the file closed: a
 // raster picture as a copy of its pixels, a metafile (kept vector) on a copy of the file's bytes.
 // Every Get checks the identity: unchanged, the kept picture is returned; changed, the file is
-// decoded afresh; gone or undecodable, nothing is kept and Get returns nullptr (what the view
-// draws for a 0 x 0 picture). GDI+ must be running from the first Get until Clear or the
-// destructor.
+// decoded afresh; gone, undecodable or announced too large to decode (AfxPictureTooLarge, never
+// handed to the decoder), nothing is kept and Get returns nullptr (what the view draws for a
+// 0 x 0 picture). GDI+ must be running from the first Get until Clear or the destructor.
 class CPictureCache {
 public:
     // Pictures whose decoded pixels would take more than this are not kept (256 MB).
