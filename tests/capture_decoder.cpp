@@ -9,6 +9,7 @@
 #include <string>
 
 #include "CaptureUtil.h"
+#include "DesktopUtil.h"
 #include "TestUtil.h"
 #include "capture/BitmapFile.h"
 #include "res/resource.h"
@@ -103,12 +104,20 @@ int main(int argc, char** argv) {
         }
 
         // Capture Region over the pattern with the real mouse.
+        // Each step waits for what it needs: the overlay over the pattern, then the overlay gone.
         run.frame()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_TOOLS_CAPTUREREGION, 0), 0);
-        PumpFor(300);
+        HWND hTarget = nullptr;
+        POINT first = {px + 10, py + 10};
+        if (!PumpUntil([&] {
+                hTarget = run.frame()->m_wndTarget.GetSafeHwnd();
+                return hTarget && IsWindowVisible(hTarget) && WindowFromPoint(first) == hTarget;
+            }, 20000))
+            return 7;
         LeftClickAt(px + 10, py + 10);
         MouseTo(px + 110, py + 70);
         LeftClickAt(px + 110, py + 70);
-        PumpFor(200);
+        if (!PumpUntil([&] { return !IsWindowVisible(hTarget); }, 20000))
+            return 8;
         if (!CopyFileA(kCaptureFile, (out + "region.bmp").c_str(), FALSE))
             return 6;
         Size("region.bmp", 98, 58);

@@ -17,7 +17,8 @@ setup="$build/Morvane-1.52-win32.exe"
 
 # ---- the zip ----
 check "zip built" [ -f "$zip" ]
-listing=$(python3 -c 'import sys, zipfile; print("\n".join(sorted(zipfile.ZipFile(sys.argv[1]).namelist())))' "$zip" 2>/dev/null)
+listing=$(python3 -c 'import sys, zipfile
+print("\n".join(sorted(n for n in zipfile.ZipFile(sys.argv[1]).namelist() if not n.endswith("/"))))' "$zip" 2>/dev/null)
 check "zip holds both programs, the read-me and the licence" \
     [ "$listing" = $'License.txt\nMorvane.exe\nReadMe.txt\nx64/Morvane.exe' ]
 # machine EXE: the PE header's machine field (14c: x86, 8664: x86-64).
