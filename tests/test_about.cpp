@@ -148,7 +148,11 @@ bool PointAt(HWND hCtl) {
         MouseMoveTo(hCtl, 6, rc.Height() / 2);
         POINT p;
         GetCursorPos(&p);
-        if (PtInRect(&rcScreen, p))
+        // The control's own window must be under the pointer: the window of a program just
+        // started by an earlier click can still cover it for a moment.
+        HWND hRoot = GetAncestor(hCtl, GA_ROOT);
+        if (PtInRect(&rcScreen, p) &&
+            PumpUntil([&] { return GetAncestor(WindowFromPoint(p), GA_ROOT) == hRoot; }, 10000))
             return true;
     }
     return false;
