@@ -11,6 +11,19 @@ void SendMouse(DWORD dwFlags, LONG dx = 0, LONG dy = 0) {
     in.mi.dy = dy;
     SendInput(1, &in, sizeof in);
 }
+
+// Where the last move sent the pointer, in absolute input units. A button is pressed and released
+// there in the same input as a move to it: a late motion report of the display, which can put
+// the pointer back for a moment, cannot move a press elsewhere.
+bool s_bPlaced = false;
+LONG s_dxPlaced = 0, s_dyPlaced = 0;
+
+void SendButton(DWORD dwButton) {
+    if (s_bPlaced)
+        SendMouse(dwButton | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, s_dxPlaced, s_dyPlaced);
+    else
+        SendMouse(dwButton);
+}
 }  // namespace
 
 void MouseMoveTo(HWND hWnd, int x, int y) {
@@ -26,7 +39,10 @@ void MouseMoveTo(HWND hWnd, int x, int y) {
     // which puts the pointer back: then the move is sent again.
     for (int attempt = 0; attempt < 6; ++attempt) {
         // Absolute positions are in 1/65536 of the screen and map back rounding down: round up.
-        SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (p.x * 65536 + cx - 1) / cx, (p.y * 65536 + cy - 1) / cy);
+        s_bPlaced = true;
+        s_dxPlaced = (p.x * 65536 + cx - 1) / cx;
+        s_dyPlaced = (p.y * 65536 + cy - 1) / cy;
+        SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, s_dxPlaced, s_dyPlaced);
         if (PumpUntil(there, 500)) {
             PumpFor(40);
             if (there()) {
@@ -39,13 +55,13 @@ void MouseMoveTo(HWND hWnd, int x, int y) {
 }
 
 void MouseLeftDown() {
-    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    SendButton(MOUSEEVENTF_LEFTDOWN);
     PumpUntil([] { return (GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0; });
     PumpFor(30);
 }
 
 void MouseLeftUp() {
-    SendMouse(MOUSEEVENTF_LEFTUP);
+    SendButton(MOUSEEVENTF_LEFTUP);
     PumpUntil([] { return (GetAsyncKeyState(VK_LBUTTON) & 0x8000) == 0; });
     PumpFor(30);
 }

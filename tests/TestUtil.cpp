@@ -88,6 +88,11 @@ struct TempFolders {
 } s_tempFolders;
 }  // namespace
 
+int SoakSteps(int nShort, int nLong) {
+    char soak[8] = "";
+    return GetEnvironmentVariableA("MORVANE_SOAK", soak, sizeof soak) && soak[0] == '1' ? nLong : nShort;
+}
+
 std::string MakeTempFolder(const char* name) {
     // Under Wine the folders live on the host's drive (Z:): the open dialog, sent into a folder of
     // drive C: here, stops for good. Elsewhere the temporary folder.

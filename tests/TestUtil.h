@@ -25,6 +25,9 @@ void PumpNow();
 std::string CorpusPath(const char* relative);
 // Every file under a folder (given without a trailing backslash) and its subfolders.
 void ListFiles(const std::string& folder, std::vector<std::string>* out);
+// How many operations a leak soak makes: nShort in every run (exact counts show a leak of one
+// object per operation within a few dozen), nLong in the soak entries (MORVANE_SOAK set).
+int SoakSteps(int nShort, int nLong);
 // A fresh, empty folder under the temporary folder.
 std::string MakeTempFolder(const char* name);
 void WriteFile(const std::string& path, const std::string& bytes);

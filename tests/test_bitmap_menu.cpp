@@ -348,11 +348,11 @@ TEST_F(BitmapMenuTest, AThousandPopupsAndContextMenusLeaveNoHandles) {
     const int gdi = CountGdiObjects(), windows = CountThreadWindows(), popups = CBitmapMenu::GetPopupCount();
     const size_t records = pView->m_items.size();
     ASSERT_GT(gdi, 0);
-    for (int i = 0; i < 1000; ++i) {
+    for (int i = 0; i < SoakSteps(40, 1000); ++i) {
         openView();
         openContext();
     }
-    // Anything kept per opening would be a thousand objects or more (each drawing makes some
+    // Anything kept per opening would be an object or more for each (each drawing makes some
     // fifteen); the system may make one or two of its own on the way.
     EXPECT_LE(CountGdiObjects(), gdi + 2);
     EXPECT_EQ(windows, CountThreadWindows());

@@ -145,7 +145,7 @@ TEST_F(ScreenTest, AHundredCapturesLeakNothing) {
     Capture();
     int gdi = CountGdiObjects(), windows = CountThreadWindows();
     size_t memory = CommittedBytes();
-    for (int i = 0; i < 100; ++i) {
+    for (int i = 0; i < SoakSteps(20, 100); ++i) {
         view->SendMessage(WM_COMMAND, MAKEWPARAM(ID_TOOLS_CAPTURESCREEN, 0), 0);
         view->UpdateWindow();
         PumpNow();

@@ -204,7 +204,7 @@ TEST_F(FullScreenTest, AHundredRoundTripsLeakNothing) {
     Key(VK_F11);
     Key(VK_ESCAPE);
     int gdi = CountGdiObjects(), windows = CountThreadWindows();
-    for (int i = 0; i < 100; ++i) {
+    for (int i = 0; i < SoakSteps(20, 100); ++i) {
         Key(VK_F11);
         Key(VK_ESCAPE);
     }
