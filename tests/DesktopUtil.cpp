@@ -26,9 +26,9 @@ void SendButton(DWORD dwButton) {
 }
 }  // namespace
 
-void MouseMoveTo(HWND hWnd, int x, int y) {
-    POINT p = {x, y};
-    ClientToScreen(hWnd, &p);
+namespace {
+// Moves the pointer to screen point p and returns once it is there and the move handled.
+void PointerTo(POINT p) {
     int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
     auto there = [&] {
         POINT now;
@@ -52,6 +52,18 @@ void MouseMoveTo(HWND hWnd, int x, int y) {
             }
         }
     }
+}
+}  // namespace
+
+void MouseMoveTo(HWND hWnd, int x, int y) {
+    POINT p = {x, y};
+    ClientToScreen(hWnd, &p);
+    // A pointer already there (left by an earlier test, or a window made under it) moves
+    // nothing, and the window under it hears of no move: it goes a pixel aside first.
+    POINT now;
+    if (GetCursorPos(&now) && now.x == p.x && now.y == p.y)
+        PointerTo(POINT{p.x > 0 ? p.x - 1 : p.x + 1, p.y});
+    PointerTo(p);
 }
 
 void MouseLeftDown() {
