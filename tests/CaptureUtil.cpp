@@ -43,18 +43,31 @@ void MouseTo(int x, int y) {
     PumpNow();
 }
 
-void LeftClickAt(int x, int y) {
+namespace {
+// A press and release at screen point (x, y), each in the same input as a move there: a late
+// report of an earlier pointer position from the display cannot put the click elsewhere.
+void ClickAt(int x, int y, DWORD dwDown, DWORD dwUp) {
     MouseTo(x, y);
-    SendMouse(MOUSEEVENTF_LEFTDOWN);
-    SendMouse(MOUSEEVENTF_LEFTUP);
+    int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+    for (DWORD dwButton : {dwDown, dwUp}) {
+        INPUT in = {};
+        in.type = INPUT_MOUSE;
+        in.mi.dwFlags = dwButton | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+        // Absolute positions are in 1/65536 of the screen and map back rounding down: round up.
+        in.mi.dx = (x * 65536 + cx - 1) / cx;
+        in.mi.dy = (y * 65536 + cy - 1) / cy;
+        SendInput(1, &in, sizeof in);
+    }
     PumpFor(120);
+}
+}  // namespace
+
+void LeftClickAt(int x, int y) {
+    ClickAt(x, y, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
 }
 
 void RightClickAt(int x, int y) {
-    MouseTo(x, y);
-    SendMouse(MOUSEEVENTF_RIGHTDOWN);
-    SendMouse(MOUSEEVENTF_RIGHTUP);
-    PumpFor(120);
+    ClickAt(x, y, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
 }
 
 void PressKey(WORD vk, bool bCtrl, bool bAlt) {

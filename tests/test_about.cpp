@@ -160,10 +160,21 @@ bool PointAt(HWND hCtl) {
 
 // The cursor the program shows with the real mouse over a control.
 HCURSOR CursorOver(HWND hCtl) {
-    if (!PointAt(hCtl))
-        return nullptr;
-    PumpFor(100);
-    return GetCursor();
+    // Read only while the pointer is still over the control after the cursor has been set: a
+    // late report of an earlier position can take it back for a moment.
+    CRect rcScreen;
+    GetWindowRect(hCtl, &rcScreen);
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        if (!PointAt(hCtl))
+            return nullptr;
+        PumpFor(100);
+        HCURSOR hCursor = GetCursor();
+        POINT p;
+        GetCursorPos(&p);
+        if (PtInRect(&rcScreen, p))
+            return hCursor;
+    }
+    return nullptr;
 }
 
 // A real click on a control; nothing is clicked when the pointer cannot be brought over it.
