@@ -5,6 +5,7 @@
 #include "ZoomFixture.h"
 
 #include "framework/GdiPlus.h"
+#include "view/ImageExport.h"
 #include "view/PictureCache.h"
 
 #include <algorithm>
@@ -251,18 +252,20 @@ protected:
         }
         return "";
     }
-    // A drag step by (dx, dy) from the middle, on a view erased to grey first so the step's
-    // own pixels are what is compared.
-    void DragStep(int dx, int dy) {
+    // A drag step by (dx, dy) from the middle, by default on a view erased to grey first so the
+    // step's own pixels are what is compared; otherwise over what the last step left.
+    void DragStep(int dx, int dy, bool bEraseFirst = true) {
         int x = g_nClientWidth / 2, y = g_nClientHeight / 2;
         SendMessageA(view->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
-        CRect rc;
-        view->GetClientRect(&rc);
-        HDC hdc = GetDC(view->m_hWnd);
-        HBRUSH hBrush = CreateSolidBrush(kViewGrey);
-        FillRect(hdc, &rc, hBrush);
-        DeleteObject(hBrush);
-        ReleaseDC(view->m_hWnd, hdc);
+        if (bEraseFirst) {
+            CRect rc;
+            view->GetClientRect(&rc);
+            HDC hdc = GetDC(view->m_hWnd);
+            HBRUSH hBrush = CreateSolidBrush(kViewGrey);
+            FillRect(hdc, &rc, hBrush);
+            DeleteObject(hBrush);
+            ReleaseDC(view->m_hWnd, hdc);
+        }
         SendMessageA(view->m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + dx, y + dy));
         SendMessageA(view->m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(x + dx, y + dy));
         PumpNow();
@@ -480,5 +483,35 @@ TEST_F(ViewCacheTest, DragStepsAndRepaintsDrawTheKeptPicture) {
         Repaint();
         EXPECT_EQ(nDecodes, view->m_pPicture->Decodes()) << g_dZoom;
         EXPECT_TRUE(view->m_pPicture->Keeps());
+    }
+}
+
+TEST_F(ViewCacheTest, PicturesThatLetTheBackgroundThroughAreDraggedOverTheBackground) {
+    // Bands from clear to opaque over a pattern: each step shows them over the view's grey, as
+    // a fresh paint does, never over the last step's pixels; steps far enough to leave any
+    // rendering too.
+    SizeView(600, 400);
+    const std::string f = folder + "alpha.png";
+    {
+        Gdiplus::Bitmap bitmap(1000, 800, PixelFormat32bppARGB);
+        for (int y = 0; y < 800; ++y)
+            for (int x = 0; x < 1000; ++x)
+                bitmap.SetPixel(x, y, Gdiplus::Color(static_cast<BYTE>((x / 50) * 13), static_cast<BYTE>(x * 7),
+                                                     static_cast<BYTE>(y * 3), static_cast<BYTE>((x + y) / 4)));
+        CLSID png;
+        ASSERT_TRUE(FindEncoderByMimeType(L"image/png", &png));
+        ASSERT_EQ(Gdiplus::Ok, bitmap.Save(ToWide(f.c_str()), &png, nullptr));
+    }
+    Show(f);
+    ASSERT_FALSE(IsOpaquePicture(view->m_pPicture->Get(g_strFilePath), true));
+    for (UINT nZoom : {ID_ZOOM_100, ID_VIEW_ZOOMIN, ID_VIEW_ZOOMIN}) {
+        Command(nZoom);
+        ASSERT_TRUE(PanX() && PanY());
+        for (int step : {-9, 40, -160, 330, -700}) {
+            DragStep(step, step / 3, false);
+            EXPECT_EQ("", Compare(f, "dragged over the last step")) << g_dZoom << " by " << step;
+        }
+        Repaint();
+        EXPECT_EQ("", Compare(f, "repainted")) << g_dZoom;
     }
 }

@@ -139,7 +139,7 @@ void CNorvelView::OnBeginPrinting(CDC*, CPrintInfo*) {}
 void CNorvelView::OnEndPrinting(CDC*, CPrintInfo*) {}
 
 BOOL CNorvelView::OnEraseBkgnd(CDC* pDC) {
-    CBrush brush(RGB(128, 128, 128));
+    CBrush brush(kViewBackground);
     HGDIOBJ hOld = pDC->SelectObject(brush);
     CRect rc;
     pDC->GetClipBox(&rc);
@@ -173,25 +173,46 @@ namespace {
 // The decode whose picture the view drew last: a picture is rendered for repaints from its
 // second paint on, so the first paint after Open or a step costs no more than a plain draw.
 int g_nDrawnDecode = -1;
+// How far beyond the window a rendering reaches where the picture does: drag steps within
+// it are copies.
+const int kMaxRenderMargin = 512;
 }  // namespace
 
 void CNorvelView::DrawShownPicture(Gdiplus::Graphics& graphics, HDC hdc, Gdiplus::Image* pImage,
-                                   const RECT* prcShown) {
+                                   const RECT* prcShown, bool bDragStep) {
     if (pImage) {
         const int x = g_nDrawX, y = g_nDrawY;
         const int w = static_cast<int>(g_nImageWidth * g_dZoom), h = static_cast<int>(g_nImageHeight * g_dZoom);
         const bool bDrawnBefore = g_nDrawnDecode == m_pPicture->Decodes();
         g_nDrawnDecode = m_pPicture->Decodes();
-        // An opaque kept picture that the window shows whole looks the same on any background:
-        // its rendering is copied.
-        const bool bWhole = prcShown && x >= prcShown->left && y >= prcShown->top && x + w <= prcShown->right &&
-                            y + h <= prcShown->bottom;
-        if (bWhole && bDrawnBefore && m_pPicture->Keeps() && m_pPicture->IsOpaque()) {
-            CRenderedPicture::Key key = {m_pPicture->Decodes(), x, y, w, h, prcShown->right, prcShown->bottom};
-            if ((m_pRendered->Matches(key) || m_pRendered->Render(pImage, key, RGB(128, 128, 128))) &&
-                m_pRendered->CopyTo(hdc)) {
+        // A kept picture is copied from its rendering over the view's own background, which is
+        // what the window shows; a drag step, which is not erased first, always renders.
+        if (prcShown && m_pPicture->Keeps()) {
+            const int cw = prcShown->right, ch = prcShown->bottom;
+            const CRenderedPicture::Key key = {m_pPicture->Decodes(), w, h, kViewBackground};
+            bool bReady = m_pRendered->Covers(key, x, y, cw, ch);
+            if (!bReady && (bDrawnBefore || bDragStep)) {
+                // Beyond the window only where a shifted draw keeps every pixel: a raster picture
+                // at a scale that splits exactly on both axes (a shift along one axis moves
+                // GDI+'s placement along the other too). Elsewhere the rendering is the window.
+                const bool bShifts = pImage->GetType() == Gdiplus::ImageTypeBitmap &&
+                                     SplitsExactly(g_nImageWidth, w) && SplitsExactly(g_nImageHeight, h);
+                const int nHalf = (cw > ch ? cw : ch) / 2;
+                const int nMargin = !bShifts ? 0 : nHalf < kMaxRenderMargin ? nHalf : kMaxRenderMargin;
+                bReady = m_pRendered->Render(pImage, key, x, y, RenderArea(x, y, w, h, cw, ch, nMargin));
+            }
+            if (bReady && m_pRendered->CopyTo(hdc, x, y, cw, ch)) {
                 m_pPicture->Release();
                 return;
+            }
+        }
+        // Drawn straight on the window. A drag step over the last step's pixels first puts the
+        // background back where the picture lets it through.
+        if (bDragStep && prcShown && !IsOpaquePicture(pImage, false)) {
+            HBRUSH hBrush = ::CreateSolidBrush(kViewBackground);
+            if (hBrush) {
+                ::FillRect(hdc, prcShown, hBrush);
+                ::DeleteObject(hBrush);
             }
         }
         Gdiplus::Status status = prcShown ? DrawPictureShown(graphics, pImage, x, y, w, h, *prcShown)

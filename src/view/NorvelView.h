@@ -96,8 +96,10 @@ public:
     Gdiplus::Image* MeasureShownPicture();
     // Draws pImage at the current origin and scale, only what rcShown shows when that is given;
     // then lets the cache drop a picture too large to keep, or a picture GDI+ failed to draw.
-    // An opaque picture drawn before is copied from its rendering when nothing changed.
-    void DrawShownPicture(Gdiplus::Graphics& graphics, HDC hdc, Gdiplus::Image* pImage, const RECT* prcShown);
+    // A kept picture drawn before, and any kept picture in a drag step, is copied from its
+    // rendering (made anew when the window leaves it).
+    void DrawShownPicture(Gdiplus::Graphics& graphics, HDC hdc, Gdiplus::Image* pImage, const RECT* prcShown,
+                          bool bDragStep = false);
 
 protected:
     BOOL OnEraseBkgnd(CDC* pDC);
@@ -160,6 +162,9 @@ protected:
 
     DECLARE_MESSAGE_MAP()
 };
+
+// The view's background, erased before every paint and behind every rendering.
+const COLORREF kViewBackground = RGB(128, 128, 128);
 
 // Picture state of the one view.
 extern CString g_strFilePath;                // picture to draw; "c:\morvane.bmp" while a capture is shown

@@ -170,5 +170,5 @@ void CNorvelView::DrawDragStep() {
     // The kept picture unless its file changed; a file gone draws nothing and the view keeps
     // its last content. The size stays as the last paint measured it.
     Gdiplus::Image* pImage = m_pPicture->Get(g_strFilePath);
-    DrawShownPicture(graphics, dc.GetSafeHdc(), pImage, &rcClient);
+    DrawShownPicture(graphics, dc.GetSafeHdc(), pImage, &rcClient, true);
 }

@@ -237,6 +237,15 @@ bool IsOpaquePicture(Gdiplus::Image* pImage, bool bScanPixels) {
     return true;
 }
 
+bool SplitsExactly(int nSize, int nDestSize) {
+    if (nSize <= 0 || nDestSize <= 0)
+        return false;
+    // GDI+ works the placement out in floating point from the part's corner: only a scale with
+    // a power of two below the line keeps every product exact, and the pixels the same.
+    const unsigned nStep = static_cast<unsigned>(nSize) / Gcd(static_cast<unsigned>(nSize), static_cast<unsigned>(nDestSize));
+    return (nStep & (nStep - 1)) == 0;
+}
+
 bool ShownSpan(int nSize, int nDest, int nDestSize, int nShow0, int nShow1, int nMargin, int nMinStep, int* pS0,
                int* pS1, int* pD0, int* pD1) {
     if (nSize <= 0 || nDestSize <= 0 || (nDest >= nShow0 && static_cast<long long>(nDest) + nDestSize <= nShow1))
@@ -244,12 +253,10 @@ bool ShownSpan(int nSize, int nDest, int nDestSize, int nShow0, int nShow1, int 
     // Source pixel s starts at nDest + s * nDestSize / nSize. Cuts only at multiples of nStep
     // source pixels, which land on whole destination pixels (multiples of nDestStep), so the
     // part's scale and placement are the whole picture's.
+    if (!SplitsExactly(nSize, nDestSize))
+        return false;
     const unsigned g = Gcd(static_cast<unsigned>(nSize), static_cast<unsigned>(nDestSize));
     long long nStep = nSize / g, nDestStep = nDestSize / g;
-    // GDI+ works the placement out in floating point from the part's corner: only a scale with
-    // a power of two below the line keeps every product exact, and the pixels the same.
-    if ((nStep & (nStep - 1)) != 0)
-        return false;
     while (nStep < nMinStep) {
         nStep *= 2;
         nDestStep *= 2;
@@ -300,7 +307,9 @@ Gdiplus::Status DrawPictureShown(Gdiplus::Graphics& graphics, Gdiplus::Image* pI
                               sy1 - sy0, Gdiplus::UnitPixel);
 }
 
-CRenderedPicture::CRenderedPicture() : m_key(), m_hdc(nullptr), m_hBitmap(nullptr), m_hOldBitmap(nullptr) {}
+CRenderedPicture::CRenderedPicture()
+    : m_key(), m_nPicX(0), m_nPicY(0), m_nWidth(0), m_nHeight(0), m_hdc(nullptr), m_hBitmap(nullptr),
+      m_hOldBitmap(nullptr) {}
 
 CRenderedPicture::~CRenderedPicture() {
     Clear();
@@ -316,17 +325,26 @@ void CRenderedPicture::Clear() {
     m_hdc = nullptr;
     m_hBitmap = nullptr;
     m_hOldBitmap = nullptr;
+    m_nWidth = m_nHeight = 0;
 }
 
-bool CRenderedPicture::Render(Gdiplus::Image* pImage, const Key& key, COLORREF crBackground) {
-    if (!m_hdc || m_key.cw != key.cw || m_key.ch != key.ch) {
+bool CRenderedPicture::Covers(const Key& key, int x, int y, int cw, int ch) const {
+    if (!m_hdc || !(m_key == key))
+        return false;
+    const long long bx = static_cast<long long>(m_nPicX) - x, by = static_cast<long long>(m_nPicY) - y;
+    return bx >= 0 && by >= 0 && bx + cw <= m_nWidth && by + ch <= m_nHeight;
+}
+
+bool CRenderedPicture::Render(Gdiplus::Image* pImage, const Key& key, int x, int y, const RECT& rcArea) {
+    const int aw = rcArea.right - rcArea.left, ah = rcArea.bottom - rcArea.top;
+    if (!m_hdc || m_nWidth != aw || m_nHeight != ah) {
         Clear();
-        if (key.cw <= 0 || key.ch <= 0)
+        if (aw <= 0 || ah <= 0)
             return false;
         BITMAPINFO bi = {};
         bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = key.cw;
-        bi.bmiHeader.biHeight = -key.ch;
+        bi.bmiHeader.biWidth = aw;
+        bi.bmiHeader.biHeight = -ah;
         bi.bmiHeader.biPlanes = 1;
         bi.bmiHeader.biBitCount = 32;
         void* pBits = nullptr;
@@ -337,11 +355,19 @@ bool CRenderedPicture::Render(Gdiplus::Image* pImage, const Key& key, COLORREF c
             return false;
         }
         m_hOldBitmap = ::SelectObject(m_hdc, m_hBitmap);
+        m_nWidth = aw;
+        m_nHeight = ah;
     }
     m_key = key;
     m_key.nDecode = -1;  // nothing valid until the draw succeeded
-    RECT rc = {0, 0, key.cw, key.ch};
-    HBRUSH hBrush = ::CreateSolidBrush(crBackground);
+    m_nPicX = x - rcArea.left;
+    m_nPicY = y - rcArea.top;
+    RECT rc = {0, 0, aw, ah};
+    HBRUSH hBrush = ::CreateSolidBrush(key.crBackground);
+    if (!hBrush) {
+        Clear();
+        return false;
+    }
     ::FillRect(m_hdc, &rc, hBrush);
     ::DeleteObject(hBrush);
     Gdiplus::Status status;
@@ -349,7 +375,7 @@ bool CRenderedPicture::Render(Gdiplus::Image* pImage, const Key& key, COLORREF c
         Gdiplus::Graphics graphics(m_hdc);
         status = graphics.GetLastStatus();
         if (status == Gdiplus::Ok)
-            status = DrawPictureShown(graphics, pImage, key.x, key.y, key.w, key.h, rc);
+            status = DrawPictureShown(graphics, pImage, m_nPicX, m_nPicY, key.w, key.h, rc);
     }
     if (status != Gdiplus::Ok) {
         Clear();
@@ -359,14 +385,25 @@ bool CRenderedPicture::Render(Gdiplus::Image* pImage, const Key& key, COLORREF c
     return true;
 }
 
-bool CRenderedPicture::CopyTo(HDC hdc) const {
+bool CRenderedPicture::CopyTo(HDC hdc, int x, int y, int cw, int ch) const {
     if (!m_hdc)
         return false;
-    RECT rcPicture = {m_key.x, m_key.y, m_key.x + m_key.w, m_key.y + m_key.h};
-    RECT rcClient = {0, 0, m_key.cw, m_key.ch};
+    return ::BitBlt(hdc, 0, 0, cw, ch, m_hdc, m_nPicX - x, m_nPicY - y, SRCCOPY) != FALSE;
+}
+
+namespace {
+// One axis of RenderArea.
+void AreaSpan(int nPos, int nSize, int nClient, int nMargin, LONG* pLo, LONG* pHi) {
+    const long long lo = nPos, hi = static_cast<long long>(nPos) + nSize;
+    const int m = (lo < 0 || hi > nClient) ? nMargin : 0;
+    *pLo = static_cast<LONG>(lo < 0 ? (lo > -m ? lo : -m) : 0);
+    *pHi = static_cast<LONG>(hi > nClient ? (hi < static_cast<long long>(nClient) + m ? hi : nClient + m) : nClient);
+}
+}  // namespace
+
+RECT RenderArea(int x, int y, int w, int h, int cw, int ch, int nMargin) {
     RECT rc;
-    if (!::IntersectRect(&rc, &rcPicture, &rcClient))
-        return true;
-    return ::BitBlt(hdc, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, m_hdc, rc.left, rc.top, SRCCOPY) !=
-           FALSE;
+    AreaSpan(x, w, cw, nMargin, &rc.left, &rc.right);
+    AreaSpan(y, h, ch, nMargin, &rc.top, &rc.bottom);
+    return rc;
 }

@@ -89,6 +89,11 @@ Gdiplus::Status DrawPictureShown(Gdiplus::Graphics& graphics, Gdiplus::Image* pI
 // whose entries are all opaque, or (bScanPixels) every pixel's alpha is full.
 bool IsOpaquePicture(Gdiplus::Image* pImage, bool bScanPixels);
 
+// A picture of nSize pixels drawn with nDestSize pixels can be cut, and drawn shifted by whole
+// pixels, with every pixel as in a draw of the whole: the scale in lowest terms has a power of
+// two below the line. At other scales GDI+'s placement depends on where the draw is clipped.
+bool SplitsExactly(int nSize, int nDestSize);
+
 // One axis of the split above: for a picture of nSize pixels drawn at nDest with nDestSize
 // pixels, the source range [*pS0, *pS1) and its exact destination [*pD0, *pD1) that cover the
 // window's [nShow0, nShow1) with nMargin source pixels to spare, cut only at multiples of
@@ -96,19 +101,22 @@ bool IsOpaquePicture(Gdiplus::Image* pImage, bool bScanPixels);
 bool ShownSpan(int nSize, int nDest, int nDestSize, int nShow0, int nShow1, int nMargin, int nMinStep, int* pS0,
                int* pS1, int* pD0, int* pD1);
 
-// The picture as last drawn on the window: a copy of the client area with the picture drawn on
-// the view's grey, so a repaint with nothing changed is one copy instead of a new scaled draw.
-// It is made by the same GDI+ call at the same coordinates as a draw on the window would make,
-// into a 32-bit bitmap like the screen's, so its pixels are the window's.
+// The picture as the window shows it, over the view's background, for an area around the window:
+// a repaint, or a drag step that keeps the window inside the area, is one copy instead of a new
+// scaled draw. It is made by the same GDI+ call as a draw on the window (the picture at the same
+// scale, cut on the same whole source pixels, only shifted by whole pixels) into a 32-bit bitmap
+// like the screen's, on the same solid background the view erases to, so its pixels are the
+// window's; pictures that let the background through are composited over it exactly as there.
 class CRenderedPicture {
 public:
-    // What the rendering depends on: the picture (by its decode), the rectangle, the client.
+    // What the rendering depends on besides the picture's place: the picture (by its decode),
+    // its drawn size and the background behind it.
     struct Key {
         int nDecode;
-        int x, y, w, h;
-        int cw, ch;
+        int w, h;
+        COLORREF crBackground;
         bool operator==(const Key& o) const {
-            return nDecode == o.nDecode && x == o.x && y == o.y && w == o.w && h == o.h && cw == o.cw && ch == o.ch;
+            return nDecode == o.nDecode && w == o.w && h == o.h && crBackground == o.crBackground;
         }
     };
 
@@ -117,17 +125,26 @@ public:
     CRenderedPicture(const CRenderedPicture&) = delete;
     CRenderedPicture& operator=(const CRenderedPicture&) = delete;
 
-    bool Matches(const Key& key) const { return m_hdc && m_key == key; }
-    // Draws pImage as DrawPictureShown would on a client of key.cw x key.ch filled with
-    // crBackground; false (and nothing kept) when a bitmap or GDI+ fails.
-    bool Render(Gdiplus::Image* pImage, const Key& key, COLORREF crBackground);
-    // Copies the picture's rectangle, as far as the client shows it, to hdc.
-    bool CopyTo(HDC hdc) const;
+    // The rendering holds all of a client of cw x ch with the picture's corner at (x, y).
+    bool Covers(const Key& key, int x, int y, int cw, int ch) const;
+    // Draws pImage with its corner at (x, y) and key's size over key's background, for rcArea
+    // (window coordinates, which may reach beyond the client); false (and nothing kept) when a
+    // bitmap or GDI+ fails.
+    bool Render(Gdiplus::Image* pImage, const Key& key, int x, int y, const RECT& rcArea);
+    // Copies a client of cw x ch with the picture's corner at (x, y) to hdc; Covers must hold.
+    bool CopyTo(HDC hdc, int x, int y, int cw, int ch) const;
     void Clear();
 
 private:
     Key m_key;
+    int m_nPicX, m_nPicY;     // the picture's corner in the bitmap
+    int m_nWidth, m_nHeight;  // the bitmap's size
     HDC m_hdc;
     HBITMAP m_hBitmap;
     HGDIOBJ m_hOldBitmap;
 };
+
+// The window area worth rendering for a picture at (x, y, w, h) in a client of cw x ch: the
+// client, and on an axis where the picture reaches beyond it, up to nMargin pixels more on each
+// side, as far as the picture goes.
+RECT RenderArea(int x, int y, int w, int h, int cw, int ch, int nMargin);
