@@ -7,6 +7,7 @@
 #include "framework/GdiPlus.h"
 #include "view/ImageExport.h"
 #include "view/PictureCache.h"
+#include "view/PicturePreload.h"
 
 #include <algorithm>
 #include <string>
@@ -443,6 +444,10 @@ TEST_F(ViewCacheTest, AThousandNextStepsLeaveNoGrowth) {
     ASSERT_EQ(kPictures + 1, g_fileList.GetSize());
     ASSERT_EQ(kPictures, g_nFileIndex);
     Repaint();
+    // The thread that decodes ahead is started once, before the counting.
+    view->RequestNeighbours();
+    view->m_pPreload->WaitIdle();
+    view->m_pPreload->Clear();
     const int nGdi = CountGdiObjects();
     const size_t nBytes = CommittedBytes();
 
@@ -460,6 +465,8 @@ TEST_F(ViewCacheTest, AThousandNextStepsLeaveNoGrowth) {
         ASSERT_EQ(800, g_nImageWidth) << "step " << i;
     }
     EXPECT_EQ(nWanted, nSteps);
+    view->m_pPreload->WaitIdle();
+    view->m_pPreload->Clear();
     EXPECT_EQ(nGdi, CountGdiObjects());
     // Back on the small picture: the large one is no longer kept.
     while (g_nFileIndex < kPictures)
@@ -467,6 +474,9 @@ TEST_F(ViewCacheTest, AThousandNextStepsLeaveNoGrowth) {
     view->UpdateWindow();
     PumpNow();
     EXPECT_EQ(4, g_nImageWidth);
+    // The large neighbour decoded ahead is held by design; without it nothing stays.
+    view->m_pPreload->WaitIdle();
+    view->m_pPreload->Clear();
     EXPECT_EQ(nGdi, CountGdiObjects());
     EXPECT_LT(CommittedBytes(), nBytes + (1u << 20)) << "committed before " << nBytes << ", now " << CommittedBytes();
 }
@@ -514,4 +524,64 @@ TEST_F(ViewCacheTest, PicturesThatLetTheBackgroundThroughAreDraggedOverTheBackgr
         Repaint();
         EXPECT_EQ("", Compare(f, "repainted")) << g_dZoom;
     }
+}
+
+TEST_F(ViewCacheTest, NeighboursAreDecodedAheadAndTakenOnlyWhileTheirFilesAreUnchanged) {
+    ASSERT_TRUE(CPicturePreload::Available());
+    SizeView(400, 300);
+    for (const char* name : {"a.bmp", "b.bmp", "c.bmp", "d.bmp"})
+        WritePicture(name, 300, 200, name[0] == 'b' ? Diagonal : Solid);
+    CopyCorpusFile("jpeg/photo caf\xe9 au lait.jpg", folder, "e.jpg");
+    CopyCorpusFile("png/coffee.png", folder, "f.png");
+    view->OpenChosenFile((folder + "a.bmp").c_str(), "a.bmp");
+    Repaint();
+    CPicturePreload& ahead = *view->m_pPreload;
+    ahead.WaitIdle();
+    EXPECT_EQ(1, ahead.Held());  // the next picture; there is no previous one
+    // Nothing holds a file decoded ahead open: others may rename or delete it meanwhile.
+    const std::string b = folder + "b.bmp", moved = folder + "moved.bmp";
+    ASSERT_TRUE(MoveFileA(b.c_str(), moved.c_str()));
+    ASSERT_TRUE(MoveFileA(moved.c_str(), b.c_str()));
+
+    // Next takes it: no decode, and the view shows the file as a fresh decode draws it.
+    int nDecodes = view->m_pPicture->Decodes();
+    view->StepInList(+1);
+    Repaint();
+    EXPECT_EQ(nDecodes, view->m_pPicture->Decodes());
+    EXPECT_EQ(300, g_nImageWidth);
+    EXPECT_EQ("", Compare(b, "decoded ahead"));
+    ahead.WaitIdle();
+    EXPECT_EQ(2, ahead.Held());  // the next and the previous
+
+    // A file rewritten after it was decoded ahead is decoded anew.
+    const std::string c = WritePicture("c.bmp", 500, 250, Diagonal);
+    view->StepInList(+1);
+    Repaint();
+    EXPECT_EQ(nDecodes + 1, view->m_pPicture->Decodes());
+    EXPECT_EQ(500, g_nImageWidth);
+    EXPECT_EQ("", Compare(c, "rewritten after it was decoded ahead"));
+
+    // A file deleted after it was decoded ahead is gone for the view too.
+    ahead.WaitIdle();
+    ASSERT_TRUE(DeleteFileA((folder + "d.bmp").c_str()));
+    view->StepInList(+1);
+    Repaint();
+    EXPECT_EQ(0, g_nImageWidth);
+
+    // Compressed pictures too, each with the decoder of its kind.
+    for (const char* name : {"e.jpg", "f.png"}) {
+        ahead.WaitIdle();
+        view->StepInList(+1);
+        Repaint();
+        EXPECT_EQ(nDecodes + 1, view->m_pPicture->Decodes()) << name;
+        EXPECT_GT(g_nImageWidth, 0) << name;
+        EXPECT_EQ("", Compare(folder + name, "decoded ahead")) << name;
+    }
+
+    // With keeping off, nothing is decoded ahead.
+    CPictureCache::s_bEnabled = 0;
+    view->StepInList(-1);
+    ahead.WaitIdle();
+    EXPECT_EQ(0, ahead.Held());
+    CPictureCache::s_bEnabled = 1;
 }

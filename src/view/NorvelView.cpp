@@ -10,6 +10,7 @@
 #include "res/resource.h"
 #include "view/Fit.h"
 #include "view/PictureCache.h"
+#include "view/PicturePreload.h"
 #include "view/PrintJob.h"
 #include "view/Zoom.h"
 
@@ -107,7 +108,9 @@ ON_WM_TIMER()
 ON_WM_KEYDOWN()
 END_MESSAGE_MAP()
 
-CNorvelView::CNorvelView() : m_pPicture(new CPictureCache), m_pRendered(new CRenderedPicture) {
+CNorvelView::CNorvelView()
+    : m_pPicture(new CPictureCache), m_pRendered(new CRenderedPicture), m_pPreload(new CPicturePreload) {
+    m_pPicture->SetPreload(m_pPreload.get());
     m_bEnablePrevious = 0;
     m_bEnableNext = 0;
     m_bEnableZoomOut = 0;
@@ -183,13 +186,13 @@ void CNorvelView::DrawShownPicture(Gdiplus::Graphics& graphics, HDC hdc, Gdiplus
     if (pImage) {
         const int x = g_nDrawX, y = g_nDrawY;
         const int w = static_cast<int>(g_nImageWidth * g_dZoom), h = static_cast<int>(g_nImageHeight * g_dZoom);
-        const bool bDrawnBefore = g_nDrawnDecode == m_pPicture->Decodes();
-        g_nDrawnDecode = m_pPicture->Decodes();
+        const bool bDrawnBefore = g_nDrawnDecode == m_pPicture->Generation();
+        g_nDrawnDecode = m_pPicture->Generation();
         // A kept picture is copied from its rendering over the view's own background, which is
         // what the window shows; a drag step, which is not erased first, always renders.
         if (prcShown && m_pPicture->Keeps()) {
             const int cw = prcShown->right, ch = prcShown->bottom;
-            const CRenderedPicture::Key key = {m_pPicture->Decodes(), w, h, kViewBackground};
+            const CRenderedPicture::Key key = {m_pPicture->Generation(), w, h, kViewBackground};
             bool bReady = m_pRendered->Covers(key, x, y, cw, ch);
             if (!bReady && (bDrawnBefore || bDragStep)) {
                 // Beyond the window only where a shifted draw keeps every pixel: a raster picture

@@ -16,6 +16,7 @@ class Image;
 }  // namespace Gdiplus
 class CPictureCache;
 class CRenderedPicture;
+class CPicturePreload;
 
 class CNorvelView : public CView {
     DECLARE_DYNCREATE(CNorvelView)
@@ -91,6 +92,11 @@ public:
     std::unique_ptr<CPictureCache> m_pPicture;
     // The kept picture as last drawn on the window, for repaints with nothing changed.
     std::unique_ptr<CRenderedPicture> m_pRendered;
+    // The pictures beside the shown one, decoded while it is looked at.
+    std::unique_ptr<CPicturePreload> m_pPreload;
+    // Asks for the list's next picture (the first after the last while a show runs) and the
+    // previous one to be decoded ahead.
+    void RequestNeighbours();
     // The picture of g_strFilePath, kept or decoded afresh, its size stored in g_nImageWidth and
     // g_nImageHeight; nullptr (and 0 x 0) when the file is gone or does not decode.
     Gdiplus::Image* MeasureShownPicture();

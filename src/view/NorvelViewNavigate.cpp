@@ -7,6 +7,7 @@
 #include "dialogs/SpecFileDlg.h"
 #include "framework/GdiPlus.h"
 #include "view/PictureCache.h"
+#include "view/PicturePreload.h"
 
 namespace {
 // The picture patterns, searched in this order.
@@ -65,6 +66,7 @@ void CNorvelView::OpenChosenFile(const CString& strPath, const CString& strName)
     pApp->m_bPanX = 0;
     pApp->m_bPanY = 0;
     ApplyEnableRule();
+    RequestNeighbours();
 }
 
 void CNorvelView::BuildFileList() {
@@ -121,6 +123,24 @@ void CNorvelView::StepInList(int nStep) {
     SetStatusText(3, s);
     SetStatusText(4, ZoomText());
     Invalidate(TRUE);
+    RequestNeighbours();
+}
+
+void CNorvelView::RequestNeighbours() {
+    std::vector<std::string> paths;
+    const int n = static_cast<int>(g_fileList.GetSize());
+    if (CPictureCache::s_bEnabled && n > 1 && g_nFileIndex >= 0 && g_nFileIndex < n) {
+        int nNext = g_nFileIndex + 1;
+        if (nNext >= n && !g_bSlideStopped)
+            nNext = 0;
+        if (nNext < n)
+            paths.push_back(static_cast<const char*>(g_fileList[nNext]));
+        if (g_nFileIndex > 0)
+            paths.push_back(static_cast<const char*>(g_fileList[g_nFileIndex - 1]));
+    }
+    // Together with the shown picture, no more than one kept picture may take.
+    const ULONGLONG nCeiling = CPictureCache::kDefaultCeiling, nShown = m_pPicture->DecodedBytes();
+    m_pPreload->Request(paths, nShown < nCeiling ? nCeiling - nShown : 0);
 }
 
 void CNorvelView::OnPrevious() {

@@ -1,6 +1,7 @@
 #include "view/PictureCache.h"
 
 #include "framework/AfxPictureSize.h"
+#include "view/PicturePreload.h"
 
 #include <string.h>
 
@@ -61,6 +62,34 @@ HGLOBAL ReadFileToGlobal(const char* pszPath, ULONGLONG nMaxBytes, DWORD* pnByte
     return hMem;
 }
 
+Gdiplus::Image* LoadPictureFile(const char* pszPath) {
+    // A picture announced too large for any decode is unreadable: this platform's decoder
+    // allocates it whole and can take the process down with it. Nothing is decoded.
+    if (AfxPictureTooLarge(pszPath))
+        return nullptr;
+    // Loaded from the file exactly as a bare GDI+ load does, so the platform's decoders meet
+    // every file, malformed ones included, as they always did. (Fed a stream on a memory copy
+    // instead, some decoders of this platform crash on malformed files they otherwise refuse.)
+    std::vector<wchar_t> wide(kCacheWideChars);
+    Gdiplus::Image* pImage = new Gdiplus::Image(AfxToWideBuffer(pszPath, wide.data(), kCacheWideChars));
+    if (pImage->GetLastStatus() != Gdiplus::Ok || pImage->GetWidth() == 0 || pImage->GetHeight() == 0) {
+        delete pImage;
+        return nullptr;
+    }
+    return pImage;
+}
+
+Gdiplus::Bitmap* CopyLoadedBitmap(Gdiplus::Image* pLoaded) {
+    Gdiplus::Bitmap* pBitmap = static_cast<Gdiplus::Bitmap*>(pLoaded);
+    Gdiplus::Bitmap* pCopy = pBitmap->Clone(0, 0, static_cast<INT>(pBitmap->GetWidth()),
+                                            static_cast<INT>(pBitmap->GetHeight()), pBitmap->GetPixelFormat());
+    if (pCopy && pCopy->GetLastStatus() != Gdiplus::Ok) {
+        delete pCopy;
+        pCopy = nullptr;
+    }
+    return pCopy;
+}
+
 CPictureCache::CPictureCache()
     : m_id(),
       m_pStream(nullptr),
@@ -69,7 +98,9 @@ CPictureCache::CPictureCache()
       m_nDecodedBytes(0),
       m_nCeiling(kDefaultCeiling),
       m_nDecodes(0),
-      m_nOpaque(-1) {}
+      m_nGeneration(0),
+      m_nOpaque(-1),
+      m_pPreload(nullptr) {}
 
 CPictureCache::~CPictureCache() {
     Clear();
@@ -109,23 +140,32 @@ Gdiplus::Image* CPictureCache::Get(const char* pszPath) {
     if (s_bEnabled && m_pImage && !m_bTransient && m_strPath == pszPath && SameIdentity(id, m_id))
         return m_pImage;
     Clear();
+    // Decoded ahead while the last picture was shown, the file unchanged since.
+    ULONGLONG nBytes = 0;
+    Gdiplus::Bitmap* pReady = (s_bEnabled && m_pPreload) ? m_pPreload->Take(pszPath, id, &nBytes) : nullptr;
+    if (pReady) {
+        if (nBytes <= m_nCeiling) {
+            ++m_nGeneration;
+            m_pImage = pReady;
+            m_nDecodedBytes = nBytes;
+            m_strPath = pszPath;
+            m_id = id;
+            return m_pImage;
+        }
+        delete pReady;
+    }
     if (!Decode(pszPath, id))
         Clear();
     return m_pImage;
 }
 
 bool CPictureCache::Decode(const char* pszPath, const FileIdentity& id) {
-    // A picture announced too large for any decode is unreadable: this platform's decoder
-    // allocates it whole and can take the process down with it. Nothing is decoded.
     if (AfxPictureTooLarge(pszPath))
         return false;
     ++m_nDecodes;
-    // Loaded from the file exactly as a bare GDI+ load does, so the platform's decoders meet
-    // every file, malformed ones included, as they always did. (Fed a stream on a memory copy
-    // instead, some decoders of this platform crash on malformed files they otherwise refuse.)
-    std::vector<wchar_t> wide(kCacheWideChars);
-    m_pImage = new Gdiplus::Image(AfxToWideBuffer(pszPath, wide.data(), kCacheWideChars));
-    if (m_pImage->GetLastStatus() != Gdiplus::Ok || m_pImage->GetWidth() == 0 || m_pImage->GetHeight() == 0)
+    ++m_nGeneration;
+    m_pImage = LoadPictureFile(pszPath);
+    if (!m_pImage)
         return false;
     const bool bBitmap = m_pImage->GetType() == Gdiplus::ImageTypeBitmap;
     UINT nBits = 0;
@@ -141,12 +181,10 @@ bool CPictureCache::Decode(const char* pszPath, const FileIdentity& id) {
     } else if (bBitmap) {
         // The loaded picture holds its file open: its pixels are copied, in their own format,
         // and the file is closed, so others can rename, delete or rewrite it while it is shown.
-        Gdiplus::Bitmap* pLoaded = static_cast<Gdiplus::Bitmap*>(m_pImage);
-        Gdiplus::Bitmap* pCopy = pLoaded->Clone(0, 0, static_cast<INT>(pLoaded->GetWidth()),
-                                                static_cast<INT>(pLoaded->GetHeight()), pLoaded->GetPixelFormat());
+        Gdiplus::Bitmap* pCopy = CopyLoadedBitmap(m_pImage);
         delete m_pImage;
         m_pImage = pCopy;
-        if (!m_pImage || m_pImage->GetLastStatus() != Gdiplus::Ok)
+        if (!m_pImage)
             return false;
     } else {
         // A metafile stays vector: read again from a copy of the file's bytes, which GDI+ may go

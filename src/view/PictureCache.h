@@ -7,6 +7,8 @@
 #include "framework/Afx.h"
 #include "framework/GdiPlus.h"
 
+class CPicturePreload;
+
 // What one attribute query tells about a file: enough to notice an edit or a replacement.
 struct FileIdentity {
     ULONGLONG nSize;
@@ -55,6 +57,10 @@ public:
     ULONGLONG DecodedBytes() const { return m_nDecodedBytes; }
     // Decodes done since construction, for tests and measurements.
     int Decodes() const { return m_nDecodes; }
+    // Changes whenever another picture is held: what was drawn of the last one no longer is.
+    int Generation() const { return m_nGeneration; }
+    // Pictures decoded ahead are taken from pPreload when they are asked for (nullptr: none).
+    void SetPreload(CPicturePreload* pPreload) { m_pPreload = pPreload; }
     void SetCeiling(ULONGLONG nBytes) { m_nCeiling = nBytes; }
     // The kept picture lets nothing of the background through; found out once per picture.
     bool IsOpaque();
@@ -74,8 +80,17 @@ private:
     ULONGLONG m_nDecodedBytes;
     ULONGLONG m_nCeiling;
     int m_nDecodes;
+    int m_nGeneration;
     int m_nOpaque;  // -1: not found out yet
+    CPicturePreload* m_pPreload;
 };
+
+// The picture of pszPath loaded from its file as a bare GDI+ load does (the file stays open
+// while it lives); nullptr for a file that is gone, does not decode or is announced too large.
+Gdiplus::Image* LoadPictureFile(const char* pszPath);
+// A copy of a loaded raster picture in its own pixel format, which holds no file; nullptr when
+// GDI+ fails.
+Gdiplus::Bitmap* CopyLoadedBitmap(Gdiplus::Image* pLoaded);
 
 // Draws pImage into the rectangle (x, y, w, h), as DrawImage does, but hands GDI+ only the
 // source pixels that can reach rcShown (with a margin for the interpolation), so a picture much

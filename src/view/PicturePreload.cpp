@@ -1,0 +1,183 @@
+#include "view/PicturePreload.h"
+
+#include <algorithm>
+
+Gdiplus::Bitmap* DecodeRasterCopy(const char* pszPath, ULONGLONG nMaxBytes, ULONGLONG* pnBytes) {
+    Gdiplus::Image* pLoaded = LoadPictureFile(pszPath);
+    if (!pLoaded)
+        return nullptr;
+    Gdiplus::Bitmap* pCopy = nullptr;
+    if (pLoaded->GetType() == Gdiplus::ImageTypeBitmap) {
+        const UINT nBits = (static_cast<UINT>(pLoaded->GetPixelFormat()) >> 8) & 0xFF;
+        const ULONGLONG nBytes = static_cast<ULONGLONG>(pLoaded->GetWidth()) * pLoaded->GetHeight() * ((nBits + 7) / 8);
+        // The cache draws pictures under 8 bits per pixel from their file each time.
+        if (nBits >= 8 && nBytes <= nMaxBytes) {
+            pCopy = CopyLoadedBitmap(pLoaded);
+            *pnBytes = nBytes;
+        }
+    }
+    delete pLoaded;  // closes the file
+    return pCopy;
+}
+
+bool CPicturePreload::Available() {
+#ifdef _WIN64
+    return true;
+#else
+    // Under Wine a 32-bit program may run under an emulator of 32-bit code (on machines whose
+    // kernel runs none), where a second thread can take the whole process down; the program
+    // cannot tell the emulator from native execution, so under Wine it keeps to one thread.
+    return ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version") == nullptr;
+#endif
+}
+
+CPicturePreload::CPicturePreload() : m_nBudget(0), m_bStop(false) {}
+
+CPicturePreload::~CPicturePreload() {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_bStop = true;
+        m_queue.clear();
+    }
+    m_cv.notify_all();
+    if (m_thread.joinable())
+        m_thread.join();
+    DropDone();
+}
+
+void CPicturePreload::DropDone() {
+    for (Done& d : m_done)
+        delete d.pBitmap;
+    m_done.clear();
+}
+
+ULONGLONG CPicturePreload::HeldBytes() const {
+    ULONGLONG n = 0;
+    for (const Done& d : m_done)
+        n += d.nBytes;
+    return n;
+}
+
+void CPicturePreload::Request(const std::vector<std::string>& paths, ULONGLONG nBudget) {
+    if (!Available())
+        return;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_nBudget = nBudget;
+        // Keep what is wanted and fits, most wanted first; drop the rest.
+        std::vector<Done> kept;
+        ULONGLONG nHeld = 0;
+        for (const std::string& path : paths) {
+            auto it = std::find_if(m_done.begin(), m_done.end(), [&](const Done& d) { return d.strPath == path; });
+            if (it != m_done.end() && nHeld + it->nBytes <= nBudget) {
+                nHeld += it->nBytes;
+                kept.push_back(*it);
+                m_done.erase(it);
+            }
+        }
+        DropDone();
+        m_done = kept;
+        m_wanted = paths;
+        m_queue.clear();
+        for (const std::string& path : paths) {
+            bool bHeld = std::any_of(m_done.begin(), m_done.end(), [&](const Done& d) { return d.strPath == path; });
+            if (!bHeld && path != m_strBusy)
+                m_queue.push_back(path);
+        }
+        if (!m_thread.joinable() && !m_queue.empty()) {
+            try {
+                m_thread = std::thread(&CPicturePreload::Run, this);
+            } catch (...) {
+                m_queue.clear();  // no thread: nothing is decoded ahead
+            }
+        }
+    }
+    m_cv.notify_all();
+}
+
+void CPicturePreload::Run() {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        m_cv.wait(lock, [this] { return m_bStop || !m_queue.empty(); });
+        if (m_bStop)
+            return;
+        const std::string path = m_queue.front();
+        m_queue.pop_front();
+        const ULONGLONG nRoom = m_nBudget > HeldBytes() ? m_nBudget - HeldBytes() : 0;
+        m_strBusy = path;
+        lock.unlock();
+
+        Gdiplus::Bitmap* pBitmap = nullptr;
+        ULONGLONG nBytes = 0;
+        FileIdentity before, after;
+        try {
+            if (QueryFileIdentity(path.c_str(), &before)) {
+                pBitmap = DecodeRasterCopy(path.c_str(), nRoom, &nBytes);
+                // A file written while it was read may have given a mixture: not kept.
+                if (pBitmap && (!QueryFileIdentity(path.c_str(), &after) || !SameIdentity(before, after))) {
+                    delete pBitmap;
+                    pBitmap = nullptr;
+                }
+            }
+        } catch (...) {
+            delete pBitmap;
+            pBitmap = nullptr;
+        }
+
+        lock.lock();
+        m_strBusy.clear();
+        // Still wanted (Request or Clear may have come meanwhile) and within the budget now.
+        if (pBitmap && !m_bStop && IsWanted(path) && HeldBytes() + nBytes <= m_nBudget) {
+            m_done.push_back(Done{path, before, pBitmap, nBytes});
+            pBitmap = nullptr;
+        }
+        m_cv.notify_all();
+        if (pBitmap) {
+            lock.unlock();
+            delete pBitmap;
+            lock.lock();
+        }
+    }
+}
+
+bool CPicturePreload::IsWanted(const std::string& path) const {
+    return std::find(m_wanted.begin(), m_wanted.end(), path) != m_wanted.end();
+}
+
+Gdiplus::Bitmap* CPicturePreload::Take(const char* pszPath, const FileIdentity& id, ULONGLONG* pnBytes) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    const std::string path = pszPath;
+    // The decode the caller would start is under way: finishing it is quicker.
+    m_cv.wait(lock, [&] { return m_strBusy != path; });
+    m_queue.erase(std::remove(m_queue.begin(), m_queue.end(), path), m_queue.end());
+    m_wanted.erase(std::remove(m_wanted.begin(), m_wanted.end(), path), m_wanted.end());
+    auto it = std::find_if(m_done.begin(), m_done.end(), [&](const Done& d) { return d.strPath == path; });
+    if (it == m_done.end())
+        return nullptr;
+    Gdiplus::Bitmap* pBitmap = it->pBitmap;
+    const bool bSame = SameIdentity(it->id, id);
+    *pnBytes = it->nBytes;
+    m_done.erase(it);
+    if (!bSame) {
+        delete pBitmap;  // changed or replaced since: the caller decodes it anew
+        return nullptr;
+    }
+    return pBitmap;
+}
+
+void CPicturePreload::Clear() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_wanted.clear();
+    m_queue.clear();
+    DropDone();
+}
+
+void CPicturePreload::WaitIdle() {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_cv.wait(lock, [this] { return m_queue.empty() && m_strBusy.empty(); });
+}
+
+int CPicturePreload::Held() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return static_cast<int>(m_done.size());
+}
