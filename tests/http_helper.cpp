@@ -6,6 +6,9 @@
 //   big   1500 bytes starting with "1.6"
 //   missing   a 404 page
 //   proxyerror   a 502 whose body is "1.52"
+//   garbage   bytes of no text ("\xFF\xD8\xFF\xE0...")   html   a 200 page of markup
+//   keepopen   "1.52\r\n" as HTTP/1.1 with its length, the connection kept open afterwards (later
+//              requests on it are answered too)
 //   silent   accepts, reads the request and never answers
 //   quit   answers and ends the server
 // Ends by itself when the parent process ends, after five minutes, or after 500 connections.
@@ -27,6 +30,7 @@ struct Connection {
     SOCKET s;
     std::string request;
     bool bSilent;  // a request was read and is never answered
+    bool bKept;    // answered and kept open, as a server that keeps connections alive
     DWORD dwSince;
 };
 
@@ -38,9 +42,11 @@ std::string Response(int status, const char* reason, const std::string& body) {
     return head + body;
 }
 
-// The answer to a request line's path; bSilent for the case that never answers, bQuit to end.
-std::string Answer(const std::string& path, bool* bSilent, bool* bQuit) {
+// The answer to a request line's path; bSilent for the case that never answers, bKeep for one
+// after which the connection stays open, bQuit to end.
+std::string Answer(const std::string& path, bool* bSilent, bool* bKeep, bool* bQuit) {
     *bSilent = false;
+    *bKeep = false;
     *bQuit = false;
     if (path == "/v152/update.txt")
         return Response(200, "OK", "1.52\r\n");
@@ -57,6 +63,15 @@ std::string Answer(const std::string& path, bool* bSilent, bool* bQuit) {
         for (int i = 0; body.size() < 1500; ++i)
             body += static_cast<char>('a' + i % 26);
         return Response(200, "OK", body);
+    }
+    if (path == "/garbage/update.txt")
+        return Response(200, "OK", std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01", 13));
+    if (path == "/html/update.txt")
+        return Response(200, "OK", "<html><body>1.52</body></html>");
+    if (path == "/keepopen/update.txt") {
+        *bKeep = true;
+        return "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 6\r\n"
+               "Connection: keep-alive\r\n\r\n1.52\r\n";
     }
     if (path == "/proxyerror/update.txt")
         return Response(502, "Bad Gateway", "1.52");
@@ -128,7 +143,7 @@ int main(int argc, char** argv) {
             SOCKET s = accept(listener, nullptr, nullptr);
             if (s != INVALID_SOCKET) {
                 ++nAccepted;
-                conns.push_back({s, std::string(), false, GetTickCount()});
+                conns.push_back({s, std::string(), false, false, GetTickCount()});
             }
         }
         for (size_t i = 0; i < conns.size();) {
@@ -141,22 +156,30 @@ int main(int argc, char** argv) {
                     bClose = true;
                 } else if (!c.bSilent) {
                     c.request.append(buf, static_cast<size_t>(n));
-                    if (c.request.find("\r\n\r\n") != std::string::npos) {
+                    size_t end = c.request.find("\r\n\r\n");
+                    if (end != std::string::npos) {
                         size_t p0 = c.request.find(' ');
                         size_t p1 = c.request.find(' ', p0 + 1);
                         std::string path = (p0 == std::string::npos || p1 == std::string::npos)
                                                ? std::string()
                                                : c.request.substr(p0 + 1, p1 - p0 - 1);
-                        std::string answer = Answer(path, &c.bSilent, &bQuit);
+                        c.request.erase(0, end + 4);
+                        bool bKeep = false;
+                        std::string answer = Answer(path, &c.bSilent, &bKeep, &bQuit);
                         if (!c.bSilent) {
                             SendAll(c.s, answer);
-                            shutdown(c.s, SD_SEND);
-                            bClose = true;
+                            if (bKeep) {
+                                c.bKept = true;
+                                c.dwSince = GetTickCount();
+                            } else {
+                                shutdown(c.s, SD_SEND);
+                                bClose = true;
+                            }
                         }
                     }
                 }
             }
-            if (c.bSilent && GetTickCount() - c.dwSince > kSilentHoldMs)
+            if ((c.bSilent || c.bKept) && GetTickCount() - c.dwSince > kSilentHoldMs)
                 bClose = true;
             if (bClose) {
                 closesocket(c.s);

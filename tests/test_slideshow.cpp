@@ -3,7 +3,10 @@
 // refused for a folder of one picture, ticks behind a modal dialog, and a capture meanwhile.
 #include "ZoomFixture.h"
 
+#include <algorithm>
+
 #include "dialogs/SlideSetupDlg.h"
+#include "view/PictureCache.h"
 
 namespace {
 const COLORREF kColours[] = {RGB(200, 30, 30), RGB(30, 200, 30), RGB(30, 30, 200)};
@@ -170,6 +173,10 @@ TEST_F(SlideShowTest, AFolderOfOnePictureDisablesStartStopAfterOneOfSeveral) {
     PumpNow();
     EXPECT_FALSE(MenuEnabled());
     EXPECT_EQ(0, ButtonState() & TBSTATE_ENABLED);
+    // Still running until the next tick, but a disabled command carries no check mark.
+    EXPECT_TRUE(Running());
+    EXPECT_FALSE(MenuChecked());
+    EXPECT_EQ(0, ButtonState() & TBSTATE_CHECKED);
 
     // The show that ran cannot be stopped by the user any more: its next tick ends it.
     Tick();
@@ -179,6 +186,100 @@ TEST_F(SlideShowTest, AFolderOfOnePictureDisablesStartStopAfterOneOfSeveral) {
     // And the refused command does not start it again.
     Command(ID_TOOLS_SLIDESTARTSTOP);
     EXPECT_FALSE(Running());
+}
+
+TEST_F(SlideShowTest, TicksStepOverPicturesThatCannotBeShownAndDropFilesThatAreGone) {
+    // a, c and d are pictures, b is not.
+    WritePicture("a.bmp", 120, 80, [](int, int) { return kColours[0]; });
+    WriteFile(folder + "b.bmp", "no picture at all");
+    WritePicture("c.bmp", 120, 80, [](int, int) { return kColours[1]; });
+    WritePicture("d.bmp", 120, 80, [](int, int) { return kColours[2]; });
+    view->OpenChosenFile((folder + "a.bmp").c_str(), "a.bmp");
+    PumpNow();
+    ASSERT_EQ(4, g_fileList.GetSize());
+    Command(ID_TOOLS_SLIDESTARTSTOP);
+    ASSERT_TRUE(Running());
+
+    struct Step {
+        const char* gone;  // deleted before the tick
+        int index, count;
+        const char* name;
+        COLORREF colour;
+    } steps[] = {
+        {nullptr, 2, 4, "c.bmp", kColours[1]},  // b stepped over
+        {"d.bmp", 0, 3, "a.bmp", kColours[0]},  // d left the list, the show wrapped
+        {nullptr, 2, 3, "c.bmp", kColours[1]},
+    };
+    for (const Step& st : steps) {
+        if (st.gone) {
+            ASSERT_TRUE(DeleteFileA((folder + st.gone).c_str()));
+        }
+        Tick();
+        EXPECT_EQ(st.index, g_nFileIndex) << st.name;
+        EXPECT_EQ(st.count, g_fileList.GetSize()) << st.name;
+        CString s;
+        s.Format("%d in %d", st.index + 1, st.count);
+        EXPECT_EQ(s, Pane(5));
+        EXPECT_EQ(CString(st.name), Pane(1));
+        EXPECT_EQ(120, g_nImageWidth) << st.name;
+        EXPECT_NE(CString("? kB"), Pane(2));
+        EXPECT_EQ(st.colour, Middle()) << st.name;
+        EXPECT_TRUE(Running());
+    }
+    Command(ID_TOOLS_SLIDESTARTSTOP);
+}
+
+TEST_F(SlideShowTest, OneTickTriesEachEntryOnceAndStopsWhenNothingCanBeShown) {
+    struct Case {
+        const char* what;
+        const char* folderName;
+        bool bOthersUnreadable;  // b and c are no pictures; otherwise they are deleted too
+        bool bShownGone;         // a is deleted
+        bool bRunsOn;
+        int nCountAfter;
+    } cases[] = {
+        {"only the shown one can be shown", "slide_only", true, false, true, 3},
+        {"the shown one gone, the others unreadable", "slide_unreadable", true, true, false, 2},
+        {"every file gone", "slide_gone", false, true, false, 0},
+    };
+    for (const Case& c : cases) {
+        std::string sub = MakeTempFolder(c.folderName);
+        WriteFile(sub + "a.bmp", MakeBmp(60, 40, [](int, int) { return kColours[0]; }));
+        WriteFile(sub + "b.bmp", "no picture");
+        WriteFile(sub + "c.bmp", "no picture either");
+        view->OpenChosenFile((sub + "a.bmp").c_str(), "a.bmp");
+        PumpNow();
+        ASSERT_EQ(3, g_fileList.GetSize()) << c.what;
+        if (!Running())
+            Command(ID_TOOLS_SLIDESTARTSTOP);
+        ASSERT_TRUE(Running()) << c.what;
+        if (!c.bOthersUnreadable) {
+            DeleteFileA((sub + "b.bmp").c_str());
+            DeleteFileA((sub + "c.bmp").c_str());
+        }
+        if (c.bShownGone)
+            DeleteFileA((sub + "a.bmp").c_str());
+
+        int nDecodes = view->m_pPicture->Decodes();
+        Tick();
+        EXPECT_LE(view->m_pPicture->Decodes() - nDecodes, 3) << c.what;
+        EXPECT_EQ(c.bRunsOn, Running()) << c.what;
+        EXPECT_EQ(c.nCountAfter, g_fileList.GetSize()) << c.what;
+        EXPECT_GE(g_nFileIndex, 0) << c.what;
+        EXPECT_LE(g_nFileIndex, std::max(0, c.nCountAfter - 1)) << c.what;
+        CString s;
+        s.Format("%d in %d", g_nFileIndex + 1, c.nCountAfter);
+        EXPECT_EQ(s, Pane(5)) << c.what;
+        if (c.bRunsOn) {
+            EXPECT_EQ(0, g_nFileIndex);
+            EXPECT_EQ(60, g_nImageWidth);
+            EXPECT_EQ(kColours[0], Middle());
+        } else {
+            EXPECT_FALSE(MenuChecked()) << c.what;
+        }
+    }
+    if (Running())
+        Command(ID_TOOLS_SLIDESTARTSTOP);
 }
 
 TEST_F(SlideShowTest, TheDelayIsReadAtTheStart) {

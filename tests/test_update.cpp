@@ -7,8 +7,10 @@
 
 #include <algorithm>
 #include <memory>
+#include <set>
 #include <string>
 
+#include "DesktopUtil.h"
 #include "TestUtil.h"
 #include "dialogs/Download.h"
 #include "dialogs/UpdateDlg.h"
@@ -44,8 +46,10 @@ public:
         }
     }
     ~LocalServer() {
-        if (m_port)
-            DownloadFile(Url("/quit"), MakeDownloadFileName());  // ends the server
+        if (m_port) {
+            CDownloadTempFile local;
+            DownloadFile(Url("/quit"), local.Path());  // ends the server
+        }
         if (m_pi.hProcess) {
             if (WaitForSingleObject(m_pi.hProcess, 10000) != WAIT_OBJECT_0)
                 TerminateProcess(m_pi.hProcess, 1);
@@ -222,20 +226,50 @@ bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// Files of the user's temporary folder that the download's unique names look like.
-int CountDownloadTempFiles() {
+std::string TempFolder() {
     char tmp[MAX_PATH] = "";
     GetTempPathA(sizeof tmp, tmp);
+    return tmp;
+}
+
+// Files of the user's temporary folder that the download's unique names look like.
+std::set<std::string> DownloadTempFiles() {
+    std::set<std::string> names;
     WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((std::string(tmp) + "upd*.tmp").c_str(), &fd);
+    HANDLE h = FindFirstFileA((TempFolder() + "upd*.tmp").c_str(), &fd);
     if (h == INVALID_HANDLE_VALUE)
-        return 0;
-    int n = 0;
+        return names;
     do
-        ++n;
+        names.insert(fd.cFileName);
     while (FindNextFileA(h, &fd));
     FindClose(h);
-    return n;
+    return names;
+}
+int CountDownloadTempFiles() {
+    return static_cast<int>(DownloadTempFiles().size());
+}
+
+struct ProcessDialogArgs {
+    DWORD pid;
+    bool found;
+};
+BOOL CALLBACK FindProcessUpdateDialog(HWND h, LPARAM lp) {
+    ProcessDialogArgs* p = reinterpret_cast<ProcessDialogArgs*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    char text[64] = "";
+    GetWindowTextA(h, text, sizeof text);
+    if (pid == p->pid && IsWindowVisible(h) && strcmp(text, "Update") == 0) {
+        p->found = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+// The process shows its Update dialog: its check is over.
+bool ShowsUpdateDialog(DWORD pid) {
+    ProcessDialogArgs a = {pid, false};
+    EnumWindows(FindProcessUpdateDialog, reinterpret_cast<LPARAM>(&a));
+    return a.found;
 }
 
 class UpdateTest : public ::testing::Test {
@@ -281,7 +315,7 @@ TEST_F(UpdateTest, PublishedVersionsGiveTheirVerdicts) {
     } cases[] = {
         {"/v152/update.txt", "1.52", kUpToDate},      {"/v16/update.txt", "1.6", kShouldUpdate},
         {"/v151/update.txt", "1.51", kShouldUpdate},  {"/v1/update.txt", "1", kShouldUpdate},
-        {"/empty/update.txt", "", kShouldUpdate},     {"/big/update.txt", "1.6", kShouldUpdate},
+        {"/big/update.txt", "1.6", kShouldUpdate},
     };
     for (const Case& c : cases) {
         Seen s = Check(c.path);
@@ -297,7 +331,10 @@ TEST_F(UpdateTest, PublishedVersionsGiveTheirVerdicts) {
 }
 
 TEST_F(UpdateTest, ErrorAnswersAndClosedPortShowError) {
-    for (const char* path : {"/missing/update.txt", "/proxyerror/update.txt", "/nothing/here.txt"}) {
+    // Error pages, and answers whose first bytes are no version (digits and dots): nothing, bytes
+    // of no text, a page of markup.
+    for (const char* path : {"/missing/update.txt", "/proxyerror/update.txt", "/nothing/here.txt", "/empty/update.txt",
+                             "/garbage/update.txt", "/html/update.txt"}) {
         Seen s = Check(path);
         ASSERT_TRUE(s.bShown) << path;
         EXPECT_EQ("Error", s.strVersion) << path;
@@ -325,6 +362,24 @@ TEST_F(UpdateTest, SilentServerEndsInErrorWithinTheTimeOut) {
     printf("silent server: dialog shown after %lu ms\n", static_cast<unsigned long>(s.dwMsToShow));
 }
 
+TEST_F(UpdateTest, AnswerOfAnnouncedLengthOnAConnectionKeptOpenEndsAtItsLength) {
+    Seen s = Check("/keepopen/update.txt");
+    ASSERT_TRUE(s.bShown);
+    EXPECT_EQ("1.52", s.strVersion);
+    EXPECT_EQ(kUpToDate, s.strMessage);
+    // Read up to its length the answer is complete at once; read until the server closes, the
+    // check would wait for the time-out of five seconds or more.
+    EXPECT_LT(s.dwMsToShow, 4000u);
+    printf("connection kept open: dialog shown after %lu ms\n", static_cast<unsigned long>(s.dwMsToShow));
+
+    std::string folder = MakeTempFolder("update_keepopen");
+    std::string local = folder + "copy.txt";
+    DWORD dwStart = GetTickCount();
+    EXPECT_EQ(CString("YES"), DownloadFile(s_server->Url("/keepopen/update.txt"), local.c_str()));
+    EXPECT_LT(GetTickCount() - dwStart, 4000u);
+    EXPECT_EQ("1.52\r\n", ReadAll(local));
+}
+
 TEST_F(UpdateTest, NoFileWrittenToTheCurrentDirectory) {
     std::string folder = MakeTempFolder("update_cwd");
     std::string user = folder + "update.txt";
@@ -350,6 +405,40 @@ TEST_F(UpdateTest, NoFileWrittenToTheCurrentDirectory) {
     }
     EXPECT_EQ(1, nFiles);
     EXPECT_EQ(nTempBefore, CountDownloadTempFiles()) << "the temporary copy is removed";
+}
+
+TEST_F(UpdateTest, TemporaryCopyGoesWhenTheProgramIsEndedMidCheck) {
+    // The program in a process of its own, checking against the server that never answers; it is
+    // ended while the check hangs, as the system ends a hung program whose window is closed.
+    std::set<std::string> before = DownloadTempFiles();
+    char exe[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, exe, sizeof exe);
+    std::string helper(exe);
+    helper = helper.substr(0, helper.find_last_of('\\') + 1) + "update_check_helper.exe";
+    std::string cmd = "\"" + helper + "\" \"" + std::string(s_server->Url("/silent/update.txt")) + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    ASSERT_TRUE(CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    std::string name;
+    bool bBegun = PumpUntil(
+        [&] {
+            for (const std::string& n : DownloadTempFiles())
+                if (!before.count(n))
+                    name = n;
+            return !name.empty() || WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0;
+        },
+        30000);
+    bool bMidCheck = WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT && !ShowsUpdateDialog(pi.dwProcessId);
+    TerminateProcess(pi.hProcess, 1);
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    ASSERT_TRUE(bBegun && !name.empty()) << "the check did not begin";
+    EXPECT_TRUE(bMidCheck) << "the process was not ended in the middle of its check";
+    std::string path = TempFolder() + name;
+    EXPECT_TRUE(PumpUntil([&] { return !Exists(path); }, 5000)) << path << " stays";
+    DeleteFileA(path.c_str());
 }
 
 TEST_F(UpdateTest, DownloadCopiesTheWholeAnswerAndNothingOnFailure) {
@@ -390,6 +479,10 @@ TEST_F(UpdateTest, VersionIsTheFirstFourBytesUpToALineBreakOrZero) {
     }
     CString v;
     EXPECT_FALSE(ReadPublishedVersion((folder + "absent.txt").c_str(), v));
+    for (const char* text : {"1.52", "1.6", "1", "10.0"})
+        EXPECT_TRUE(IsVersionText(text)) << text;
+    for (const char* text : {"", "<htm", ".5", "1.6x", " 1.5", "\xFF\xD8\xFF\xE0"})
+        EXPECT_FALSE(IsVersionText(text)) << text;
     EXPECT_STREQ(kUpToDateMessage, UpdateVerdict("1.52"));
     EXPECT_STREQ(kShouldUpdateMessage, UpdateVerdict("1.5"));
     EXPECT_STREQ(kShouldUpdateMessage, UpdateVerdict("1.520"));
@@ -430,3 +523,4 @@ TEST_F(UpdateTest, RepeatedChecksLeakNothing) {
     EXPECT_LE(CountGdiObjects(), gdi + 2);
     EXPECT_EQ(wnd, CountThreadWindows());
 }
+

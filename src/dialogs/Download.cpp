@@ -12,7 +12,8 @@ const UINT kMaxErrorText = 255;  // 254 characters and the end
 class CLocalFile {
 public:
     explicit CLocalFile(const char* pszPath)
-        : m_hFile(::CreateFileA(pszPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+        : m_hFile(::CreateFileA(pszPath, GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr)) {}
     ~CLocalFile() { Close(); }
     CLocalFile(const CLocalFile&) = delete;
     CLocalFile& operator=(const CLocalFile&) = delete;
@@ -57,6 +58,10 @@ CString DownloadFile(const CString& strURL, const CString& strLocalFile) {
             session.OpenURL(strURL, 1, INTERNET_FLAG_RELOAD | INTERNET_FLAG_TRANSFER_BINARY, nullptr, 0));
 
         // A 404 page or a proxy's error page is no published file.
+        // An answer of announced length ends there: a server that keeps the connection open
+        // would otherwise hold the last read until its time-out.
+        bool bLengthKnown = false;
+        DWORD dwLeft = 0;
         if (CHttpFile* pHttp = dynamic_cast<CHttpFile*>(pFile.get())) {
             DWORD dwStatus = 0;
             if (!pHttp->QueryInfoStatusCode(dwStatus))
@@ -65,6 +70,7 @@ CString DownloadFile(const CString& strURL, const CString& strLocalFile) {
                 strResult.Format("The server answered with HTTP status %lu", static_cast<unsigned long>(dwStatus));
                 return strResult;
             }
+            bLengthKnown = pHttp->QueryInfo(HTTP_QUERY_CONTENT_LENGTH, dwLeft) != FALSE;
         }
 
         CLocalFile local(strLocalFile);
@@ -72,14 +78,17 @@ CString DownloadFile(const CString& strURL, const CString& strLocalFile) {
             return SystemErrorText(::GetLastError());
         bFileBegun = true;
         char buf[kBlockSize];
-        for (;;) {
-            UINT n = pFile->Read(buf, sizeof buf);
+        while (!bLengthKnown || dwLeft > 0) {
+            UINT nWant = bLengthKnown && dwLeft < sizeof buf ? static_cast<UINT>(dwLeft) : sizeof buf;
+            UINT n = pFile->Read(buf, nWant);
             if (n == 0)
                 break;
             if (!local.Write(buf, n)) {
                 strResult = SystemErrorText(::GetLastError());
                 break;
             }
+            if (bLengthKnown)
+                dwLeft -= n < dwLeft ? n : dwLeft;
         }
         if (!local.Close() && strResult == kDownloadSucceeded)
             strResult = SystemErrorText(::GetLastError());
@@ -98,8 +107,8 @@ CString DownloadFile(const CString& strURL, const CString& strLocalFile) {
 
 BOOL ReadPublishedVersion(const CString& strLocalFile, CString& strVersion) {
     strVersion.Empty();
-    HANDLE hFile =
-        ::CreateFileA(strLocalFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE hFile = ::CreateFileA(strLocalFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (hFile == INVALID_HANDLE_VALUE)
         return FALSE;
     char buf[4] = {};
@@ -124,4 +133,31 @@ CString MakeDownloadFileName() {
     if (!::GetTempFileNameA(szFolder, "upd", 0, szFile))
         return CString();
     return CString(szFile);
+}
+
+BOOL IsVersionText(const CString& strVersion) {
+    if (strVersion.IsEmpty() || strVersion[0] < '0' || strVersion[0] > '9')
+        return FALSE;
+    for (int i = 1; i < strVersion.GetLength(); ++i) {
+        char c = strVersion[i];
+        if ((c < '0' || c > '9') && c != '.')
+            return FALSE;
+    }
+    return TRUE;
+}
+
+CDownloadTempFile::CDownloadTempFile() : m_strPath(MakeDownloadFileName()), m_hHold(INVALID_HANDLE_VALUE) {
+    if (m_strPath.IsEmpty())
+        return;
+    // Held open for deletion on close: the system removes the file when this handle closes,
+    // also when the process ends in the middle of a check (a window closed while it hung).
+    m_hHold = ::CreateFileA(m_strPath, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+}
+
+CDownloadTempFile::~CDownloadTempFile() {
+    if (m_hHold != INVALID_HANDLE_VALUE)
+        ::CloseHandle(m_hHold);
+    if (!m_strPath.IsEmpty())
+        ::DeleteFileA(m_strPath);  // when it could not be held, or the system kept it
 }

@@ -49,12 +49,14 @@ BOOL CUpdateDlg::OnInitDialog() {
     m_lblVersion.SetTextColor(RGB(0, 0, 255)).SetFontSize(14).SetFontBold(TRUE);
 
     // The copy goes to a file of its own in the temporary folder, never over a file of the user's.
-    CString strLocal = MakeDownloadFileName();
+    // Text that is no version (an empty answer, bytes of no text) is an error answer too.
     CString strVersion;
-    bool bFetched = !strLocal.IsEmpty() && DownloadFile(UpdateURL(), strLocal) == kDownloadSucceeded &&
-                    ReadPublishedVersion(strLocal, strVersion);
-    if (!strLocal.IsEmpty())
-        ::DeleteFileA(strLocal);
+    bool bFetched = false;
+    {
+        CDownloadTempFile local;
+        bFetched = !local.Path().IsEmpty() && DownloadFile(UpdateURL(), local.Path()) == kDownloadSucceeded &&
+                   ReadPublishedVersion(local.Path(), strVersion) && IsVersionText(strVersion);
+    }
     if (bFetched) {
         m_lblVersion.SetWindowText(strVersion);
         m_stMessage.SetWindowText(UpdateVerdict(strVersion));

@@ -65,6 +65,11 @@ BOOL CHttpFile::QueryInfoStatusCode(DWORD& dwStatusCode) const {
     return ::HttpQueryInfoA(m_hFile, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &dwStatusCode, &dwSize, nullptr);
 }
 
+BOOL CHttpFile::QueryInfo(DWORD dwInfoLevel, DWORD& dwResult) const {
+    DWORD dwSize = sizeof dwResult;
+    return ::HttpQueryInfoA(m_hFile, dwInfoLevel | HTTP_QUERY_FLAG_NUMBER, &dwResult, &dwSize, nullptr);
+}
+
 // ---- session --------------------------------------------------------------------------------
 
 CInternetSession::CInternetSession(const char* pstrAgent,

@@ -59,6 +59,8 @@ public:
     ~CHttpFile() override { Close(); }
     // The status code of the server's answer (200, 404, ...).
     BOOL QueryInfoStatusCode(DWORD& dwStatusCode) const;
+    // A numeric header of the answer (HTTP_QUERY_CONTENT_LENGTH, ...); FALSE when it has none.
+    BOOL QueryInfo(DWORD dwInfoLevel, DWORD& dwResult) const;
     void Close();
 
 private:

@@ -308,7 +308,9 @@ void CNorvelView::OnUpdateAutoZoom(CCmdUI* pCmdUI) {
 }
 void CNorvelView::OnUpdateSlideShow(CCmdUI* pCmdUI) {
     pCmdUI->Enable(m_bEnableSlideShow);
-    pCmdUI->SetCheck(!g_bSlideStopped);
+    // Checked only while enabled: a show that a one-picture folder or a capture is about to end
+    // shows no mark on a command that cannot be used.
+    pCmdUI->SetCheck(m_bEnableSlideShow && !g_bSlideStopped);
 }
 void CNorvelView::OnUpdateSave(CCmdUI* pCmdUI) {
     pCmdUI->Enable(m_bEnableSave);

@@ -72,6 +72,11 @@ public:
     void DrawDragStep();
     // Stops the slide show: timer 1 killed, g_bSlideStopped set.
     void StopSlideShow();
+    // The list entry the show's next step shows: the first after the shown one (the first after
+    // the last) that decodes. An entry whose file is gone leaves the list on the way (the index
+    // follows); one that does not decode is stepped over. Each entry is tried once at most, the
+    // shown one last; -1 when none can be shown.
+    int NextShowableEntry();
 
     // Re-encodes the picture shown as a Windows bitmap into the capture file, for the clipboard
     // and the wallpaper. TRUE when the file holds the shown picture afterwards (also when a

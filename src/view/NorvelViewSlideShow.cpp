@@ -1,8 +1,9 @@
 // The view's slide show: Start/Stop on timer 1, each tick showing the next picture of the folder
-// (the first after the last), and the set-up dialog for the delay.
+// that can be shown (the first after the last), and the set-up dialog for the delay.
 #include "view/NorvelView.h"
 
 #include "dialogs/SlideSetupDlg.h"
+#include "view/PictureCache.h"
 
 namespace {
 const UINT_PTR kSlideTimer = 1;
@@ -29,6 +30,35 @@ void CNorvelView::OnSlideSetup() {
     dlg.DoModal();
 }
 
+namespace {
+// The file is not there any more (as against there but unreadable).
+bool IsFileGone(const char* pszPath) {
+    if (::GetFileAttributesA(pszPath) != INVALID_FILE_ATTRIBUTES)
+        return false;
+    DWORD dwError = ::GetLastError();
+    return dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND;
+}
+}  // namespace
+
+int CNorvelView::NextShowableEntry() {
+    const int nTries = g_fileList.GetSize();
+    int nPos = g_nFileIndex + 1;
+    for (int i = 0; i < nTries && g_fileList.GetSize() > 0; ++i) {
+        if (nPos >= g_fileList.GetSize())
+            nPos = 0;
+        if (IsFileGone(g_fileList[nPos])) {
+            g_fileList.RemoveAt(nPos);
+            if (nPos < g_nFileIndex)
+                --g_nFileIndex;
+            continue;  // nPos is now the entry after the one removed
+        }
+        if (m_pPicture->Get(g_fileList[nPos]))
+            return nPos;
+        ++nPos;
+    }
+    return -1;
+}
+
 void CNorvelView::OnTimer(UINT_PTR nIDEvent) {
     if (nIDEvent == kSlideTimer) {
         if (g_bSlideStopped) {
@@ -38,9 +68,22 @@ void CNorvelView::OnTimer(UINT_PTR nIDEvent) {
             // now, so the show ends here rather than running on beyond the user's reach.
             StopSlideShow();
         } else {
-            if (g_nFileIndex >= g_fileList.GetSize() - 1)
-                g_nFileIndex = -1;
-            StepInList(+1);
+            int nNext = NextShowableEntry();
+            if (nNext >= 0) {
+                g_nFileIndex = nNext - 1;
+                StepInList(+1);
+            }
+            // Entries that left the list may leave too few for a show, or none that can be shown.
+            m_bEnableSlideShow = g_fileList.GetSize() >= 2 ? 1 : 0;
+            if (nNext < 0 || !m_bEnableSlideShow) {
+                StopSlideShow();
+                if (g_nFileIndex >= g_fileList.GetSize())
+                    g_nFileIndex = g_fileList.GetSize() > 0 ? g_fileList.GetSize() - 1 : 0;
+                ApplyEnableRule();
+                CString s;
+                s.Format("%d in %d", g_nFileIndex + 1, g_fileList.GetSize());
+                SetStatusText(5, s);
+            }
         }
     }
     Default();
