@@ -1,6 +1,6 @@
 // Save and Save As through the system's save dialog, driven from inside its modal loop: the
 // filter the user sees, the type selected first, the default extension, what Save writes after
-// a capture, and the question before a file is replaced.
+// a capture, and the question before a file is replaced, under the program's caption.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -108,6 +108,7 @@ TEST_F(SaveDialogTest, ReplacingAFileIsAskedFirst) {
     Open(folder + "photo.jpeg");
     for (int answer : {IDNO, IDYES}) {
         bool asked = false;
+        std::string caption, text;
         {
             DialogDriver driver({[&](HWND h, HWND) {
                                      DialogSetFileName(h, folder + "exists.png");
@@ -116,13 +117,21 @@ TEST_F(SaveDialogTest, ReplacingAFileIsAskedFirst) {
                                  [&](HWND, HWND) {
                                      HWND q = FindQuestion();
                                      asked = q != nullptr;
-                                     if (q)
-                                         PostMessageA(q, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+                                     if (!q)
+                                         return;
+                                     char buf[256] = "";
+                                     GetWindowTextA(q, buf, sizeof buf);
+                                     caption = buf;
+                                     GetDlgItemTextA(q, 0xFFFF, buf, sizeof buf);
+                                     text = buf;
+                                     PostMessageA(q, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
                                  },
                                  nullptr});  // a tick to settle; then the dialog is cancelled if still open
             Command(ID_FILE_SAVE_AS);
         }
         EXPECT_TRUE(asked) << answer;
+        EXPECT_EQ("Morvane", caption);  // the program's caption, as on every one of its boxes
+        EXPECT_EQ("File already exists.\nDo you want to replace it?", text);
         if (answer == IDNO)
             EXPECT_EQ("the user's file", ReadAll(folder + "exists.png"));
         else
