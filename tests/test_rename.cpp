@@ -385,9 +385,8 @@ TEST_F(RenameTest, NamesTheSystemKeepsAreRenamedAsTyped) {
         Open(folder + c.from);
         bool enabled = false, sameNameEnabled = true;
         {
-            RenameDriver driver({[&](HWND h) { sameNameEnabled = ApplyEnabled(h); },
-                                 [&](HWND h) { Type(h, c.typed); }, [&](HWND h) { enabled = ApplyEnabled(h); },
-                                 PressApply});
+            RenameDriver driver({[&](HWND h) { sameNameEnabled = ApplyEnabled(h); }, [&](HWND h) { Type(h, c.typed); },
+                                 [&](HWND h) { enabled = ApplyEnabled(h); }, PressApply});
             Command(ID_IMAGE_RENAME);
         }
         EXPECT_FALSE(sameNameEnabled) << c.from;  // its own name, case and all, is no change
@@ -468,8 +467,7 @@ TEST_F(RenameTest, RenameDuringASlideShowRenamesThePictureShownWhenItBegan) {
     ASSERT_EQ(0, g_bSlideStopped);
     std::string shownAtApply;
     {
-        RenameDriver driver({[](HWND h) { Type(h, "holiday"); },
-                             [&](HWND) { view->SendMessage(WM_TIMER, 1, 0); },
+        RenameDriver driver({[](HWND h) { Type(h, "holiday"); }, [&](HWND) { view->SendMessage(WM_TIMER, 1, 0); },
                              [&](HWND h) {
                                  shownAtApply = g_strFilePath.GetString();
                                  PressApply(h);

@@ -72,9 +72,10 @@ int MaxRenameBaseLength(const char* pszFolder, const char* pszOldName) {
 
 CString RenameTooLongText(const char* pszFolder, const char* pszOldName) {
     CString s;
-    s.Format("The name is too long: the file's full path would be longer than the system allows. "
-             "Here the name can have at most %d characters.",
-             MaxRenameBaseLength(pszFolder, pszOldName));
+    s.Format(
+        "The name is too long: the file's full path would be longer than the system allows. "
+        "Here the name can have at most %d characters.",
+        MaxRenameBaseLength(pszFolder, pszOldName));
     return s;
 }
 

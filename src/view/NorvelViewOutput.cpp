@@ -90,7 +90,9 @@ void CNorvelView::OnRename() {
     RenamePictureFile(strPath, strFolder, nIndex, pApp->m_strRenameTo);
 }
 
-BOOL CNorvelView::RenamePictureFile(const CString& strPath, const CString& strFolder, int nIndex,
+BOOL CNorvelView::RenamePictureFile(const CString& strPath,
+                                    const CString& strFolder,
+                                    int nIndex,
                                     const CString& strNewBase) {
     CString strOldName = strPath.Right(strPath.GetLength() - strFolder.GetLength());
     CString strNewPath;
