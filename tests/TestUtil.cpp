@@ -188,6 +188,16 @@ bool ReadMorvaneDword(const char* section, const char* entry, DWORD* value) {
     return ReadMorvaneValue(section, entry, &type, reinterpret_cast<BYTE*>(value), &size) && type == REG_DWORD;
 }
 
+bool WriteMorvaneDword(const char* section, const char* entry, DWORD value) {
+    std::string key = std::string("Software\\Morvane of ZENTARO\\Morvane\\") + section;
+    HKEY h;
+    if (RegCreateKeyA(HKEY_CURRENT_USER, key.c_str(), &h) != ERROR_SUCCESS)
+        return false;
+    LONG r = RegSetValueExA(h, entry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(h);
+    return r == ERROR_SUCCESS;
+}
+
 void ResetViewState() {
     g_strFilePath.Empty();
     g_strFileName.Empty();

@@ -41,6 +41,8 @@ void DeleteMorvaneRegistry();
 // Reads a value under HKEY_CURRENT_USER\Software\Morvane of ZENTARO\Morvane\<section>.
 bool ReadMorvaneString(const char* section, const char* entry, std::string* value);
 bool ReadMorvaneDword(const char* section, const char* entry, DWORD* value);
+// Writes a DWORD there, creating the keys; false when the registry refused.
+bool WriteMorvaneDword(const char* section, const char* entry, DWORD value);
 
 // The application started inside the test process as the program starts it.
 class RunningApp {

@@ -5,6 +5,7 @@
 #include <math.h>
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "TestPrinter.h"
@@ -23,10 +24,12 @@ bool Near(COLORREF a, COLORREF b, int tolerance = 12) {
 }
 
 // The print dialog, found by its printer list (cmb4), answered with Print or Cancel from inside
-// its own modal loop.
+// its own modal loop, after an optional action of the test's; a message box that follows is
+// read and answered with OK.
 class PrintDialogDriver {
 public:
-    explicit PrintDialogDriver(bool bPrint) : m_bPrint(bPrint) {
+    explicit PrintDialogDriver(bool bPrint, std::function<void()> beforeAnswer = nullptr)
+        : m_bPrint(bPrint), m_beforeAnswer(std::move(beforeAnswer)) {
         s_pActive = this;
         m_nTimer = SetTimer(nullptr, 0, 100, OnTimer);
     }
@@ -36,6 +39,9 @@ public:
     }
     int seen() const { return m_nSeen; }
     std::string printer() const { return m_printer; }
+    int boxes() const { return m_nBoxes; }
+    std::string boxCaption() const { return m_boxCaption; }
+    std::string boxText() const { return m_boxText; }
 
 private:
     static BOOL CALLBACK FindProc(HWND h, LPARAM lp) {
@@ -49,17 +55,45 @@ private:
         }
         return TRUE;
     }
+    static BOOL CALLBACK FindBoxProc(HWND h, LPARAM lp) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(h, &pid);
+        char cls[32] = "";
+        if (pid == GetCurrentProcessId() && IsWindowVisible(h) && GetClassNameA(h, cls, sizeof cls) &&
+            strcmp(cls, "#32770") == 0 && !GetDlgItem(h, 0x473) && GetDlgItem(h, 0xFFFF)) {
+            *reinterpret_cast<HWND*>(lp) = h;
+            return FALSE;
+        }
+        return TRUE;
+    }
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
         PrintDialogDriver* d = s_pActive;
+        if (!d)
+            return;
+        HWND hBox = nullptr;
+        EnumWindows(FindBoxProc, reinterpret_cast<LPARAM>(&hBox));
+        if (hBox && d->m_nSeen > 0 && hBox != d->m_hLastBox) {
+            d->m_hLastBox = hBox;
+            ++d->m_nBoxes;
+            char caption[256] = "", text[1024] = "";
+            GetWindowTextA(hBox, caption, sizeof caption);
+            GetDlgItemTextA(hBox, 0xFFFF, text, sizeof text);
+            d->m_boxCaption = caption;
+            d->m_boxText = text;
+            PostMessageA(hBox, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            return;
+        }
         HWND h = nullptr;
         EnumWindows(FindProc, reinterpret_cast<LPARAM>(&h));
-        if (!d || !h || h == d->m_hLast)
+        if (!h || h == d->m_hLast)
             return;
         d->m_hLast = h;
         ++d->m_nSeen;
         char name[256] = "";
         GetDlgItemTextA(h, 0x473, name, sizeof name);
         d->m_printer = name;
+        if (d->m_beforeAnswer)
+            d->m_beforeAnswer();
         if (d->m_bPrint)
             DialogPressOk(h);
         else
@@ -67,9 +101,13 @@ private:
     }
     static PrintDialogDriver* s_pActive;
     bool m_bPrint;
+    std::function<void()> m_beforeAnswer;
     int m_nSeen = 0;
     HWND m_hLast = nullptr;
     std::string m_printer;
+    int m_nBoxes = 0;
+    HWND m_hLastBox = nullptr;
+    std::string m_boxCaption, m_boxText;
     UINT_PTR m_nTimer = 0;
 };
 PrintDialogDriver* PrintDialogDriver::s_pActive = nullptr;
@@ -91,11 +129,16 @@ protected:
         view->OpenChosenFile(path.c_str(), name);
         Repaint();
     }
-    // Print from the File menu's key, the dialog answered; the number of dialogs seen.
-    int Print(bool bPrint) {
-        PrintDialogDriver driver(bPrint);
+    // Print from the File menu's key, the dialog answered (after beforeAnswer, when given); the
+    // number of dialogs seen. *pBox, when given, gets the message box that followed.
+    int Print(bool bPrint, std::function<void()> beforeAnswer = nullptr, std::string* pBox = nullptr) {
+        PrintDialogDriver driver(bPrint, std::move(beforeAnswer));
         Command(ID_FILE_PRINT);
         EXPECT_TRUE(driver.seen() == 0 || driver.printer() == "Morvane Test Printer") << driver.printer();
+        if (pBox)
+            *pBox = driver.boxes() ? driver.boxCaption() + ": " + driver.boxText() : "";
+        else
+            EXPECT_EQ(0, driver.boxes()) << driver.boxText();
         return driver.seen();
     }
     // The rendered page of the job just printed; Ghostscript runs behind the printer's port.
@@ -225,6 +268,50 @@ TEST_F(PrintTest, CancelledDialogPrintsNothing) {
     ASSERT_EQ(1, Print(false));
     PumpFor(300);
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(TestPrinterPostScriptPath().c_str()));
+}
+
+// A picture that no longer decodes would print as a blank page: it is refused with a message,
+// and no job reaches the printer.
+TEST_F(PrintTest, APictureThatNoLongerDecodesIsRefusedWithAMessage) {
+    SizeView(500, 300);
+    for (bool bDelete : {false, true}) {
+        std::string path = WritePicture("spoilt.bmp", 800, 500, Blocks);
+        Open(path, "spoilt.bmp");
+        ASSERT_LT(0, g_nImageWidth);
+        if (bDelete)
+            ASSERT_TRUE(DeleteFileA(path.c_str()));
+        else
+            WriteFile(path, "no longer a picture");
+        ClearTestPrinterOutput();
+        std::string box;
+        ASSERT_EQ(1, Print(true, nullptr, &box)) << bDelete;
+        EXPECT_EQ("Morvane: " + path + " was not printed: the picture could not be read.", box) << bDelete;
+        PumpFor(300);
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(TestPrinterPostScriptPath().c_str())) << bDelete;
+    }
+}
+
+// A running slide show stays on the picture chosen for printing while the dialog is up, and goes
+// on afterwards.
+TEST_F(PrintTest, ASlideShowHoldsOnThePicturePrinted) {
+    SizeView(500, 300);
+    std::string first = WritePicture("show-a.bmp", 800, 500, Blocks);
+    std::string second = WritePicture("show-b.bmp", 800, 500, [](int, int) { return RGB(250, 20, 200); });
+    ASSERT_TRUE(WriteMorvaneDword("SLIDE", "timer", 100));  // 10 s: the test gives the ticks
+    Open(first, "show-a.bmp");
+    Command(ID_TOOLS_SLIDESTARTSTOP);
+    ASSERT_EQ(0, g_bSlideStopped);
+    ASSERT_EQ(1, Print(true, [&] { view->SendMessage(WM_TIMER, 1, 0); }));
+    PrintedPage page;
+    ASSERT_TRUE(WaitForPage(&page));
+    EXPECT_EQ(CString(first.c_str()), g_strFilePath);
+    EXPECT_EQ(0, CountMismatches(page, 7));
+    EXPECT_EQ(0, g_bSlideStopped);
+    view->SendMessage(WM_TIMER, 1, 0);
+    EXPECT_EQ(CString(second.c_str()), g_strFilePath);
+    EXPECT_TRUE(KillTimer(view->m_hWnd, 1));  // the show's timer runs again
+    Command(ID_TOOLS_SLIDESTARTSTOP);
+    EXPECT_EQ(1, g_bSlideStopped);
 }
 
 TEST_F(PrintTest, RefusedBeforeAnyOpenAndWhileACaptureIsShown) {

@@ -3,6 +3,7 @@
 // show afterwards, and a failed rename.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -82,6 +83,46 @@ void PressEnter(HWND hDlg) {
 bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
+BOOL CALLBACK FindBoxProc(HWND h, LPARAM lp) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    char cls[32] = "", text[64] = "";
+    GetClassNameA(h, cls, sizeof cls);
+    GetWindowTextA(h, text, sizeof text);
+    if (pid == GetCurrentProcessId() && IsWindowVisible(h) && strcmp(cls, "#32770") == 0 &&
+        strcmp(text, "Rename") != 0 && GetDlgItem(h, 0xFFFF)) {
+        *reinterpret_cast<HWND*>(lp) = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+// A message box over the dialog: its caption and text are kept, and it is answered with OK.
+struct SeenBox {
+    bool seen = false;
+    std::string caption, text;
+};
+void AnswerBox(SeenBox* box) {
+    HWND h = nullptr;
+    EnumWindows(FindBoxProc, reinterpret_cast<LPARAM>(&h));
+    box->seen = h != nullptr;
+    if (!h)
+        return;
+    char caption[256] = "", text[1024] = "";
+    GetWindowTextA(h, caption, sizeof caption);
+    GetDlgItemTextA(h, 0xFFFF, text, sizeof text);
+    box->caption = caption;
+    box->text = text;
+    PostMessageA(h, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+// The names in a folder, as the folder spells them.
+std::vector<std::string> Names(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const std::string& n : FilesMatching(folder, "*"))
+        if (n != "." && n != "..")
+            names.push_back(n);
+    std::sort(names.begin(), names.end());
+    return names;
+}
 }  // namespace
 
 TEST(RenameRules, SuffixBaseAndRefusedNames) {
@@ -102,6 +143,42 @@ TEST(RenameRules, SuffixBaseAndRefusedNames) {
     EXPECT_FALSE(IsAcceptableRenameText("name.", ""));
     EXPECT_FALSE(IsAcceptableRenameText("name ", ""));
     EXPECT_TRUE(IsAcceptableRenameText("name.", ".jpg"));
+}
+
+// The dialog and the rename judge a name by the same rule: the whole new name, suffix included,
+// and the whole new path.
+TEST(RenameRules, OneVerdictForTheDialogAndTheRename) {
+    const char folder[] = "C:\\pics\\";  // 8 characters: 251 are left for the name
+    EXPECT_EQ(247, MaxRenameBaseLength(folder, "img.jpg"));
+    EXPECT_EQ(246, MaxRenameBaseLength(folder, "scan.tiff"));
+    EXPECT_EQ(251, MaxRenameBaseLength(folder, "ab"));
+    EXPECT_EQ(251, MaxRenameBaseLength("Z:\\", "a.jpg"));  // one name holds at most 255
+    struct {
+        const char* oldName;
+        std::string typed;
+        RenameVerdict verdict;
+        const char* path;
+    } rows[] = {{"img.jpg", "holiday", kRenameAccepted, "C:\\pics\\holiday.jpg"},
+                {"img.jpg", "name.", kRenameAccepted, "C:\\pics\\name..jpg"},
+                {"img.jpg", "x ", kRenameAccepted, "C:\\pics\\x .jpg"},
+                {"ab", "name.", kRenameBadName, ""},
+                {"ab", "x ", kRenameBadName, ""},
+                {"img.jpg", "a/b", kRenameBadName, ""},
+                {"img.jpg", std::string(300, '/'), kRenameBadName, ""},
+                {"img.jpg", std::string(247, 'n'), kRenameAccepted, nullptr},
+                {"img.jpg", std::string(248, 'n'), kRenameTooLong, ""},
+                {"img.jpg", std::string(300, 'n'), kRenameTooLong, ""}};
+    for (const auto& r : rows) {
+        CString path;
+        EXPECT_EQ(r.verdict, JudgeRenameText(folder, r.oldName, r.typed.c_str(), &path)) << r.typed;
+        if (r.path)
+            EXPECT_EQ(CString(r.path), path) << r.typed;
+        else
+            EXPECT_EQ(259, path.GetLength()) << r.typed;
+    }
+    EXPECT_TRUE(IsSameFileName("taken.jpg", "TAKEN.jpg"));
+    EXPECT_FALSE(IsSameFileName("taken.jpg", "taker.jpg"));
+    EXPECT_NE(std::string::npos, std::string(RenameTooLongText(folder, "img.jpg")).find(" at most 247 characters"));
 }
 
 TEST(RenameRules, FileErrorMessagesFromTheStringTable) {
@@ -293,4 +370,121 @@ TEST_F(RenameTest, AFileHeldOpenElsewhereIsNotRenamed) {
     EXPECT_TRUE(Exists(folder + "img001.jpg"));
     EXPECT_FALSE(Exists(folder + "holiday.jpg"));
     EXPECT_TRUE(before == Snapshot());
+}
+
+// Names the system keeps as typed are renamed to exactly that: a dot or a space before the
+// extension, and a change of letter case alone (the file itself has the name without case).
+TEST_F(RenameTest, NamesTheSystemKeepsAreRenamedAsTyped) {
+    std::string folder = MakeFolder("rename-kept", {"img001.jpg", "z.jpg"});
+    struct Case {
+        const char* from;
+        const char* typed;
+        const char* result;
+    } cases[] = {{"img001.jpg", "name.", "name..jpg"}, {"name..jpg", "x ", "x .jpg"}, {"x .jpg", "X ", "X .jpg"}};
+    for (const Case& c : cases) {
+        Open(folder + c.from);
+        bool enabled = false, sameNameEnabled = true;
+        {
+            RenameDriver driver({[&](HWND h) { sameNameEnabled = ApplyEnabled(h); }, [&](HWND h) { Type(h, c.typed); },
+                                 [&](HWND h) { enabled = ApplyEnabled(h); }, PressApply});
+            Command(ID_IMAGE_RENAME);
+        }
+        EXPECT_FALSE(sameNameEnabled) << c.from;  // its own name, case and all, is no change
+        EXPECT_TRUE(enabled) << c.typed;
+        EXPECT_EQ((std::vector<std::string>{c.result, "z.jpg"}), Names(folder)) << c.typed;
+        EXPECT_EQ(CString((folder + c.result).c_str()), g_strFilePath);
+        EXPECT_EQ(CString((folder + c.result).c_str()), g_fileList[g_nFileIndex]);
+        EXPECT_EQ(CString(c.result), Pane(1));
+    }
+    // A name of another file, in another case, stays refused.
+    Open(folder + "X .jpg");
+    bool enabled = true;
+    {
+        RenameDriver driver({[](HWND h) { Type(h, "Z"); }, [&](HWND h) { enabled = ApplyEnabled(h); }});
+        Command(ID_IMAGE_RENAME);
+    }
+    EXPECT_FALSE(enabled);
+}
+
+// A name whose path would not fit is refused in the dialog, with a message that says so; the
+// longest name that fits is renamed.
+TEST_F(RenameTest, ANameTooLongForTheFolderIsRefusedWithAMessage) {
+    std::string folder = MakeFolder("rename-long", {"img001.jpg"});
+    Open(folder + "img001.jpg");
+    ViewSnapshot before = Snapshot();
+    const int nMax = MaxRenameBaseLength(folder.c_str(), "img001.jpg");
+    ASSERT_EQ(259 - static_cast<int>(folder.size()) - 4, nMax);
+    ASSERT_LT(nMax, 240);
+    const std::string tooLong[] = {std::string(nMax + 1, 'n'), std::string(240, 'n'), std::string(300, 'n')};
+    SeenBox boxes[3];
+    bool enabled[3] = {}, open[3] = {};
+    std::vector<RenameDriver::Step> steps;
+    for (int i = 0; i < 3; ++i) {
+        steps.push_back([&, i](HWND h) { Type(h, tooLong[i].c_str()); });
+        steps.push_back([&, i](HWND h) {
+            enabled[i] = ApplyEnabled(h);
+            PressEnter(h);  // Apply, answered from the dialog's own loop
+        });
+        steps.push_back([&, i](HWND) { AnswerBox(&boxes[i]); });
+        steps.push_back([&, i](HWND h) { open[i] = IsWindowVisible(h) != FALSE; });
+    }
+    {
+        RenameDriver driver(steps);
+        Command(ID_IMAGE_RENAME);
+        EXPECT_EQ(steps.size(), driver.stepsRun());
+    }
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(enabled[i]) << tooLong[i].size();
+        ASSERT_TRUE(boxes[i].seen) << tooLong[i].size();
+        EXPECT_EQ("Morvane", boxes[i].caption);
+        EXPECT_EQ(std::string(RenameTooLongText(folder.c_str(), "img001.jpg")), boxes[i].text);
+        EXPECT_TRUE(open[i]) << tooLong[i].size();
+    }
+    EXPECT_EQ(std::vector<std::string>{"img001.jpg"}, Names(folder));
+    EXPECT_TRUE(before == Snapshot());
+
+    const std::string longest(nMax, 'n');
+    {
+        RenameDriver driver({[&](HWND h) { Type(h, longest.c_str()); }, PressApply});
+        Command(ID_IMAGE_RENAME);
+    }
+    EXPECT_EQ(std::vector<std::string>{longest + ".jpg"}, Names(folder));
+    EXPECT_EQ(259, g_strFilePath.GetLength());
+    EXPECT_EQ(CString((longest + ".jpg").c_str()), Pane(1));
+    EXPECT_EQ(CString((folder + longest + ".jpg").c_str()), g_strFilePath);
+    g_nImageWidth = 0;  // the next paint measures the picture from its new path
+    view->Invalidate(TRUE);
+    view->UpdateWindow();
+    EXPECT_LT(0, g_nImageWidth);
+}
+
+// The show steps on behind the dialog; the file renamed is the one shown when Rename began.
+TEST_F(RenameTest, RenameDuringASlideShowRenamesThePictureShownWhenItBegan) {
+    std::string folder = MakeFolder("rename-show", {"a.jpg", "b.jpg", "c.jpg"});
+    ASSERT_TRUE(WriteMorvaneDword("SLIDE", "timer", 100));  // 10 s: the test gives the ticks
+    Open(folder + "b.jpg");
+    Command(ID_TOOLS_SLIDESTARTSTOP);
+    ASSERT_EQ(0, g_bSlideStopped);
+    std::string shownAtApply;
+    {
+        RenameDriver driver({[](HWND h) { Type(h, "holiday"); }, [&](HWND) { view->SendMessage(WM_TIMER, 1, 0); },
+                             [&](HWND h) {
+                                 shownAtApply = g_strFilePath.GetString();
+                                 PressApply(h);
+                             }});
+        Command(ID_IMAGE_RENAME);
+    }
+    EXPECT_EQ(folder + "c.jpg", shownAtApply);
+    EXPECT_EQ((std::vector<std::string>{"a.jpg", "c.jpg", "holiday.jpg"}), Names(folder));
+    EXPECT_EQ(CString((folder + "holiday.jpg").c_str()), g_fileList[1]);
+    EXPECT_EQ(CString((folder + "c.jpg").c_str()), g_fileList[2]);
+    EXPECT_EQ(CString((folder + "c.jpg").c_str()), g_strFilePath);
+    EXPECT_EQ(CString("c.jpg"), Pane(1));
+    // The show goes on through the renamed file.
+    view->SendMessage(WM_TIMER, 1, 0);
+    view->SendMessage(WM_TIMER, 1, 0);
+    EXPECT_EQ(CString((folder + "holiday.jpg").c_str()), g_strFilePath);
+    EXPECT_EQ(CString("holiday.jpg"), Pane(1));
+    EXPECT_EQ(0, g_bSlideStopped);
+    Command(ID_TOOLS_SLIDESTARTSTOP);
 }

@@ -1,6 +1,6 @@
 // Save and Save As through the system's save dialog, driven from inside its modal loop: the
 // filter the user sees, the type selected first, the default extension, what Save writes after
-// a capture, and the question before a file is replaced.
+// a capture, and the question before a file is replaced, under the program's caption.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -106,26 +106,42 @@ TEST_F(SaveDialogTest, ReplacingAFileIsAskedFirst) {
     CopyCorpusFile("jpeg/video-001.jpeg", folder, "photo.jpeg");
     WriteFile(folder + "exists.png", "the user's file");
     Open(folder + "photo.jpeg");
-    for (int answer : {IDNO, IDYES}) {
+    WriteFile(folder + "exists.bmp", "the user's bitmap");
+    struct Case {
+        const char* typed;
+        const char* file;  // with the extension the dialog adds
+        int answer;
+        const char* after;  // the file's first bytes afterwards
+    } cases[] = {{"exists.png", "exists.png", IDNO, "the "},
+                 {"exists.png", "exists.png", IDYES, "\x89PNG"},
+                 {"exists", "exists.bmp", IDYES, "BM"}};
+    for (const Case& c : cases) {
+        const int answer = c.answer;
         bool asked = false;
+        std::string caption, text;
         {
             DialogDriver driver({[&](HWND h, HWND) {
-                                     DialogSetFileName(h, folder + "exists.png");
+                                     DialogSetFileName(h, folder + c.typed);
                                      DialogPressOk(h);
                                  },
                                  [&](HWND, HWND) {
                                      HWND q = FindQuestion();
                                      asked = q != nullptr;
-                                     if (q)
-                                         PostMessageA(q, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+                                     if (!q)
+                                         return;
+                                     char buf[256] = "";
+                                     GetWindowTextA(q, buf, sizeof buf);
+                                     caption = buf;
+                                     GetDlgItemTextA(q, 0xFFFF, buf, sizeof buf);
+                                     text = buf;
+                                     PostMessageA(q, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
                                  },
                                  nullptr});  // a tick to settle; then the dialog is cancelled if still open
             Command(ID_FILE_SAVE_AS);
         }
-        EXPECT_TRUE(asked) << answer;
-        if (answer == IDNO)
-            EXPECT_EQ("the user's file", ReadAll(folder + "exists.png"));
-        else
-            EXPECT_EQ("\x89PNG", Magic(folder + "exists.png"));
+        EXPECT_TRUE(asked) << c.typed << " " << answer;
+        EXPECT_EQ("Morvane", caption);  // the program's caption, as on every one of its boxes
+        EXPECT_EQ("File already exists.\nDo you want to replace it?", text);
+        EXPECT_EQ(c.after, ReadAll(folder + c.file).substr(0, strlen(c.after))) << c.typed << " " << answer;
     }
 }

@@ -57,6 +57,43 @@ bool IsAcceptableRenameText(const char* pszText, const char* pszSuffix) {
     return !IsDeviceName(full);
 }
 
+namespace {
+// The longest name of one file the file systems keep.
+const int kMaxNameLength = 255;
+}  // namespace
+
+int MaxRenameBaseLength(const char* pszFolder, const char* pszOldName) {
+    int nRoom = MAX_PATH - 1 - lstrlenA(pszFolder);  // the path's characters without its NUL
+    if (nRoom > kMaxNameLength)
+        nRoom = kMaxNameLength;
+    nRoom -= RenameSuffix(pszOldName).GetLength();
+    return nRoom > 0 ? nRoom : 0;
+}
+
+CString RenameTooLongText(const char* pszFolder, const char* pszOldName) {
+    CString s;
+    s.Format(
+        "The name is too long: the file's full path would be longer than the system allows. "
+        "Here the name can have at most %d characters.",
+        MaxRenameBaseLength(pszFolder, pszOldName));
+    return s;
+}
+
+RenameVerdict JudgeRenameText(const char* pszFolder, const char* pszOldName, const char* pszText, CString* pNewPath) {
+    CString strSuffix = RenameSuffix(pszOldName);
+    if (!IsAcceptableRenameText(pszText, strSuffix))
+        return kRenameBadName;
+    if (lstrlenA(pszText) > MaxRenameBaseLength(pszFolder, pszOldName))
+        return kRenameTooLong;
+    if (pNewPath)
+        *pNewPath = CString(pszFolder) + pszText + strSuffix;
+    return kRenameAccepted;
+}
+
+bool IsSameFileName(const char* pszOldName, const char* pszNewName) {
+    return lstrcmpiA(pszOldName, pszNewName) == 0;
+}
+
 BEGIN_MESSAGE_MAP(CRenameDlg, CDialog)
 ON_EN_CHANGE(IDC_RENAME_NAME, OnChangeName)
 END_MESSAGE_MAP()
@@ -83,23 +120,25 @@ BOOL CRenameDlg::OnInitDialog() {
     return TRUE;
 }
 
-BOOL CRenameDlg::CheckName() {
+RenameVerdict CRenameDlg::CheckName() {
     CString strText = m_editName.GetWindowText();
-    CString strSuffix = RenameSuffix(m_strOldName);
-    BOOL bAcceptable = IsAcceptableRenameText(strText, strSuffix);
-    if (bAcceptable) {
-        CString strCandidate = strText + strSuffix;
+    RenameVerdict verdict = JudgeRenameText(m_strFolder, m_strOldName, strText);
+    CString strCandidate = strText + RenameSuffix(m_strOldName);
+    if (verdict == kRenameAccepted) {
         WIN32_FIND_DATAA fd;
         HANDLE hFind = ::FindFirstFileA(m_strFolder + strCandidate, &fd);
         if (hFind != INVALID_HANDLE_VALUE) {
             ::FindClose(hFind);
-            bAcceptable = FALSE;
-        } else {
-            GetNorvelApp()->m_strRenameTo = strCandidate;
+            // The file itself is found under a name that differs only in case: that change is
+            // a rename like any other. Its very own name is no change at all.
+            if (!IsSameFileName(m_strOldName, strCandidate) || m_strOldName == strCandidate)
+                verdict = kRenameTaken;
         }
     }
-    ::EnableWindow(m_btnApply.m_hWnd, bAcceptable);
-    return bAcceptable;
+    if (verdict == kRenameAccepted)
+        GetNorvelApp()->m_strRenameTo = strCandidate;
+    ::EnableWindow(m_btnApply.m_hWnd, verdict == kRenameAccepted || verdict == kRenameTooLong);
+    return verdict;
 }
 
 void CRenameDlg::OnChangeName() {
@@ -108,7 +147,13 @@ void CRenameDlg::OnChangeName() {
 
 void CRenameDlg::OnOK() {
     // Enter reaches here even while Apply is disabled: the name is judged once more.
-    if (!CheckName())
+    RenameVerdict verdict = CheckName();
+    if (verdict == kRenameTooLong) {
+        MessageBox(RenameTooLongText(m_strFolder, m_strOldName), nullptr, MB_OK | MB_ICONSTOP);
+        ::SetFocus(m_editName.m_hWnd);
+        return;
+    }
+    if (verdict != kRenameAccepted)
         return;
     GetNorvelApp()->m_strRenameTo = m_editName.GetWindowText();
     EndDialog(IDOK);

@@ -1,9 +1,17 @@
 // The Rename dialog: the new name of the picture file, typed without its extension. Apply is
-// enabled only while the name is one the file can take in its folder and no file there has it.
+// enabled only while the name is one the file can take in its folder and no other file there
+// has it; a name too long for the folder is refused at Apply with a message saying so.
 #pragma once
 
 #include "controls/IconButton.h"
 #include "framework/Afx.h"
+
+enum RenameVerdict {
+    kRenameAccepted,  // the file can take the name
+    kRenameBadName,   // the name is not one the system keeps as typed (IsAcceptableRenameText)
+    kRenameTooLong,   // the new path, or the name itself, would be longer than the system allows
+    kRenameTaken      // another file of the folder has the name (the dialog's own check)
+};
 
 class CRenameDlg : public CDialog {
 public:
@@ -20,8 +28,9 @@ protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
     void OnChangeName();
-    // Enables Apply for an acceptable, unused name, and remembers the candidate.
-    BOOL CheckName();
+    // Judges the typed name, enables Apply for a name free in the folder (or one refused only
+    // for its length, which Apply then explains), and remembers an acceptable candidate.
+    RenameVerdict CheckName();
 
     DECLARE_MESSAGE_MAP()
 };
@@ -36,3 +45,20 @@ CString RenameBase(const char* pszFileName);
 // ending in a dot or space (the system would drop them), and not a device name (CON, NUL,
 // COM1 ...).
 bool IsAcceptableRenameText(const char* pszText, const char* pszSuffix = "");
+
+// The rule of a rename, the same for the dialog and the rename itself: the file pszOldName of
+// pszFolder (with its trailing backslash) given the base pszText keeps its suffix. When the
+// verdict is kRenameAccepted, *pNewPath (when given) holds the new full path. Whether a file of
+// that name exists is not judged here.
+RenameVerdict JudgeRenameText(const char* pszFolder,
+                              const char* pszOldName,
+                              const char* pszText,
+                              CString* pNewPath = nullptr);
+// The longest base a file of pszFolder with pszOldName's suffix can take: its full path must
+// stay under MAX_PATH characters and its name within 255.
+int MaxRenameBaseLength(const char* pszFolder, const char* pszOldName);
+// What the dialog says to a name over that length.
+CString RenameTooLongText(const char* pszFolder, const char* pszOldName);
+// Whether the file newName of a folder that has oldName would be the file itself: the same name
+// in another letter case (the system compares names without case).
+bool IsSameFileName(const char* pszOldName, const char* pszNewName);

@@ -298,6 +298,10 @@ CFileDialog::CFileDialog(BOOL bOpenFileDialog,
     m_ofn.lpstrFileTitle = m_szFileTitle;
     m_ofn.nMaxFileTitle = sizeof m_szFileTitle;
     m_ofn.Flags = dwFlags | OFN_EXPLORER | OFN_ENABLEHOOK;
+    if (!bOpenFileDialog && (dwFlags & OFN_OVERWRITEPROMPT)) {
+        m_bAskBeforeReplace = TRUE;
+        m_ofn.Flags &= ~static_cast<DWORD>(OFN_OVERWRITEPROMPT);
+    }
     m_ofn.lpfnHook = AfxFileDlgHookProc;
     m_ofn.lCustData = reinterpret_cast<LPARAM>(this);
     m_ofn.hInstance = AfxGetResourceHandle();
@@ -332,6 +336,25 @@ INT_PTR CFileDialog::DoModal() {
     if (m_hWnd)
         UnsubclassWindow();
     return ok ? IDOK : IDCANCEL;
+}
+
+namespace {
+// The system's own words for the question.
+const char kReplaceFileQuestion[] = "File already exists.\nDo you want to replace it?";
+}  // namespace
+
+BOOL CFileDialog::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    const OFNOTIFYA* pNotify = reinterpret_cast<const OFNOTIFYA*>(lParam);
+    if (m_bAskBeforeReplace && pNotify && pNotify->hdr.code == static_cast<UINT>(CDN_FILEOK)) {
+        const OPENFILENAMEA* pOfn = pNotify->lpOFN ? pNotify->lpOFN : &m_ofn;
+        DWORD dwAttributes = pOfn->lpstrFile ? ::GetFileAttributesA(pOfn->lpstrFile) : INVALID_FILE_ATTRIBUTES;
+        if (dwAttributes != INVALID_FILE_ATTRIBUTES && !(dwAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            MessageBox(kReplaceFileQuestion, nullptr, MB_YESNO | MB_ICONEXCLAMATION) != IDYES) {
+            *pResult = 1;  // the dialog stays open for another name
+            return TRUE;
+        }
+    }
+    return CDialog::OnNotify(wParam, lParam, pResult);
 }
 
 CString CFileDialog::GetPathName() const {

@@ -91,6 +91,9 @@ public:
     INT_PTR DoModal() override;
     CString GetPathName() const;
     CString GetFileName() const;
+    // A save dialog given OFN_OVERWRITEPROMPT asks this itself when the chosen file exists, in a
+    // message box with the application's caption (the system's question would carry none).
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
 
     OPENFILENAMEA m_ofn;
 
@@ -101,6 +104,7 @@ protected:
 
 private:
     BOOL m_bOpenFileDialog;
+    BOOL m_bAskBeforeReplace = FALSE;
     CString m_strDefExt;
     std::string m_strFilter;  // NUL-separated, as the system wants it
     char m_szFileName[1024] = "";

@@ -1,5 +1,7 @@
 #include "framework/AfxFile.h"
 
+#include <string.h>
+
 #include "framework/AfxRes.h"
 #include "framework/AfxWin.h"
 
@@ -77,8 +79,42 @@ int CFileException::ReportError(UINT nType) const {
     return AfxMessageBox(GetErrorMessage(), nType);
 }
 
+namespace {
+// A new name that differs from the old one only in letter case. Some file systems take that for
+// no change at all and report success: the file goes through a unique name of its folder first.
+BOOL MoveChangingCase(const char* lpszOldName, const char* lpszNewName) {
+    char szFolder[MAX_PATH], szTemp[MAX_PATH];
+    const char* pSlash = strrchr(lpszOldName, '\\');
+    size_t nFolder = pSlash ? static_cast<size_t>(pSlash - lpszOldName) + 1 : 0;
+    if (nFolder >= sizeof szFolder)
+        return ::MoveFileA(lpszOldName, lpszNewName);
+    if (nFolder) {
+        memcpy(szFolder, lpszOldName, nFolder);
+        szFolder[nFolder] = '\0';
+    } else {
+        lstrcpyA(szFolder, ".");
+    }
+    if (!::GetTempFileNameA(szFolder, "ren", 0, szTemp))  // creates the empty file that reserves the name
+        return ::MoveFileA(lpszOldName, lpszNewName);
+    if (!::MoveFileExA(lpszOldName, szTemp, MOVEFILE_REPLACE_EXISTING)) {
+        DWORD dwError = ::GetLastError();
+        ::DeleteFileA(szTemp);
+        ::SetLastError(dwError);
+        return FALSE;
+    }
+    if (!::MoveFileA(szTemp, lpszNewName)) {
+        DWORD dwError = ::GetLastError();
+        ::MoveFileA(szTemp, lpszOldName);
+        ::SetLastError(dwError);
+        return FALSE;
+    }
+    return TRUE;
+}
+}  // namespace
+
 BOOL CFile::Rename(const char* lpszOldName, const char* lpszNewName, CFileException* pError) {
-    if (::MoveFileA(lpszOldName, lpszNewName))
+    BOOL bCaseOnly = lstrcmpiA(lpszOldName, lpszNewName) == 0 && strcmp(lpszOldName, lpszNewName) != 0;
+    if (bCaseOnly ? MoveChangingCase(lpszOldName, lpszNewName) : ::MoveFileA(lpszOldName, lpszNewName))
         return TRUE;
     LONG lError = static_cast<LONG>(::GetLastError());
     if (pError)

@@ -77,6 +77,12 @@ public:
     // follows); one that does not decode is stepped over. Each entry is tried once at most, the
     // shown one last; -1 when none can be shown.
     int NextShowableEntry();
+    // Holds a running show where it is, and lets it go on (a full interval later) when the last
+    // hold ends: for commands whose result depends on the picture shown when they began.
+    void HoldSlideShow();
+    void ResumeSlideShow();
+    int m_nSlideHolds = 0;
+    UINT m_nSlideIntervalMs = 0;  // the interval the running show was started with
 
     // Re-encodes the picture shown as a Windows bitmap into the capture file, for the clipboard
     // and the wallpaper. TRUE when the file holds the shown picture afterwards (also when a
@@ -88,10 +94,11 @@ public:
     // What Save and Save As do with the name the dialog returns: convert pszSource into
     // pszTarget, or tell the user why nothing was written. The view's state does not change.
     void SaveChosenFile(const char* pszSource, const char* pszTarget);
-    // What Rename does once the dialog has ended with Apply: the file renamed to strNewBase plus
-    // its old extension, the path, the list entry and pane 1 updated. FALSE (after the
-    // framework's file-error message) when the file was not renamed.
-    BOOL RenameShownFile(const CString& strNewBase);
+    // What Rename does once the dialog has ended with Apply: the file strPath of strFolder, entry
+    // nIndex of the folder list when Rename began, renamed to strNewBase plus its old extension;
+    // the list entry, and the path and pane 1 while that file is still the one shown, updated.
+    // FALSE (after the framework's file-error message) when the file was not renamed.
+    BOOL RenamePictureFile(const CString& strPath, const CString& strFolder, int nIndex, const CString& strNewBase);
 
     // The decoded picture kept between paints (GDI+ itself belongs to the application object).
     std::unique_ptr<CPictureCache> m_pPicture;

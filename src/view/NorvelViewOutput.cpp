@@ -79,28 +79,36 @@ void CNorvelView::OnClearClipboard() {
 
 void CNorvelView::OnRename() {
     CNorvelApp* pApp = GetNorvelApp();
-    pApp->m_strRenameTo = g_strFilePath.Right(g_strFilePath.GetLength() - g_strFolder.GetLength());
+    // The file is the one shown now: a slide show goes on stepping behind the dialog.
+    CString strPath = g_strFilePath, strFolder = g_strFolder;
+    int nIndex = g_nFileIndex;
+    pApp->m_strRenameTo = strPath.Right(strPath.GetLength() - strFolder.GetLength());
     CRenameDlg dlg;
-    dlg.m_strFolder = g_strFolder;
+    dlg.m_strFolder = strFolder;
     if (dlg.DoModal() != IDOK)
         return;
-    RenameShownFile(pApp->m_strRenameTo);
+    RenamePictureFile(strPath, strFolder, nIndex, pApp->m_strRenameTo);
 }
 
-BOOL CNorvelView::RenameShownFile(const CString& strNewBase) {
-    CString strOldName = g_strFilePath.Right(g_strFilePath.GetLength() - g_strFolder.GetLength());
-    if (!IsAcceptableRenameText(strNewBase))
-        return FALSE;
-    CString strNewPath = g_strFolder + strNewBase + RenameSuffix(strOldName);
+BOOL CNorvelView::RenamePictureFile(const CString& strPath,
+                                    const CString& strFolder,
+                                    int nIndex,
+                                    const CString& strNewBase) {
+    CString strOldName = strPath.Right(strPath.GetLength() - strFolder.GetLength());
+    CString strNewPath;
+    if (JudgeRenameText(strFolder, strOldName, strNewBase, &strNewPath) != kRenameAccepted)
+        return FALSE;  // the dialog applies the same rule: it let no such name through
     CFileException error;
-    if (!CFile::Rename(g_strFilePath, strNewPath, &error)) {
+    if (!CFile::Rename(strPath, strNewPath, &error)) {
         error.ReportError();
         return FALSE;
     }
-    g_strFilePath = strNewPath;
-    if (g_nFileIndex >= 0 && g_nFileIndex < g_fileList.GetSize())
-        g_fileList.SetAt(g_nFileIndex, g_strFilePath);
-    SetStatusText(1, g_strFilePath.Right(g_strFilePath.GetLength() - g_strFolder.GetLength()));
+    if (nIndex >= 0 && nIndex < g_fileList.GetSize() && g_fileList[nIndex] == strPath)
+        g_fileList.SetAt(nIndex, strNewPath);
+    if (g_strFilePath == strPath) {
+        g_strFilePath = strNewPath;
+        SetStatusText(1, g_strFilePath.Right(g_strFilePath.GetLength() - g_strFolder.GetLength()));
+    }
     return TRUE;
 }
 

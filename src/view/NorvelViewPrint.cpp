@@ -4,11 +4,32 @@
 
 #include "view/PrintJob.h"
 
+namespace {
+// A running slide show stays on the picture shown while the print dialog and the job run: the
+// job prints what the user saw when choosing Print.
+class CSlideShowHold {
+public:
+    explicit CSlideShowHold(CNorvelView* pView) : m_pView(pView) { m_pView->HoldSlideShow(); }
+    ~CSlideShowHold() { m_pView->ResumeSlideShow(); }
+    CSlideShowHold(const CSlideShowHold&) = delete;
+    CSlideShowHold& operator=(const CSlideShowHold&) = delete;
+
+private:
+    CNorvelView* m_pView;
+};
+}  // namespace
+
 void CNorvelView::OnPrintImage() {
+    CSlideShowHold hold(this);
     CPrintDialog dlg(FALSE, PD_ALLPAGES | PD_USEDEVMODECOPIES | PD_NOPAGENUMS | PD_HIDEPRINTTOFILE | PD_NOSELECTION,
                      nullptr);
     if (dlg.DoModal() != IDOK || !dlg.GetPrinterDC())
         return;
+    // A picture that no longer decodes would come out as a blank page: no job then.
+    if (!MeasureShownPicture()) {
+        AfxMessageBox(PrintFailureText(g_strFilePath), MB_OK | MB_ICONSTOP);
+        return;
+    }
     CDC dc(dlg.GetPrinterDC());
 
     CString strTitle;

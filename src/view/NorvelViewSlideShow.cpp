@@ -12,7 +12,8 @@ const UINT_PTR kSlideTimer = 1;
 void CNorvelView::OnSlideShow() {
     UINT nDelay = ReadSlideDelay();
     if (g_bSlideStopped) {
-        if (SetTimer(kSlideTimer, SlideIntervalMs(nDelay)))
+        m_nSlideIntervalMs = SlideIntervalMs(nDelay);
+        if (SetTimer(kSlideTimer, m_nSlideIntervalMs))
             g_bSlideStopped = 0;
     } else {
         StopSlideShow();
@@ -22,6 +23,18 @@ void CNorvelView::OnSlideShow() {
 void CNorvelView::StopSlideShow() {
     KillTimer(kSlideTimer);
     g_bSlideStopped = 1;
+}
+
+void CNorvelView::HoldSlideShow() {
+    if (m_nSlideHolds++ == 0 && !g_bSlideStopped)
+        KillTimer(kSlideTimer);
+}
+
+void CNorvelView::ResumeSlideShow() {
+    if (m_nSlideHolds <= 0 || --m_nSlideHolds > 0 || g_bSlideStopped)
+        return;
+    if (!SetTimer(kSlideTimer, m_nSlideIntervalMs))
+        g_bSlideStopped = 1;
 }
 
 void CNorvelView::OnSlideSetup() {
@@ -63,6 +76,8 @@ void CNorvelView::OnTimer(UINT_PTR nIDEvent) {
     if (nIDEvent == kSlideTimer) {
         if (g_bSlideStopped) {
             KillTimer(kSlideTimer);  // a tick that was already on its way
+        } else if (m_nSlideHolds > 0) {
+            // Held: the picture stays; the show's timer starts again when the hold ends.
         } else if (!m_bEnableSlideShow || g_fileList.GetSize() < 2) {
             // A folder of one picture or a capture took the show's place: Start/Stop is disabled
             // now, so the show ends here rather than running on beyond the user's reach.

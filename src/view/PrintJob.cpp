@@ -22,11 +22,10 @@ int StartPrintJob(HDC hPrinter, const char* pszDocName) {
     di.cbSize = sizeof(di);
     di.lpszDocName = pszDocName;
     int nJob = ::StartDocA(hPrinter, &di);
-    // Printers and the PostScript driver want the drawing inside a page.
-    if (nJob > 0 && ::StartPage(hPrinter) <= 0) {
-        ::AbortDoc(hPrinter);
+    // Printers and the PostScript driver want the drawing inside a page. A document whose page
+    // did not start counts as not started: FinishPrintJob aborts it.
+    if (nJob > 0 && ::StartPage(hPrinter) <= 0)
         return 0;
-    }
     return nJob > 0 ? nJob : 0;
 }
 
@@ -59,4 +58,10 @@ void MapScreenPixelsToPrinter(Gdiplus::Graphics& graphics, HDC hDC) {
     graphics.SetPageUnit(Gdiplus::UnitPixel);
     graphics.ScaleTransform(static_cast<Gdiplus::REAL>(PrinterPixelsPerScreenPixelX(hDC)),
                             static_cast<Gdiplus::REAL>(PrinterPixelsPerScreenPixelY(hDC)));
+}
+
+CString PrintFailureText(const char* pszPath) {
+    CString s;
+    s.Format("%s was not printed: the picture could not be read.", pszPath);
+    return s;
 }
