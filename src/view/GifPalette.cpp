@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <new>
 
 using namespace Gdiplus;
 using namespace Gdiplus::DllExports;
@@ -387,8 +388,14 @@ GpBitmap* CreatePaletteBitmap(GpImage* pImage) {
     if (GdipCreateBitmapFromScan0(INT(cx), INT(cy), 0, PixelFormat8bppIndexed, nullptr, &pIndexed) == Ok) {
         BitmapData dst = {};
         if (GdipBitmapLockBits(pIndexed, &rect, ImageLockModeWrite, PixelFormat8bppIndexed, &dst) == Ok) {
-            palette = ReduceToPalette(static_cast<const uint32_t*>(src.Scan0), INT(cx), INT(cy), src.Stride,
-                                      static_cast<uint8_t*>(dst.Scan0), dst.Stride);
+            // The working tables are small beside the picture, but the save must fail, not throw
+            // into the command handler, when even they cannot be had.
+            try {
+                palette = ReduceToPalette(static_cast<const uint32_t*>(src.Scan0), INT(cx), INT(cy), src.Stride,
+                                          static_cast<uint8_t*>(dst.Scan0), dst.Stride);
+            } catch (const std::bad_alloc&) {
+                palette.clear();
+            }
             if (GdipBitmapUnlockBits(pIndexed, &dst) != Ok)
                 palette.clear();
         }
