@@ -3,6 +3,7 @@
 #include <psapi.h>
 #include <shlwapi.h>
 
+#include <math.h>
 #include <stdint.h>
 #include <stdlib.h>
 
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/GdiPlus.h"
 #include "frame/Splash.h"
 #include "res/resource.h"
 
@@ -491,4 +493,51 @@ size_t CommittedBytes() {
     if (!GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc))
         return 0;
     return pmc.PagefileUsage;
+}
+
+bool ReadPixels(const std::string& path, std::vector<UINT>* pixels, UINT* width, UINT* height) {
+    using namespace Gdiplus;
+    using namespace Gdiplus::DllExports;
+    std::wstring wide(path.begin(), path.end());
+    GpBitmap* pBitmap = nullptr;
+    if (GdipCreateBitmapFromFile(wide.c_str(), &pBitmap) != Ok || !pBitmap)
+        return false;
+    UINT cx = 0, cy = 0;
+    GdipGetImageWidth(pBitmap, &cx);
+    GdipGetImageHeight(pBitmap, &cy);
+    std::vector<UINT> out(size_t(cx) * cy);
+    // The pixels are converted straight into our own buffer.
+    BitmapData data = {};
+    data.Width = cx;
+    data.Height = cy;
+    data.Stride = INT(cx * 4);
+    data.PixelFormat = PixelFormat32bppARGB;
+    data.Scan0 = out.data();
+    GpRect rect(0, 0, INT(cx), INT(cy));
+    bool ok = cx > 0 && cy > 0 &&
+              GdipBitmapLockBits(pBitmap, &rect, ImageLockModeRead | ImageLockModeUserInputBuf, PixelFormat32bppARGB,
+                                 &data) == Ok;
+    if (ok)
+        GdipBitmapUnlockBits(pBitmap, &data);
+    GdipDisposeImage(pBitmap);
+    if (!ok)
+        return false;
+    pixels->swap(out);
+    *width = cx;
+    *height = cy;
+    return true;
+}
+
+double Psnr(const std::vector<UINT>& a, const std::vector<UINT>& b) {
+    if (a.size() != b.size() || a.empty())
+        return 0;
+    double sum = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        for (int shift = 0; shift < 24; shift += 8) {
+            int d = int((a[i] >> shift) & 0xFF) - int((b[i] >> shift) & 0xFF);
+            sum += d * d;
+        }
+    if (sum == 0)
+        return 99;
+    return 10 * log10(255.0 * 255.0 * 3.0 * double(a.size()) / sum);
 }

@@ -35,6 +35,12 @@ void WriteFile(const std::string& path, const std::string& bytes);
 std::string MakeBmp(int w, int h, const std::function<COLORREF(int x, int y)>& colourAt);
 // Copies a corpus picture into a folder under the given name.
 void CopyCorpusFile(const char* relative, const std::string& folder, const char* name);
+// The pixels of a picture file as GDI+ decodes it, 0xAARRGGBB row by row from the top; false
+// (and nothing filled) when it cannot be decoded. GDI+ must have been started.
+bool ReadPixels(const std::string& path, std::vector<UINT>* pixels, UINT* width, UINT* height);
+// Peak signal-to-noise ratio in dB of b against a over the red, green and blue of equally many
+// 0xAARRGGBB pixels; 99 for equal pixels.
+double Psnr(const std::vector<UINT>& a, const std::vector<UINT>& b);
 
 // Removes HKEY_CURRENT_USER\Software\Morvane of ZENTARO.
 void DeleteMorvaneRegistry();

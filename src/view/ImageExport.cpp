@@ -3,6 +3,7 @@
 #include "capture/BitmapFile.h"
 #include "framework/AfxPictureSize.h"
 #include "framework/GdiPlus.h"
+#include "view/GifPalette.h"
 
 #include <stdlib.h>
 #include <string.h>
@@ -118,9 +119,8 @@ bool PrepareForEncoder(GpImage** ppImage, const wchar_t* pszMimeType) {
         PixelFormat format = 0;
         GdipGetImagePixelFormat(*ppImage, &format);
         if (!(format & PixelFormatIndexed)) {
-            GpBitmap* pIndexed = nullptr;
-            if (GdipCloneBitmapAreaI(0, 0, static_cast<INT>(cx), static_cast<INT>(cy), PixelFormat8bppIndexed,
-                                     static_cast<GpBitmap*>(*ppImage), &pIndexed) != Ok)
+            GpBitmap* pIndexed = CreatePaletteBitmap(*ppImage);
+            if (!pIndexed)
                 return false;
             GdipDisposeImage(*ppImage);
             *ppImage = pIndexed;
