@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "framework/GdiPlus.h"
+#include "view/PicturePreload.h"
 #include "frame/Splash.h"
 #include "res/resource.h"
 
@@ -457,6 +458,8 @@ void OpenThroughDialog(CNorvelView* view, const std::string& path) {
 // ---- handle and memory counts ---------------------------------------------------------------
 
 int CountGdiObjects() {
+    // Pictures decoded ahead hold GDI bitmaps: counted once their decodes are done.
+    CPicturePreload::WaitAllIdle();
     DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
     if (n)
         return static_cast<int>(n);

@@ -31,9 +31,27 @@ bool CPicturePreload::Available() {
 #endif
 }
 
-CPicturePreload::CPicturePreload() : m_nBudget(0), m_bStop(false) {}
+namespace {
+std::mutex g_instancesMutex;
+std::vector<CPicturePreload*> g_instances;
+}  // namespace
+
+CPicturePreload::CPicturePreload() : m_nBudget(0), m_bStop(false) {
+    std::lock_guard<std::mutex> lock(g_instancesMutex);
+    g_instances.push_back(this);
+}
+
+void CPicturePreload::WaitAllIdle() {
+    std::lock_guard<std::mutex> lock(g_instancesMutex);
+    for (CPicturePreload* p : g_instances)
+        p->WaitIdle();
+}
 
 CPicturePreload::~CPicturePreload() {
+    {
+        std::lock_guard<std::mutex> lock(g_instancesMutex);
+        g_instances.erase(std::remove(g_instances.begin(), g_instances.end(), this), g_instances.end());
+    }
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_bStop = true;

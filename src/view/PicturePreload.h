@@ -41,6 +41,9 @@ public:
     void Clear();
     // Waits until nothing is under way or asked for (for tests and measurements).
     void WaitIdle();
+    // WaitIdle for every preload of the process: what they hold (GDI+ keeps a bitmap's pixels in
+    // a GDI bitmap here) is then settled, so handle counts taken afterwards compare exactly.
+    static void WaitAllIdle();
     // The pictures decoded ahead and held now.
     int Held();
 
