@@ -71,8 +71,7 @@ RegValue Sz(const char* text) {
     return ::testing::AssertionSuccess();
 }
 
-// The wallpaper the platform holds now. (The commands ask the classic route to tell the windows,
-// not to store the setting in the profile, so the registry's "Wallpaper" value may lag behind.)
+// The wallpaper the platform holds now.
 std::string CurrentWallpaper() {
     char buf[MAX_PATH] = "?";
     if (!SystemParametersInfoA(SPI_GETDESKWALLPAPER, sizeof buf, buf, 0))
@@ -190,6 +189,10 @@ TEST_F(WallpaperTest, CenterStretchAndTileWriteTheirStylesAndShowThePictureOnThe
         EXPECT_TRUE(IsStyle("WallpaperStyle", c.style)) << c.nID;
         EXPECT_TRUE(IsStyle("TileWallpaper", c.tile)) << c.nID;
         EXPECT_STRCASEEQ(kCaptureFile, CurrentWallpaper().c_str()) << c.nID;
+        // Stored where the next session finds it.
+        RegValue stored = ReadDesktopValue("Wallpaper");
+        EXPECT_TRUE(stored.exists) << c.nID;
+        EXPECT_STRCASEEQ(kCaptureFile, stored.data.c_str()) << c.nID;
         SIZE s = PlatformBitmapSize(kCaptureFile);
         EXPECT_EQ(w, s.cx) << c.nID;
         EXPECT_EQ(h, s.cy) << c.nID;
@@ -211,6 +214,7 @@ TEST_F(WallpaperTest, NoneRemovesTheWallpaperAndKeepsTheStyleValues) {
     ASSERT_TRUE(DesktopShows([&](const std::vector<COLORREF>& px) { return Tiled(px, 120, 90); }));
     Command(ID_WALLPAPER_NONE);
     EXPECT_EQ("", CurrentWallpaper());
+    EXPECT_EQ("", std::string(ReadDesktopValue("Wallpaper").data.c_str()));  // and none in the next session
     EXPECT_TRUE(IsStyle("WallpaperStyle", '0'));
     EXPECT_TRUE(IsStyle("TileWallpaper", '1'));
     EXPECT_TRUE(DesktopShows([&](const std::vector<COLORREF>& px) { return Plain(px); }));
@@ -236,7 +240,7 @@ TEST_F(WallpaperTest, JpegPngWithAlphaAndEmfBecomeBitmapsOfTheirSize) {
 }
 
 // An older picture in the capture file is never made the wallpaper.
-TEST_F(WallpaperTest, NothingToExportLeavesDesktopAndStylesAsTheyWereWithTheClassicMessage) {
+TEST_F(WallpaperTest, NothingToExportLeavesDesktopAndStylesAsTheyWereAndSaysWhy) {
     WriteFile(kCaptureFile, MakeBmp(20, 20, [](int, int) { return RGB(255, 0, 0); }));
     WriteDesktopValue("WallpaperStyle", Sz("9"));
     WriteDesktopValue("TileWallpaper", Sz("9"));
@@ -265,7 +269,15 @@ TEST_F(WallpaperTest, NothingToExportLeavesDesktopAndStylesAsTheyWereWithTheClas
         MessageBoxWatcher boxes;  // the file shown has vanished
         Command(ID_WALLPAPER_TILE);
         EXPECT_EQ(1, boxes.count());
-        EXPECT_EQ("Error Returned by SystemParametersInfo() in UpdateClassicDesktop", boxes.lastText());
+        EXPECT_EQ("The picture could not be read: the wallpaper was not changed.", boxes.lastText());
+    }
+    WriteFile(folder + "broken.jpeg", "\xFF\xD8\xFF\xE0 this is no picture at all");
+    Open(folder + "broken.jpeg", "broken.jpeg");
+    {
+        MessageBoxWatcher boxes;  // the file shown does not decode
+        Command(ID_WALLPAPER_STRETCH);
+        EXPECT_EQ(1, boxes.count());
+        EXPECT_EQ("The picture could not be read: the wallpaper was not changed.", boxes.lastText());
     }
     EXPECT_EQ(before, CurrentWallpaper());
     RegValue style = ReadDesktopValue("WallpaperStyle"), tile = ReadDesktopValue("TileWallpaper");
