@@ -97,15 +97,15 @@ TEST_F(ClipboardTest, CopyIsRefusedBeforeAnyOpenAndWhileACaptureIsShown) {
     PutText("keep me too");
     Command(ID_IMAGE_COPY);
     EXPECT_EQ("keep me too", ClipboardText());
-    DeleteFileA(kCaptureFile);
+    DeleteFileA(CaptureFilePath());
 }
 
 TEST_F(ClipboardTest, AFailedExportLeavesTheClipboardAndTheOldFileAlone) {
     std::string folder = MakeTempFolder("clip-gone");
     CopyCorpusFile("jpeg/video-001.jpeg", folder, "gone.jpeg");
     Open(folder + "gone.jpeg");
-    WriteFile(kCaptureFile, MakeBmp(4, 4, [](int, int) { return RGB(1, 2, 3); }));
-    std::string oldCapture = ReadAll(kCaptureFile);
+    WriteFile(CaptureFilePath(), MakeBmp(4, 4, [](int, int) { return RGB(1, 2, 3); }));
+    std::string oldCapture = ReadAll(CaptureFilePath());
     PutText("still here");
     ASSERT_TRUE(DeleteFileA((folder + "gone.jpeg").c_str()));
     MessageBoxWatcher boxes;
@@ -114,8 +114,8 @@ TEST_F(ClipboardTest, AFailedExportLeavesTheClipboardAndTheOldFileAlone) {
     EXPECT_EQ("The picture could not be read: nothing was copied to the clipboard.", boxes.lastText());
     EXPECT_EQ("still here", ClipboardText());
     EXPECT_FALSE(ClipboardHas(CF_BITMAP));
-    EXPECT_EQ(oldCapture, ReadAll(kCaptureFile));
-    DeleteFileA(kCaptureFile);
+    EXPECT_EQ(oldCapture, ReadAll(CaptureFilePath()));
+    DeleteFileA(CaptureFilePath());
 }
 
 TEST_F(ClipboardTest, ClearEmptiesAlsoWithoutAPicture) {

@@ -224,17 +224,17 @@ TEST_F(SaveTest, SaveWritesTheLastCaptureAndLeavesItInPlace) {
     ASSERT_TRUE(run->app().m_bScreenCaptured);
     EXPECT_TRUE(view->m_bEnableSave);
     EXPECT_FALSE(view->m_bEnableSaveAs);
-    std::string capture = ReadAll(kCaptureFile);
+    std::string capture = ReadAll(CaptureFilePath());
     ASSERT_FALSE(capture.empty());
-    view->SaveChosenFile(kCaptureFile, (folder + "shot.png").c_str());
+    view->SaveChosenFile(CaptureFilePath(), (folder + "shot.png").c_str());
     EXPECT_EQ("PNG", Signature(folder + "shot.png"));
     EXPECT_EQ(1024u, SizeOf(folder + "shot.png").cx);
     EXPECT_EQ(768u, SizeOf(folder + "shot.png").cy);
-    EXPECT_EQ(capture, ReadAll(kCaptureFile));
+    EXPECT_EQ(capture, ReadAll(CaptureFilePath()));
     // The export for the clipboard and the wallpaper has nothing to do: the file is the capture.
     EXPECT_TRUE(view->ExportToTempBitmap());
-    EXPECT_EQ(capture, ReadAll(kCaptureFile));
-    DeleteFileA(kCaptureFile);
+    EXPECT_EQ(capture, ReadAll(CaptureFilePath()));
+    DeleteFileA(CaptureFilePath());
 }
 
 // A format without transparency gets the picture drawn on white: transparent areas white, half

@@ -13,13 +13,18 @@ bool CanWriteCaptureFileAt(const char* pszPath) {
     char szTemp[MAX_PATH];
     if (!::GetTempFileNameA(FolderOf(pszPath).c_str(), "mrv", 0, szTemp))
         return false;
+    // Some systems report a name even when the file could not be made: open it as the write does.
+    HANDLE hTemp = ::CreateFileA(szTemp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hTemp == INVALID_HANDLE_VALUE)
+        return false;
+    ::CloseHandle(hTemp);
     ::DeleteFileA(szTemp);
     if (::GetFileAttributesA(pszPath) == INVALID_FILE_ATTRIBUTES)
         return true;
     HANDLE hFile = ::CreateFileA(pszPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
     if (hFile == INVALID_HANDLE_VALUE)
-        return false;
+        return ::GetLastError() != ERROR_ACCESS_DENIED;  // a file held open by a program is no closed place
     ::CloseHandle(hFile);
     return true;
 }
