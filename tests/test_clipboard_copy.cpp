@@ -159,7 +159,6 @@ TEST_F(ClipboardTest, AHundredCopiesLeaveNoHandles) {
     EXPECT_LT(CommittedBytes(), mem + 4 * 1024 * 1024);
 }
 
-
 // A picture too large for a device-dependent bitmap goes on the clipboard device-independent;
 // another program still reads it as a bitmap, the system converting.
 TEST_F(ClipboardTest, WithoutADeviceBitmapTheClipboardGetsADibThatReadsTheSame) {

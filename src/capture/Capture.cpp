@@ -38,8 +38,8 @@ std::string LocalAppDataFolder() {
         HMODULE hDll = ::LoadLibraryA(pszDll);
         if (!hDll)
             continue;
-        GetFolderPathFn pfn = reinterpret_cast<GetFolderPathFn>(
-            reinterpret_cast<void*>(::GetProcAddress(hDll, "SHGetFolderPathA")));
+        GetFolderPathFn pfn =
+            reinterpret_cast<GetFolderPathFn>(reinterpret_cast<void*>(::GetProcAddress(hDll, "SHGetFolderPathA")));
         char szPath[MAX_PATH] = "";
         if (pfn && SUCCEEDED(pfn(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, szPath)))
             folder = szPath;

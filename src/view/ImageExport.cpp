@@ -310,8 +310,8 @@ HGLOBAL PackedDibOf(HBITMAP hSection, const DIBSECTION& ds) {
 ClipboardCopyResult CopyBitmapFileToClipboard(const char* pszPath, HWND hOwner, bool bDeviceBitmap) {
     // Loaded as a section, whose rows lie in this process's memory: a device-dependent bitmap of
     // a large picture may be refused, or made and then left unfilled, by the system.
-    HBITMAP hSection = static_cast<HBITMAP>(
-        ::LoadImageA(nullptr, pszPath, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    HBITMAP hSection =
+        static_cast<HBITMAP>(::LoadImageA(nullptr, pszPath, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
     if (!hSection)
         return kClipboardNoBitmap;
     DIBSECTION ds;

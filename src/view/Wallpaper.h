@@ -21,6 +21,6 @@ enum ActiveDesktopResult {
 ActiveDesktopResult SetActiveDesktopWallpaper(const char* pszPath);
 
 // Sets the wallpaper (an empty path removes it) through the classic system parameter, stored
-// in the user's profile and told to all top-level windows. FALSE when the platform refuses, or when a path is given whose file
-// does not exist (which some platforms accept silently).
+// in the user's profile and told to all top-level windows. FALSE when the platform refuses, or when a path is given
+// whose file does not exist (which some platforms accept silently).
 BOOL SetClassicWallpaper(const char* pszPath);
