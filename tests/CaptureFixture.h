@@ -14,7 +14,7 @@ class CaptureAppTest : public ::testing::Test {
 protected:
     void SetUp() override {
         DeleteMorvaneRegistry();
-        DeleteFileA(kCaptureFile);
+        DeleteFileA(CaptureFilePath());
         SetCursorPos(1010, 5);  // out of the way of every window of the tests
         run.reset(new RunningApp);
         ASSERT_TRUE(run->started());
@@ -31,7 +31,7 @@ protected:
             frame->m_wndTarget2.DestroyWindow();
         PumpNow();
         run.reset();
-        DeleteFileA(kCaptureFile);
+        DeleteFileA(CaptureFilePath());
         DeleteMorvaneRegistry();
     }
     // Sends a command to the frame as a menu item does, and lets it run.

@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
     g_manifest = fopen((out + "manifest.txt").c_str(), "wb");
     if (!g_manifest)
         return 3;
-    DeleteFileA(kCaptureFile);
+    DeleteFileA(CaptureFilePath());
     SetCursorPos(1010, 5);
 
     RunningApp run;
@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
         // Capture Screen, as the menu sends it.
         run.frame()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_TOOLS_CAPTURESCREEN, 0), 0);
         PumpFor(200);
-        if (!CopyFileA(kCaptureFile, (out + "screen.bmp").c_str(), FALSE))
+        if (!CopyFileA(CaptureFilePath(), (out + "screen.bmp").c_str(), FALSE))
             return 5;
         Size("screen.bmp", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
         for (int i = 0; i < 12; ++i) {
@@ -118,7 +118,7 @@ int main(int argc, char** argv) {
         LeftClickAt(px + 110, py + 70);
         if (!PumpUntil([&] { return !IsWindowVisible(hTarget); }, 20000))
             return 8;
-        if (!CopyFileA(kCaptureFile, (out + "region.bmp").c_str(), FALSE))
+        if (!CopyFileA(CaptureFilePath(), (out + "region.bmp").c_str(), FALSE))
             return 6;
         Size("region.bmp", 98, 58);
         Pixel("region.bmp", 0, 0, PatternColour(11, 11));
@@ -147,6 +147,6 @@ int main(int argc, char** argv) {
         Pixel("depth8.bmp", p.x, p.y, RGB(index / 2, 255 - index, index));
     }
     fclose(g_manifest);
-    DeleteFileA(kCaptureFile);
+    DeleteFileA(CaptureFilePath());
     return 0;
 }

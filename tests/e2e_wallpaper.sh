@@ -73,6 +73,9 @@ check "None leaves the desktop plain" [ "$(pixel "$shot" 8 8)" = "$(pixel "$shot
     [ "$(pixel "$shot" 8 8)" != "220,40,40" ]
 
 stop_morvane
+# The wallpaper is stored in the profile: whatever happened above, the next program in this
+# prefix starts on a plain desktop.
+wine reg add 'HKCU\Control Panel\Desktop' /v Wallpaper /d '' /f >/dev/null 2>&1 || true
 rm -rf "$work"
 [ $fail -eq 0 ] && echo "e2e_wallpaper: all checks passed"
 exit $fail

@@ -10,6 +10,7 @@
 #include "CaptureUtil.h"
 #include "TestUtil.h"
 #include "capture/BitmapFile.h"
+#include "capture/Capture.h"
 
 namespace {
 uint32_t U32(const std::string& b, size_t at) {
@@ -232,4 +233,34 @@ TEST_F(CaptureFileTest, ABitmapThatCannotBeReadWritesNothing) {
     EXPECT_TRUE(FileExists(folder + "live.bmp"));
     EXPECT_FALSE(FileExists(folder + "deleted.bmp"));
     EXPECT_TRUE(FilesMatching(folder, "*.tmp").empty());
+}
+
+// Where the capture file goes: the preferred place when a file can be made there, otherwise
+// Morvane\morvane.bmp under the fallback folder (made when missing), and the preferred place
+// again when neither can be written.
+TEST(CaptureFilePlace, ThePreferredPlaceWhereItCanBeWrittenOtherwiseTheUsersFolder) {
+    std::string root = MakeTempFolder("capture-place");
+    WriteFile(root + "blocker", "a file, so no folder of that name can be made");
+    CreateDirectoryA((root + "open").c_str(), nullptr);
+    CreateDirectoryA((root + "user").c_str(), nullptr);
+    CreateDirectoryA((root + "user2").c_str(), nullptr);
+    CreateDirectoryA((root + "user2\\Morvane").c_str(), nullptr);
+    struct Case {
+        std::string preferred, fallback, expected;
+    } cases[] = {
+        {root + "open\\morvane.bmp", root + "user", root + "open\\morvane.bmp"},
+        {root + "blocker\\morvane.bmp", root + "user", root + "user\\Morvane\\morvane.bmp"},
+        {root + "missing\\morvane.bmp", root + "user\\", root + "user\\Morvane\\morvane.bmp"},
+        {root + "missing\\morvane.bmp", root + "user2", root + "user2\\Morvane\\morvane.bmp"},  // folder there already
+        {root + "blocker\\morvane.bmp", root + "blocker", root + "blocker\\morvane.bmp"},
+        {root + "blocker\\morvane.bmp", "", root + "blocker\\morvane.bmp"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.expected, ChooseCaptureFile(c.preferred.c_str(), c.fallback.c_str()))
+            << c.preferred << " | " << c.fallback;
+        // Nothing of the trials is left behind.
+        for (const char* sub : {"open", "user\\Morvane", "user2\\Morvane"})
+            EXPECT_TRUE(FilesMatching(root + sub + "\\", "mrv*.tmp").empty()) << sub;
+    }
+    EXPECT_FALSE(FileExists(root + "open\\morvane.bmp"));  // tried, not written
 }

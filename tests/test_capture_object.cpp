@@ -75,7 +75,7 @@ TEST_F(ObjectTest, AClickOnAPushButtonCapturesJustTheButton) {
     EXPECT_EQ(nullptr, t.GetSafeHwnd());
     EXPECT_TRUE(frame->IsWindowVisible());
     EXPECT_EQ(rcButton, t.m_rcWindow);
-    BmpFile f = ReadBmp(kCaptureFile);
+    BmpFile f = ReadBmp(CaptureFilePath());
     ASSERT_TRUE(f.ok);
     ASSERT_EQ(rcButton.Width(), f.info.biWidth);
     ASSERT_EQ(rcButton.Height(), f.info.biHeight);
@@ -104,7 +104,7 @@ TEST_F(ObjectTest, RightClicksAndKeysDoNothingAndTheDesktopCanBeTaken) {
     EXPECT_FALSE(frame->IsWindowVisible());
     EXPECT_EQ(windows, CountThreadWindows());
     EXPECT_EQ(nullptr, frame->m_wndTarget.GetSafeHwnd());
-    EXPECT_FALSE(FileExists(kCaptureFile));
+    EXPECT_FALSE(FileExists(CaptureFilePath()));
 
     // The hand shows as soon as the system asks for a cursor.
     SetCursor(LoadCursor(nullptr, IDC_ARROW));
@@ -118,7 +118,7 @@ TEST_F(ObjectTest, RightClicksAndKeysDoNothingAndTheDesktopCanBeTaken) {
     CRect desktop;
     GetWindowRect(WindowFromPoint(CPoint(1000, 740)), &desktop);
     EXPECT_EQ(desktop, frame->m_wndTarget2.m_rcWindow);
-    BmpFile f = ReadBmp(kCaptureFile);
+    BmpFile f = ReadBmp(CaptureFilePath());
     ASSERT_TRUE(f.ok);
     EXPECT_EQ(desktop.Width(), f.info.biWidth);
     EXPECT_EQ(desktop.Height(), f.info.biHeight);
@@ -131,7 +131,7 @@ TEST_F(ObjectTest, AnOverlayClosedFromOutsideBringsTheFrameBack) {
     EXPECT_TRUE(frame->IsWindowVisible());
     EXPECT_EQ(0, app().m_bObjectCaptured);
     EXPECT_EQ(CString("Capture is canceled!"), Pane(1));
-    EXPECT_FALSE(FileExists(kCaptureFile));
+    EXPECT_FALSE(FileExists(CaptureFilePath()));
 }
 
 TEST_F(ObjectTest, AWindowPartlyOffTheScreenIsTakenWithItsWholeRectangle) {
@@ -145,7 +145,7 @@ TEST_F(ObjectTest, AWindowPartlyOffTheScreenIsTakenWithItsWholeRectangle) {
     LeftClickAt(rcWindow.right - 8, rcWindow.bottom - 8);  // the window's own face, below its button
     Settle();
     EXPECT_EQ(rcWindow, frame->m_wndTarget2.m_rcWindow);
-    BmpFile f = ReadBmp(kCaptureFile);
+    BmpFile f = ReadBmp(CaptureFilePath());
     ASSERT_TRUE(f.ok);
     EXPECT_EQ(rcWindow.Width(), f.info.biWidth);
     EXPECT_EQ(rcWindow.Height(), f.info.biHeight);

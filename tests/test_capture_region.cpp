@@ -55,7 +55,7 @@ protected:
     }
     // Checks that the capture file holds the pattern's pixels of the screen rectangle rc.
     void ExpectPatternCaptured(const CRect& rc) {
-        BmpFile f = ReadBmp(kCaptureFile);
+        BmpFile f = ReadBmp(CaptureFilePath());
         ASSERT_TRUE(f.ok);
         EXPECT_EQ(rc.Width(), f.info.biWidth);
         EXPECT_EQ(rc.Height(), f.info.biHeight);
@@ -201,7 +201,7 @@ TEST_F(RegionTest, TwoClicksCaptureTheInsideOfTheSelection) {
     EXPECT_EQ(0, app().m_bObjectCaptured);
     EXPECT_EQ(0, app().m_bScreenCaptured);
     EXPECT_EQ(0, app().m_bImageLoaded);
-    EXPECT_EQ(CString(kCaptureFile), g_strFilePath);
+    EXPECT_EQ(CString(CaptureFilePath()), g_strFilePath);
     EXPECT_EQ(CString(" Capture is ok!"), Pane(1));
     EXPECT_EQ(CString(" [98,58] "), Pane(3));
     EXPECT_EQ(98, g_nImageWidth);
@@ -243,7 +243,7 @@ TEST_F(RegionTest, RightButtonCancelsBeforeAndAfterTheFirstClick) {
         Settle();
         EXPECT_EQ(nullptr, frame->m_wndTarget.GetSafeHwnd());
         EXPECT_TRUE(frame->IsWindowVisible());
-        EXPECT_FALSE(FileExists(kCaptureFile));
+        EXPECT_FALSE(FileExists(CaptureFilePath()));
         EXPECT_EQ(0, app().m_bRegionCaptured);
         EXPECT_EQ(0, app().m_bImageLoaded);
         EXPECT_EQ(CString("Capture is canceled!"), Pane(1));
@@ -269,7 +269,7 @@ TEST_F(RegionTest, KeysDoNothingWhileTheOverlayIsUp) {
     EXPECT_FALSE(frame->IsWindowVisible());
     EXPECT_EQ(windows, CountThreadWindows());
     EXPECT_EQ(nullptr, frame->m_wndTarget2.GetSafeHwnd());
-    EXPECT_FALSE(FileExists(kCaptureFile));
+    EXPECT_FALSE(FileExists(CaptureFilePath()));
     EXPECT_TRUE(frame->m_wndTarget.m_bStarted);
     // The selection goes on where it was.
     MouseTo(160, 110);

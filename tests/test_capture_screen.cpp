@@ -5,6 +5,7 @@
 #include <string>
 
 #include "CaptureFixture.h"
+#include "capture/BitmapFile.h"
 #include "view/Fit.h"
 #include "view/PictureCache.h"
 
@@ -30,7 +31,7 @@ TEST_F(ScreenTest, TheWholeScreenIsWrittenShownAndPutOnTheClipboard) {
     Capture();
     EXPECT_TRUE(frame->IsWindowVisible());
 
-    BmpFile f = ReadBmp(kCaptureFile);
+    BmpFile f = ReadBmp(CaptureFilePath());
     ASSERT_TRUE(f.ok);
     EXPECT_EQ(3145782u, f.file.bfSize);
     EXPECT_EQ(3145782u, f.bytes.size());
@@ -55,7 +56,7 @@ TEST_F(ScreenTest, TheWholeScreenIsWrittenShownAndPutOnTheClipboard) {
     EXPECT_EQ(1, app().m_bCaptureRefitPending);
     EXPECT_EQ(0, app().m_bPanX);
     EXPECT_EQ(0, app().m_bPanY);
-    EXPECT_EQ(CString(kCaptureFile), g_strFilePath);
+    EXPECT_EQ(CString(CaptureFilePath()), g_strFilePath);
     EXPECT_EQ(1024, g_nImageWidth);
     EXPECT_DOUBLE_EQ(FitPicture(1024, 768, g_nClientWidth, g_nClientHeight).dZoom, g_dZoom);
     EXPECT_EQ(CString(" Capture is ok!"), Pane(1));
@@ -86,7 +87,7 @@ TEST_F(ScreenTest, AClipboardHeldElsewhereIsLeftAsItWas) {
         ASSERT_TRUE(holder.holding());
         Capture();
         // The file is written and shown all the same.
-        BmpFile f = ReadBmp(kCaptureFile);
+        BmpFile f = ReadBmp(CaptureFilePath());
         ASSERT_TRUE(f.ok);
         EXPECT_EQ(1024, f.info.biWidth);
         EXPECT_EQ(CString(" Capture is ok!"), Pane(1));
@@ -105,18 +106,18 @@ TEST_F(ScreenTest, AClipboardHeldElsewhereIsLeftAsItWas) {
 }
 
 TEST_F(ScreenTest, ACaptureFileThatCannotBeReplacedIsLeftWhole) {
-    WriteFile(kCaptureFile, "the previous capture");
-    HANDLE h = CreateFileA(kCaptureFile, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    WriteFile(CaptureFilePath(), "the previous capture");
+    HANDLE h = CreateFileA(CaptureFilePath(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
-    size_t tempsBefore = FilesMatching("c:\\", "mrv*.tmp").size();
+    size_t tempsBefore = FilesMatching(FolderOf(CaptureFilePath()), "mrv*.tmp").size();
     {
         MessageBoxWatcher watcher;
         Capture();
         EXPECT_EQ(0, watcher.count());
     }
     CloseHandle(h);
-    EXPECT_EQ("the previous capture", ReadAll(kCaptureFile));
-    EXPECT_EQ(tempsBefore, FilesMatching("c:\\", "mrv*.tmp").size());
+    EXPECT_EQ("the previous capture", ReadAll(CaptureFilePath()));
+    EXPECT_EQ(tempsBefore, FilesMatching(FolderOf(CaptureFilePath()), "mrv*.tmp").size());
     // The capture went on: frame back, flags set, bitmap on the clipboard.
     EXPECT_TRUE(frame->IsWindowVisible());
     EXPECT_EQ(1, app().m_bScreenCaptured);
@@ -156,8 +157,8 @@ TEST_F(ScreenTest, AHundredCapturesLeakNothing) {
     // Each capture holds 3 MB twice while it runs; a leak of either would show a hundredfold.
     EXPECT_LT(CommittedBytes(), memory + 32u * 1024 * 1024);
     EXPECT_GT(memory, 0u);
-    EXPECT_TRUE(ReadBmp(kCaptureFile).ok);
-    EXPECT_TRUE(DeleteFileA(kCaptureFile));  // no handle left open on it
+    EXPECT_TRUE(ReadBmp(CaptureFilePath()).ok);
+    EXPECT_TRUE(DeleteFileA(CaptureFilePath()));  // no handle left open on it
 }
 
 TEST_F(ScreenTest, RegionAndObjectCapturesLeakNothing) {
@@ -196,4 +197,29 @@ TEST_F(ScreenTest, RegionAndObjectCapturesLeakNothing) {
     dropKept();
     EXPECT_EQ(gdi, CountGdiObjects());
     EXPECT_EQ(windows, CountThreadWindows());
+}
+
+// Where the preferred place of the capture file cannot be written, the capture goes to the
+// user's own folder, and the view, Save and the clipboard export follow it.
+TEST_F(ScreenTest, WhereTheRootCannotBeWrittenTheCaptureGoesToTheUsersFolder) {
+    std::string folder = MakeTempFolder("capture-closed-root");
+    WriteFile(folder + "closed", "a file where the folder would be");
+    std::string preferred = folder + "closed\\morvane.bmp", expected = folder + "Morvane\\morvane.bmp";
+    struct Restore {
+        ~Restore() { ResetCaptureFilePath(); }
+    } restore;
+    ResetCaptureFilePath(preferred.c_str(), folder.c_str());
+    Capture();
+    EXPECT_STREQ(expected.c_str(), CaptureFilePath());
+    BmpFile f = ReadBmp(expected);
+    ASSERT_TRUE(f.ok);
+    EXPECT_EQ(1024, f.info.biWidth);
+    EXPECT_FALSE(FileExists(kCaptureFile));
+    EXPECT_EQ(1, app().m_bScreenCaptured);
+    EXPECT_EQ(CString(expected.c_str()), g_strFilePath);
+    EXPECT_EQ(1024, g_nImageWidth);  // the view drew it
+    EXPECT_EQ(768, g_nImageHeight);
+    EXPECT_TRUE(view->ExportToTempBitmap());
+    view->SaveChosenFile(CaptureFilePath(), (folder + "saved.bmp").c_str());
+    EXPECT_EQ(1024, ReadBmp(folder + "saved.bmp").info.biWidth);
 }

@@ -7,6 +7,7 @@
 #include <stdio.h>
 
 #include "OutputFixture.h"
+#include "view/ImageExport.h"
 
 namespace {
 void PutText(const char* text) {
@@ -96,22 +97,25 @@ TEST_F(ClipboardTest, CopyIsRefusedBeforeAnyOpenAndWhileACaptureIsShown) {
     PutText("keep me too");
     Command(ID_IMAGE_COPY);
     EXPECT_EQ("keep me too", ClipboardText());
-    DeleteFileA(kCaptureFile);
+    DeleteFileA(CaptureFilePath());
 }
 
 TEST_F(ClipboardTest, AFailedExportLeavesTheClipboardAndTheOldFileAlone) {
     std::string folder = MakeTempFolder("clip-gone");
     CopyCorpusFile("jpeg/video-001.jpeg", folder, "gone.jpeg");
     Open(folder + "gone.jpeg");
-    WriteFile(kCaptureFile, MakeBmp(4, 4, [](int, int) { return RGB(1, 2, 3); }));
-    std::string oldCapture = ReadAll(kCaptureFile);
+    WriteFile(CaptureFilePath(), MakeBmp(4, 4, [](int, int) { return RGB(1, 2, 3); }));
+    std::string oldCapture = ReadAll(CaptureFilePath());
     PutText("still here");
     ASSERT_TRUE(DeleteFileA((folder + "gone.jpeg").c_str()));
+    MessageBoxWatcher boxes;
     Command(ID_IMAGE_COPY);
+    EXPECT_EQ(1, boxes.count());
+    EXPECT_EQ("The picture could not be read: nothing was copied to the clipboard.", boxes.lastText());
     EXPECT_EQ("still here", ClipboardText());
     EXPECT_FALSE(ClipboardHas(CF_BITMAP));
-    EXPECT_EQ(oldCapture, ReadAll(kCaptureFile));
-    DeleteFileA(kCaptureFile);
+    EXPECT_EQ(oldCapture, ReadAll(CaptureFilePath()));
+    DeleteFileA(CaptureFilePath());
 }
 
 TEST_F(ClipboardTest, ClearEmptiesAlsoWithoutAPicture) {
@@ -128,8 +132,12 @@ TEST_F(ClipboardTest, AClipboardHeldElsewhereIsLeftUntouched) {
     {
         ClipboardHolder holder;
         ASSERT_TRUE(holder.holding());
+        MessageBoxWatcher boxes;
         Command(ID_IMAGE_COPY);
+        EXPECT_EQ(1, boxes.count());
+        EXPECT_EQ("The clipboard is in use by another program: nothing was copied to it.", boxes.lastText());
         Command(ID_IMAGE_CLEARCLIPBOARD);
+        EXPECT_EQ(1, boxes.count());  // emptying has nothing to report
     }
     PumpFor(100);
     EXPECT_LE(CountGdiObjects(), gdi);  // the bitmap nobody took is deleted
@@ -149,4 +157,85 @@ TEST_F(ClipboardTest, AHundredCopiesLeaveNoHandles) {
     PumpNow();
     EXPECT_LE(CountGdiObjects(), gdi + 2);
     EXPECT_LT(CommittedBytes(), mem + 4 * 1024 * 1024);
+}
+
+// A picture too large for a device-dependent bitmap goes on the clipboard device-independent;
+// another program still reads it as a bitmap, the system converting.
+TEST_F(ClipboardTest, WithoutADeviceBitmapTheClipboardGetsADibThatReadsTheSame) {
+    std::string path = MakeTempFolder("clip-dib") + "squares.bmp";
+    WriteFile(path, MakeBmp(33, 10, [](int x, int y) { return RGB(x * 7, y * 20, 200); }));
+    PutText("before");
+    int gdi = CountGdiObjects();
+    ASSERT_EQ(kClipboardCopied, CopyBitmapFileToClipboard(path.c_str(), view->m_hWnd, false));
+    EXPECT_LE(CountGdiObjects(), gdi);  // the section it was read through is gone
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    UINT first = EnumClipboardFormats(0);
+    CloseClipboard();
+    EXPECT_EQ(static_cast<UINT>(CF_DIB), first);  // the format given; the others are converted
+    EXPECT_FALSE(ClipboardHas(CF_TEXT));
+    std::string out = MakeTempFolder("clip-dib-read") + "clip.txt";
+    ASSERT_EQ(0, RunClipboardHelper("read \"" + out + "\" 0 0 32 9 5 3"));
+    EXPECT_EQ("bitmap 33 10\n0 0 0000C8\n32 9 E0B4C8\n5 3 233CC8\n", ReadAll(out));
+}
+
+// Transparent and half-transparent pixels arrive drawn on white, not on black, and a copy of
+// an opaque picture is unchanged.
+TEST_F(ClipboardTest, TransparencyArrivesDrawnOnWhite) {
+    std::string src = CorpusPath("png/basn6a08.png");  // 32 x 32, alpha from 0 to 255
+    Gdiplus::Bitmap decoded(std::wstring(src.begin(), src.end()).c_str());
+    ASSERT_EQ(32u, decoded.GetWidth());
+    Open(src);
+    MessageBoxWatcher boxes;
+    Command(ID_IMAGE_COPY);
+    EXPECT_EQ(0, boxes.count()) << boxes.lastText();
+    std::string out = MakeTempFolder("clip-alpha") + "clip.txt";
+    std::string args = "read \"" + out + "\"";
+    const int points[][2] = {{0, 0}, {31, 0}, {0, 31}, {31, 31}, {16, 16}, {8, 24}};
+    for (auto& p : points)
+        args += " " + std::to_string(p[0]) + " " + std::to_string(p[1]);
+    ASSERT_EQ(0, RunClipboardHelper(args));
+    std::string got = ReadAll(out);
+    ASSERT_EQ(0u, got.find("bitmap 32 32\n")) << got;
+    int nTransparent = 0;
+    size_t at = got.find('\n') + 1;
+    for (auto& p : points) {
+        Gdiplus::Color c;
+        decoded.GetPixel(p[0], p[1], &c);
+        int a = c.GetA();
+        nTransparent += a < 255;
+        int x = -1, y = -1;
+        unsigned rgb = 0;
+        ASSERT_EQ(3, sscanf(got.c_str() + at, "%d %d %06X", &x, &y, &rgb)) << got;
+        at = got.find('\n', at) + 1;
+        EXPECT_EQ(p[0], x);
+        EXPECT_EQ(p[1], y);
+        int want[3] = {c.GetR(), c.GetG(), c.GetB()};
+        int have[3] = {static_cast<int>(rgb >> 16), static_cast<int>(rgb >> 8 & 0xFF), static_cast<int>(rgb & 0xFF)};
+        for (int k = 0; k < 3; ++k)  // one step of rounding either way
+            EXPECT_NEAR((want[k] * a + 255 * (255 - a)) / 255.0, have[k], 1.5)
+                << "(" << x << ", " << y << ") channel " << k << " alpha " << a;
+    }
+    ASSERT_GE(nTransparent, 3);  // the points do test transparency
+}
+
+// The largest picture the program expects to copy: all of it arrives, to its last pixel.
+TEST_F(ClipboardTest, An8000By5000PictureArrivesWhole) {
+    std::string path = MakeTempFolder("clip-large") + "large.png";
+    {
+        Gdiplus::Bitmap bitmap(8000, 5000, PixelFormat24bppRGB);
+        bitmap.SetPixel(7999, 4999, Gdiplus::Color(255, 10, 20, 30));
+        bitmap.SetPixel(0, 0, Gdiplus::Color(255, 200, 100, 50));
+        CLSID clsid;
+        ASSERT_TRUE(FindEncoderByMimeType(L"image/png", &clsid));
+        ASSERT_EQ(Gdiplus::Ok, bitmap.Save(std::wstring(path.begin(), path.end()).c_str(), &clsid, nullptr));
+    }
+    Open(path);
+    ASSERT_EQ(8000, g_nImageWidth);
+    MessageBoxWatcher boxes;
+    Command(ID_IMAGE_COPY);
+    EXPECT_EQ(0, boxes.count()) << boxes.lastText();
+    std::string out = MakeTempFolder("clip-large-read") + "clip.txt";
+    ASSERT_EQ(0, RunClipboardHelper("read \"" + out + "\" 7999 4999 0 0 4000 2500"));
+    EXPECT_EQ("bitmap 8000 5000\n7999 4999 0A141E\n0 0 C86432\n4000 2500 000000\n", ReadAll(out));
+    Command(ID_IMAGE_CLEARCLIPBOARD);
 }

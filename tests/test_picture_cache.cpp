@@ -408,14 +408,14 @@ TEST_F(ViewCacheTest, TheCaptureFileIsSeenThroughTheSameCheck) {
     ASSERT_GT(g_nImageWidth, 0);
     // Nothing holds the capture file: it can be renamed while shown.
     std::string moved = folder + "capture.bmp";
-    ASSERT_TRUE(MoveFileA(kCaptureFile, moved.c_str()));
+    ASSERT_TRUE(MoveFileA(CaptureFilePath(), moved.c_str()));
     Repaint();
     EXPECT_EQ(0, g_nImageWidth);
     EXPECT_EQ(CString(" Capture is ok!"), Pane(1));
     // A new capture file of the same size, written by another program, shows at the next paint.
     int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
     Sleep(20);
-    WriteFile(kCaptureFile, MakeBmp(w, h, OtherSolid));
+    WriteFile(CaptureFilePath(), MakeBmp(w, h, OtherSolid));
     Repaint();
     EXPECT_EQ(w, g_nImageWidth);
     EXPECT_EQ(RGB(220, 20, 160), At(200, 150));

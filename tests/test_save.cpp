@@ -5,6 +5,7 @@
 
 #include "framework/GdiPlus.h"
 
+#include <math.h>
 #include <stdio.h>
 
 #include <algorithm>
@@ -249,15 +250,65 @@ TEST_F(SaveTest, SaveWritesTheLastCaptureAndLeavesItInPlace) {
     ASSERT_TRUE(run->app().m_bScreenCaptured);
     EXPECT_TRUE(view->m_bEnableSave);
     EXPECT_FALSE(view->m_bEnableSaveAs);
-    std::string capture = ReadAll(kCaptureFile);
+    std::string capture = ReadAll(CaptureFilePath());
     ASSERT_FALSE(capture.empty());
-    view->SaveChosenFile(kCaptureFile, (folder + "shot.png").c_str());
+    view->SaveChosenFile(CaptureFilePath(), (folder + "shot.png").c_str());
     EXPECT_EQ("PNG", Signature(folder + "shot.png"));
     EXPECT_EQ(1024u, SizeOf(folder + "shot.png").cx);
     EXPECT_EQ(768u, SizeOf(folder + "shot.png").cy);
-    EXPECT_EQ(capture, ReadAll(kCaptureFile));
+    EXPECT_EQ(capture, ReadAll(CaptureFilePath()));
     // The export for the clipboard and the wallpaper has nothing to do: the file is the capture.
     EXPECT_TRUE(view->ExportToTempBitmap());
-    EXPECT_EQ(capture, ReadAll(kCaptureFile));
-    DeleteFileA(kCaptureFile);
+    EXPECT_EQ(capture, ReadAll(CaptureFilePath()));
+    DeleteFileA(CaptureFilePath());
+}
+
+// A format without transparency gets the picture drawn on white: transparent areas white, half
+// transparent ones half way to white. PNG and TIFF keep every pixel's alpha.
+TEST_F(SaveTest, TransparencyIsDrawnOnWhiteWhereTheFormatHasNone) {
+    std::string folder = MakeTempFolder("save-alpha");
+    struct Target {
+        const char* name;
+        bool bKeepsAlpha;
+        double tolerance;  // per channel, pixel by pixel, for the flattened formats (JPEG blurs sharp colour edges)
+    } targets[] = {{"out.bmp", false, 1.5}, {"out.jpeg", false, 100}, {"out.png", true, 0}, {"out.tiff", true, 0}};
+    for (const char* rel : {"png/basn6a08.png", "png/basn4a08.png", "png/basn3p08-trns.png"}) {
+        std::string src = CorpusPath(rel);
+        Bitmap source(std::wstring(src.begin(), src.end()).c_str());
+        ASSERT_GT(source.GetWidth(), 0u) << rel;
+        for (const Target& t : targets) {
+            std::string out = folder + t.name;
+            DeleteFileA(out.c_str());
+            view->SaveChosenFile(src.c_str(), out.c_str());
+            Bitmap written(std::wstring(out.begin(), out.end()).c_str());
+            ASSERT_EQ(source.GetWidth(), written.GetWidth()) << rel << " " << t.name;
+            int nTransparent = 0, nWrong = 0;
+            double sumWant = 0, sumHave = 0;
+            for (UINT y = 0; y < source.GetHeight(); ++y)
+                for (UINT x = 0; x < source.GetWidth(); ++x) {
+                    Color s, w;
+                    source.GetPixel(x, y, &s);
+                    written.GetPixel(x, y, &w);
+                    int a = s.GetA();
+                    nTransparent += a < 255;
+                    if (t.bKeepsAlpha) {
+                        nWrong += w.GetA() != a;
+                        continue;
+                    }
+                    nWrong += w.GetA() != 255;
+                    int want[3] = {s.GetR(), s.GetG(), s.GetB()}, have[3] = {w.GetR(), w.GetG(), w.GetB()};
+                    for (int k = 0; k < 3; ++k) {
+                        double v = (want[k] * a + 255.0 * (255 - a)) / 255;
+                        nWrong += fabs(v - have[k]) > t.tolerance;
+                        sumWant += v;
+                        sumHave += have[k];
+                    }
+                }
+            EXPECT_GT(nTransparent, 0) << rel;
+            EXPECT_EQ(0, nWrong) << rel << " " << t.name;
+            // JPEG's losses even out: the picture as a whole is as light as it should be.
+            double n = 3.0 * source.GetWidth() * source.GetHeight();
+            EXPECT_NEAR(sumWant / n, sumHave / n, 3) << rel << " " << t.name;
+        }
+    }
 }

@@ -97,8 +97,8 @@ TEST_F(SaveDialogTest, SaveWritesTheCaptureWithItsOwnFilter) {
     EXPECT_EQ(expected, types);
     EXPECT_EQ(0, selected);
     EXPECT_EQ("\x89PNG", Magic(folder + "shot.png"));
-    EXPECT_TRUE(FileExists(kCaptureFile));
-    DeleteFileA(kCaptureFile);
+    EXPECT_TRUE(FileExists(CaptureFilePath()));
+    DeleteFileA(CaptureFilePath());
 }
 
 TEST_F(SaveDialogTest, ReplacingAFileIsAskedFirst) {

@@ -20,7 +20,7 @@ class ViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
         DeleteMorvaneRegistry();
-        DeleteFileA(kCaptureFile);
+        DeleteFileA(CaptureFilePath());
         folder = MakeTempFolder("view");
         run.reset(new RunningApp);
         ASSERT_TRUE(run->started());
@@ -29,7 +29,7 @@ protected:
     }
     void TearDown() override {
         run.reset();
-        DeleteFileA(kCaptureFile);
+        DeleteFileA(CaptureFilePath());
         DeleteMorvaneRegistry();
     }
     void Show(const std::string& path) {
@@ -130,12 +130,12 @@ TEST_F(ViewTest, UnreadablePictureLeavesTheViewGrey) {
 }
 
 TEST_F(ViewTest, CaptureIsDrawnWithItsStatusTextsOnEveryPaint) {
-    WriteFile(kCaptureFile, MakeBmp(120, 60));
+    WriteFile(CaptureFilePath(), MakeBmp(120, 60));
     CNorvelApp& app = run->app();
     app.m_bScreenCaptured = 1;
     Repaint();
     CStatusBar& bar = run->frame()->m_wndStatusBar;
-    EXPECT_EQ(CString(kCaptureFile), g_strFilePath);
+    EXPECT_EQ(CString(CaptureFilePath()), g_strFilePath);
     EXPECT_EQ(CString(" Capture is ok!"), bar.GetPaneText(1));
     EXPECT_EQ(CString(""), bar.GetPaneText(2));
     EXPECT_EQ(CString(" [120,60] "), bar.GetPaneText(3));
@@ -170,7 +170,7 @@ TEST_F(ViewTest, MissingCaptureFileDrawsNothingButWritesTheTexts) {
 }
 
 TEST_F(ViewTest, ZoomTextIsTheFlooredPercentage) {
-    WriteFile(kCaptureFile, MakeBmp(3000, 10));
+    WriteFile(CaptureFilePath(), MakeBmp(3000, 10));
     g_bManualZoom = 1;
     g_dZoom = 0.3333;
     g_nDrawX = g_nDrawY = 0;

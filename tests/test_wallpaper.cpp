@@ -71,8 +71,7 @@ RegValue Sz(const char* text) {
     return ::testing::AssertionSuccess();
 }
 
-// The wallpaper the platform holds now. (The commands ask the classic route to tell the windows,
-// not to store the setting in the profile, so the registry's "Wallpaper" value may lag behind.)
+// The wallpaper the platform holds now.
 std::string CurrentWallpaper() {
     char buf[MAX_PATH] = "?";
     if (!SystemParametersInfoA(SPI_GETDESKWALLPAPER, sizeof buf, buf, 0))
@@ -183,14 +182,18 @@ TEST_F(WallpaperTest, CenterStretchAndTileWriteTheirStylesAndShowThePictureOnThe
         char style, tile;
     } cases[] = {{ID_WALLPAPER_TILE, '0', '1'}, {ID_WALLPAPER_CENTER, '0', '0'}, {ID_WALLPAPER_STRETCH, '2', '0'}};
     for (const Case& c : cases) {
-        DeleteFileA(kCaptureFile);
+        DeleteFileA(CaptureFilePath());
         WriteDesktopValue("WallpaperStyle", Sz("9"));
         WriteDesktopValue("TileWallpaper", Sz("9"));
         Command(c.nID);
         EXPECT_TRUE(IsStyle("WallpaperStyle", c.style)) << c.nID;
         EXPECT_TRUE(IsStyle("TileWallpaper", c.tile)) << c.nID;
-        EXPECT_STRCASEEQ(kCaptureFile, CurrentWallpaper().c_str()) << c.nID;
-        SIZE s = PlatformBitmapSize(kCaptureFile);
+        EXPECT_STRCASEEQ(CaptureFilePath(), CurrentWallpaper().c_str()) << c.nID;
+        // Stored where the next session finds it.
+        RegValue stored = ReadDesktopValue("Wallpaper");
+        EXPECT_TRUE(stored.exists) << c.nID;
+        EXPECT_STRCASEEQ(CaptureFilePath(), stored.data.c_str()) << c.nID;
+        SIZE s = PlatformBitmapSize(CaptureFilePath());
         EXPECT_EQ(w, s.cx) << c.nID;
         EXPECT_EQ(h, s.cy) << c.nID;
         bool shown = DesktopShows([&](const std::vector<COLORREF>& px) {
@@ -211,6 +214,7 @@ TEST_F(WallpaperTest, NoneRemovesTheWallpaperAndKeepsTheStyleValues) {
     ASSERT_TRUE(DesktopShows([&](const std::vector<COLORREF>& px) { return Tiled(px, 120, 90); }));
     Command(ID_WALLPAPER_NONE);
     EXPECT_EQ("", CurrentWallpaper());
+    EXPECT_EQ("", std::string(ReadDesktopValue("Wallpaper").data.c_str()));  // and none in the next session
     EXPECT_TRUE(IsStyle("WallpaperStyle", '0'));
     EXPECT_TRUE(IsStyle("TileWallpaper", '1'));
     EXPECT_TRUE(DesktopShows([&](const std::vector<COLORREF>& px) { return Plain(px); }));
@@ -225,19 +229,19 @@ TEST_F(WallpaperTest, JpegPngWithAlphaAndEmfBecomeBitmapsOfTheirSize) {
         CopyCorpusFile(rel, folder, name.c_str());
         Open(folder + name, name.c_str());
         ASSERT_GT(g_nImageWidth, 0) << rel;
-        DeleteFileA(kCaptureFile);
+        DeleteFileA(CaptureFilePath());
         Command(ID_WALLPAPER_CENTER);
-        SIZE s = PlatformBitmapSize(kCaptureFile);
+        SIZE s = PlatformBitmapSize(CaptureFilePath());
         EXPECT_EQ(g_nImageWidth, s.cx) << rel;
         EXPECT_EQ(g_nImageHeight, s.cy) << rel;
-        EXPECT_STRCASEEQ(kCaptureFile, CurrentWallpaper().c_str()) << rel;
+        EXPECT_STRCASEEQ(CaptureFilePath(), CurrentWallpaper().c_str()) << rel;
     }
     EXPECT_EQ(0, boxes.count()) << boxes.lastText();
 }
 
 // An older picture in the capture file is never made the wallpaper.
-TEST_F(WallpaperTest, NothingToExportLeavesDesktopAndStylesAsTheyWereWithTheClassicMessage) {
-    WriteFile(kCaptureFile, MakeBmp(20, 20, [](int, int) { return RGB(255, 0, 0); }));
+TEST_F(WallpaperTest, NothingToExportLeavesDesktopAndStylesAsTheyWereAndSaysWhy) {
+    WriteFile(CaptureFilePath(), MakeBmp(20, 20, [](int, int) { return RGB(255, 0, 0); }));
     WriteDesktopValue("WallpaperStyle", Sz("9"));
     WriteDesktopValue("TileWallpaper", Sz("9"));
     std::string before = WritePicture("old.bmp", 30, 30, [](int, int) { return RGB(0, 0, 255); });
@@ -265,13 +269,21 @@ TEST_F(WallpaperTest, NothingToExportLeavesDesktopAndStylesAsTheyWereWithTheClas
         MessageBoxWatcher boxes;  // the file shown has vanished
         Command(ID_WALLPAPER_TILE);
         EXPECT_EQ(1, boxes.count());
-        EXPECT_EQ("Error Returned by SystemParametersInfo() in UpdateClassicDesktop", boxes.lastText());
+        EXPECT_EQ("The picture could not be read: the wallpaper was not changed.", boxes.lastText());
+    }
+    WriteFile(folder + "broken.jpeg", "\xFF\xD8\xFF\xE0 this is no picture at all");
+    Open(folder + "broken.jpeg", "broken.jpeg");
+    {
+        MessageBoxWatcher boxes;  // the file shown does not decode
+        Command(ID_WALLPAPER_STRETCH);
+        EXPECT_EQ(1, boxes.count());
+        EXPECT_EQ("The picture could not be read: the wallpaper was not changed.", boxes.lastText());
     }
     EXPECT_EQ(before, CurrentWallpaper());
     RegValue style = ReadDesktopValue("WallpaperStyle"), tile = ReadDesktopValue("TileWallpaper");
     EXPECT_EQ(std::string("9", 2), style.data);
     EXPECT_EQ(std::string("9", 2), tile.data);
-    EXPECT_EQ(20, PlatformBitmapSize(kCaptureFile).cx);
+    EXPECT_EQ(20, PlatformBitmapSize(CaptureFilePath()).cx);
 }
 
 TEST_F(WallpaperTest, ACaptureShownIsTheWallpaper) {
@@ -281,11 +293,30 @@ TEST_F(WallpaperTest, ACaptureShownIsTheWallpaper) {
     MessageBoxWatcher boxes;
     Command(ID_WALLPAPER_CENTER);
     EXPECT_EQ(0, boxes.count()) << boxes.lastText();
-    EXPECT_STRCASEEQ(kCaptureFile, CurrentWallpaper().c_str());
+    EXPECT_STRCASEEQ(CaptureFilePath(), CurrentWallpaper().c_str());
     EXPECT_TRUE(IsStyle("WallpaperStyle", '0'));
-    SIZE s = PlatformBitmapSize(kCaptureFile);
+    SIZE s = PlatformBitmapSize(CaptureFilePath());
     EXPECT_EQ(screenW, s.cx);
     EXPECT_EQ(screenH, s.cy);
+}
+
+// Where the preferred place of the capture file cannot be written, the export, the wallpaper
+// and the stored setting all name the file in the user's own folder.
+TEST_F(WallpaperTest, TheWallpaperFollowsTheCaptureFileToTheUsersFolder) {
+    WriteFile(folder + "closed", "a file where the folder would be");
+    std::string preferred = folder + "closed\\morvane.bmp", expected = folder + "Morvane\\morvane.bmp";
+    struct Restore {
+        ~Restore() { ResetCaptureFilePath(); }
+    } restore;
+    ResetCaptureFilePath(preferred.c_str(), folder.c_str());
+    Open(WritePicture("squares.bmp", 120, 90, Squares), "squares.bmp");
+    MessageBoxWatcher boxes;
+    Command(ID_WALLPAPER_CENTER);
+    EXPECT_EQ(0, boxes.count()) << boxes.lastText();
+    EXPECT_STRCASEEQ(expected.c_str(), CurrentWallpaper().c_str());
+    EXPECT_STRCASEEQ(expected.c_str(), ReadDesktopValue("Wallpaper").data.c_str());
+    EXPECT_EQ(120, PlatformBitmapSize(expected.c_str()).cx);
+    EXPECT_TRUE(DesktopShows([&](const std::vector<COLORREF>& px) { return Centred(px, 120, 90); }));
 }
 
 // Each route initialises COM and uninitialises it again: the thread can still choose its own

@@ -180,7 +180,7 @@ TEST_F(ZoomTest, ZoomCommandsCancelTheRefitsOfFullScreenAndCaptures) {
 
 TEST_F(ZoomTest, ZoomedCaptureKeepsItsRatioAcrossPaints) {
     SizeView(600, 400);
-    WriteFile(kCaptureFile, MakeBmp(400, 300, Blocks));
+    WriteFile(CaptureFilePath(), MakeBmp(400, 300, Blocks));
     CNorvelApp& app = run->app();
     app.m_bScreenCaptured = 1;
     Repaint();
@@ -196,5 +196,5 @@ TEST_F(ZoomTest, ZoomedCaptureKeepsItsRatioAcrossPaints) {
     EXPECT_DOUBLE_EQ(1.0, g_dZoom);
     EXPECT_FALSE(PanX() || PanY());
     app.m_bScreenCaptured = 0;
-    DeleteFileA(kCaptureFile);
+    DeleteFileA(CaptureFilePath());
 }

@@ -4,8 +4,25 @@
 
 #include "framework/AfxWin.h"
 
-// The file every capture writes and the view draws while a capture is shown.
+#include <string>
+
+// Where the capture file goes when a file can be made there: the root of drive C:.
 extern const char kCaptureFile[];
+
+// The file every capture writes and the view draws while a capture is shown; the clipboard copy
+// and the wallpaper use it as their scratch bitmap. kCaptureFile where a file can be created and
+// written there (the systems the program was made for), otherwise "morvane.bmp" in the folder
+// Morvane under the user's local application data folder, made when missing (a standard user
+// of later systems cannot create files at the root of C:). Decided on the first call by
+// creating a file in each place, then kept for the process.
+const char* CaptureFilePath();
+// The decision itself: pszPreferred when a file can be created beside it and pszPreferred
+// itself, if it exists, opened for writing; otherwise pszFallbackFolder's "Morvane\morvane.bmp",
+// the folder made when missing, when the same holds there; pszPreferred when neither works.
+std::string ChooseCaptureFile(const char* pszPreferred, const char* pszFallbackFolder);
+// Makes CaptureFilePath choose again among the given places (null: the system's own), as on
+// the first call. Tests stand for a system whose root of C: is closed with it.
+void ResetCaptureFilePath(const char* pszPreferred = nullptr, const char* pszFallbackFolder = nullptr);
 
 // Posted by the overlays to the main frame, wParam 0 and lParam 0.
 enum : UINT {

@@ -86,8 +86,38 @@ bool FixBitmapFileSize(const char* pszPath) {
     return ok;
 }
 
-// Replaces *ppImage by an image the encoder of the MIME type can take: metafiles drawn into a
-// bitmap, deep pictures reduced to a palette for GIF. False when that could not be made.
+// The formats whose encoders keep an alpha channel or a transparent colour.
+bool KeepsTransparency(const wchar_t* pszMimeType) {
+    return wcscmp(pszMimeType, L"image/png") == 0 || wcscmp(pszMimeType, L"image/tiff") == 0 ||
+           wcscmp(pszMimeType, L"image/gif") == 0;
+}
+
+// A raster picture that may let the background through: an alpha channel, or a palette with
+// an entry that is not opaque.
+bool HasTransparency(GpImage* pImage) {
+    PixelFormat format = 0;
+    if (GdipGetImagePixelFormat(pImage, &format) != Ok)
+        return false;
+    if (format & (PixelFormatAlpha | PixelFormatPAlpha))
+        return true;
+    INT nBytes = 0;
+    if (!(format & PixelFormatIndexed) || GdipGetImagePaletteSize(pImage, &nBytes) != Ok ||
+        nBytes < static_cast<INT>(sizeof(ColorPalette)))
+        return false;
+    std::string buffer(static_cast<size_t>(nBytes), '\0');
+    ColorPalette* pPalette = reinterpret_cast<ColorPalette*>(&buffer[0]);
+    if (GdipGetImagePalette(pImage, pPalette, nBytes) != Ok)
+        return false;
+    for (UINT i = 0; i < pPalette->Count; ++i)
+        if ((pPalette->Entries[i] >> 24) != 0xFF)
+            return true;
+    return false;
+}
+
+// Replaces *ppImage by an image the encoder of the MIME type can take: metafiles, and pictures
+// with transparency for a format without it, drawn on white into a bitmap (the encoders would
+// drop the alpha and leave the colours beneath, black for the fully transparent); deep
+// pictures reduced to a palette for GIF. False when that could not be made.
 bool PrepareForEncoder(GpImage** ppImage, const wchar_t* pszMimeType) {
     ImageType type = ImageTypeUnknown;
     UINT cx = 0, cy = 0;
@@ -96,7 +126,8 @@ bool PrepareForEncoder(GpImage** ppImage, const wchar_t* pszMimeType) {
     GdipGetImageHeight(*ppImage, &cy);
     if (cx == 0 || cy == 0)
         return false;
-    if (type == ImageTypeMetafile) {
+    bool bRaster = type != ImageTypeMetafile;
+    if (!bRaster || (!KeepsTransparency(pszMimeType) && HasTransparency(*ppImage))) {
         GpBitmap* pBitmap = nullptr;
         if (GdipCreateBitmapFromScan0(static_cast<INT>(cx), static_cast<INT>(cy), 0, PixelFormat24bppRGB, nullptr,
                                       &pBitmap) != Ok)
@@ -105,6 +136,10 @@ bool PrepareForEncoder(GpImage** ppImage, const wchar_t* pszMimeType) {
         bool ok = GdipGetImageGraphicsContext(pBitmap, &pGraphics) == Ok;
         if (ok) {
             GdipGraphicsClear(pGraphics, 0xFFFFFFFF);
+            if (bRaster) {  // one to one: every pixel on its own place, none blended with its neighbours
+                GdipSetInterpolationMode(pGraphics, InterpolationModeNearestNeighbor);
+                GdipSetPixelOffsetMode(pGraphics, PixelOffsetModeHalf);
+            }
             ok = GdipDrawImageRectI(pGraphics, *ppImage, 0, 0, static_cast<INT>(cx), static_cast<INT>(cy)) == Ok;
             GdipDeleteGraphics(pGraphics);
         }
@@ -189,19 +224,123 @@ CString ExportFailureText(ExportResult result, const char* pszTarget) {
     return s;
 }
 
-bool CopyBitmapFileToClipboard(const char* pszPath, HWND hOwner) {
-    HBITMAP hBitmap = static_cast<HBITMAP>(::LoadImageA(nullptr, pszPath, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
-    if (!hBitmap)
-        return false;
+namespace {
+// A device-dependent copy of a DIB section, made with the display's format; null when the
+// system cannot make one that size (or cannot fill it).
+HBITMAP DeviceBitmapOf(HBITMAP hSection, const DIBSECTION& ds) {
+    HDC hScreen = ::GetDC(nullptr);
+    if (!hScreen)
+        return nullptr;
+    HBITMAP hBitmap = ::CreateCompatibleBitmap(hScreen, ds.dsBm.bmWidth, ds.dsBm.bmHeight);
+    if (hBitmap) {
+        // The section's header with room for the colour table SetDIBits reads after it.
+        struct {
+            BITMAPINFOHEADER bi;
+            RGBQUAD colours[256];
+        } info = {};
+        info.bi = ds.dsBmih;
+        HDC hMem = ::CreateCompatibleDC(hScreen);
+        bool ok = hMem != nullptr;
+        if (ok && ds.dsBmih.biBitCount <= 8) {
+            HGDIOBJ hOld = ::SelectObject(hMem, hSection);
+            ok = ::GetDIBColorTable(hMem, 0, 256, info.colours) > 0;
+            ::SelectObject(hMem, hOld);
+        }
+        if (ok)
+            ok = ::SetDIBits(hScreen, hBitmap, 0, static_cast<UINT>(ds.dsBm.bmHeight), ds.dsBm.bmBits,
+                             reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS) == ds.dsBm.bmHeight;
+        if (hMem)
+            ::DeleteDC(hMem);
+        if (!ok) {
+            ::DeleteObject(hBitmap);
+            hBitmap = nullptr;
+        }
+    }
+    ::ReleaseDC(nullptr, hScreen);
+    return hBitmap;
+}
+
+// The DIB section as a packed device-independent bitmap (header, colour table, rows) in
+// movable global memory, as the clipboard takes CF_DIB; null without the memory for it.
+HGLOBAL PackedDibOf(HBITMAP hSection, const DIBSECTION& ds) {
+    BITMAPINFOHEADER bi = ds.dsBmih;
+    bi.biHeight = ds.dsBm.bmHeight;  // bottom-up, as the section's rows are
+    bi.biCompression = BI_RGB;
+    bi.biSizeImage = static_cast<DWORD>(BitmapImageSize(ds.dsBm.bmWidth, ds.dsBm.bmHeight, bi.biBitCount));
+    RGBQUAD colours[256];
+    UINT nColours = 0;
+    if (bi.biBitCount <= 8) {
+        HDC hMem = ::CreateCompatibleDC(nullptr);
+        if (!hMem)
+            return nullptr;
+        HGDIOBJ hOld = ::SelectObject(hMem, hSection);
+        nColours = ::GetDIBColorTable(hMem, 0, 256, colours);
+        ::SelectObject(hMem, hOld);
+        ::DeleteDC(hMem);
+        if (nColours == 0)
+            return nullptr;
+    } else if (bi.biBitCount == 16 || bi.biBitCount == 32) {
+        // A section with other masks than the default ones is not described by BI_RGB.
+        const DWORD* m = ds.dsBitfields;
+        bool bDefault = ds.dsBmih.biCompression != BI_BITFIELDS ||
+                        (bi.biBitCount == 16 ? m[0] == 0x7C00 && m[1] == 0x03E0 && m[2] == 0x001F
+                                             : m[0] == 0xFF0000 && m[1] == 0x00FF00 && m[2] == 0x0000FF);
+        if (!bDefault)
+            return nullptr;
+    }
+    bi.biClrUsed = nColours;
+    bi.biClrImportant = 0;
+    SIZE_T nHeader = sizeof bi + nColours * sizeof(RGBQUAD);
+    HGLOBAL hDib = ::GlobalAlloc(GMEM_MOVEABLE, nHeader + bi.biSizeImage);
+    if (!hDib)
+        return nullptr;
+    BYTE* p = static_cast<BYTE*>(::GlobalLock(hDib));
+    if (!p) {
+        ::GlobalFree(hDib);
+        return nullptr;
+    }
+    memcpy(p, &bi, sizeof bi);
+    memcpy(p + sizeof bi, colours, nColours * sizeof(RGBQUAD));
+    memcpy(p + nHeader, ds.dsBm.bmBits, bi.biSizeImage);
+    ::GlobalUnlock(hDib);
+    return hDib;
+}
+}  // namespace
+
+ClipboardCopyResult CopyBitmapFileToClipboard(const char* pszPath, HWND hOwner, bool bDeviceBitmap) {
+    // Loaded as a section, whose rows lie in this process's memory: a device-dependent bitmap of
+    // a large picture may be refused, or made and then left unfilled, by the system.
+    HBITMAP hSection =
+        static_cast<HBITMAP>(::LoadImageA(nullptr, pszPath, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    if (!hSection)
+        return kClipboardNoBitmap;
+    DIBSECTION ds;
+    HBITMAP hBitmap = nullptr;
+    HGLOBAL hDib = nullptr;
+    if (::GetObjectA(hSection, sizeof ds, &ds) == sizeof ds && ds.dsBm.bmBits) {
+        if (bDeviceBitmap)
+            hBitmap = DeviceBitmapOf(hSection, ds);
+        if (!hBitmap)
+            hDib = PackedDibOf(hSection, ds);
+    }
+    ::DeleteObject(hSection);
+    if (!hBitmap && !hDib)
+        return kClipboardNoBitmap;
+
     bool bGiven = false;
     if (::OpenClipboard(hOwner)) {
         if (::EmptyClipboard())
-            bGiven = ::SetClipboardData(CF_BITMAP, hBitmap) != nullptr;
+            bGiven = (hBitmap ? ::SetClipboardData(CF_BITMAP, hBitmap) : ::SetClipboardData(CF_DIB, hDib)) != nullptr;
         ::CloseClipboard();
     }
-    if (!bGiven)
-        ::DeleteObject(hBitmap);
-    return bGiven;
+    if (!bGiven) {
+        if (hBitmap)
+            ::DeleteObject(hBitmap);
+        if (hDib)
+            ::GlobalFree(hDib);
+        return kClipboardBusy;
+    }
+    return kClipboardCopied;
 }
 
 bool EmptyClipboardOf(HWND hOwner) {

@@ -30,17 +30,24 @@ enum ExportResult {
 // Decodes pszSource and writes it with the encoder of pszMimeType to pszTarget. The picture is
 // encoded into a new file in the target's folder, and that file replaces the target only when
 // the encoder succeeded, after the source has been released (so the target may be the source
-// itself). Metafiles are rendered on white at their own pixel size first; pictures of more than
+// itself). Metafiles, and pictures with transparency for a format without it (BMP, JPEG), are
+// rendered on white at their own pixel size first; pictures of more than
 // 8 bits per pixel are reduced to an 8-bit palette for GIF.
 ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const wchar_t* pszMimeType);
 
 // The text a user sees when a save of pszTarget ended with the result (empty for kExportOk).
 CString ExportFailureText(ExportResult result, const char* pszTarget);
 
-// Loads a bitmap file at its own size and puts it on the clipboard as CF_BITMAP, owned by
-// hOwner; the clipboard then owns the bitmap. When the file cannot be loaded or the clipboard
-// cannot be opened, the clipboard keeps what it held and false is returned.
-bool CopyBitmapFileToClipboard(const char* pszPath, HWND hOwner);
+enum ClipboardCopyResult {
+    kClipboardCopied,    // the clipboard holds the picture and nothing else
+    kClipboardNoBitmap,  // the file could not be loaded, or no memory for the bitmap: the clipboard is as it was
+    kClipboardBusy       // the clipboard could not be opened or refused the data: it is as it was
+};
+// Loads a bitmap file at its own size and puts it on the clipboard, owned by hOwner: as a
+// device-dependent bitmap (CF_BITMAP) when one can be made of it (and bDeviceBitmap is set),
+// otherwise as a device-independent one (CF_DIB), which the system converts for programs that
+// ask for the other. The clipboard then owns what it was given.
+ClipboardCopyResult CopyBitmapFileToClipboard(const char* pszPath, HWND hOwner, bool bDeviceBitmap = true);
 
 // Empties the clipboard, opened by hOwner; false when it is held elsewhere.
 bool EmptyClipboardOf(HWND hOwner);

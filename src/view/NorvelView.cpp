@@ -270,7 +270,7 @@ void CNorvelView::OnDraw(CDC* pDC) {
         m_bEnablePrint = 0;
         m_bEnableRename = 0;
 
-        g_strFilePath = kCaptureFile;
+        g_strFilePath = CaptureFilePath();
         Gdiplus::Image* pImage = MeasureShownPicture();
         if (!g_bManualZoom || pApp->m_bRefitPending || pApp->m_bCaptureRefitPending)
             FitToWindow();
@@ -345,7 +345,7 @@ void CNorvelView::OnCaptureScreen() {
     // No copy of the screen: nothing was captured, and what the view shows stays as it was.
     if (!hBitmap)
         return;
-    g_strFilePath = kCaptureFile;
+    g_strFilePath = CaptureFilePath();
     PutBitmapOnClipboard(hBitmap, this);
 
     CNorvelApp* pApp = GetNorvelApp();

@@ -9,6 +9,7 @@
 #include "capture/Capture.h"
 #include "controls/BitmapMenu.h"
 #include "framework/Afx.h"
+#include "view/ImageExport.h"
 
 namespace Gdiplus {
 class Graphics;
@@ -89,6 +90,11 @@ public:
     // capture is shown: the file already is that picture); FALSE when nothing is shown or the
     // picture could not be converted (the file then keeps its old content).
     BOOL ExportToTempBitmap();
+    // The same, with the reason when the file does not hold the shown picture (kExportNoSource
+    // also when nothing is shown).
+    ExportResult ExportShownPicture();
+    // A capture is shown, or a picture opened from a file.
+    BOOL IsPictureShown() const;
     // Puts a bitmap file on the clipboard, owned by hOwner; returns 0 whatever happened.
     static int PutBitmapFileOnClipboard(const char* pszPath, HWND hOwner);
     // What Save and Save As do with the name the dialog returns: convert pszSource into
@@ -185,7 +191,7 @@ protected:
 const COLORREF kViewBackground = RGB(128, 128, 128);
 
 // Picture state of the one view.
-extern CString g_strFilePath;                // picture to draw; "c:\morvane.bmp" while a capture is shown
+extern CString g_strFilePath;                // picture to draw; the capture file while a capture is shown
 extern CString g_strFileName;                // file name part returned by the Open dialog
 extern CString g_strFolder;                  // folder of the opened picture, with its trailing backslash
 extern CStringArray g_fileList;              // pictures of that folder, sorted

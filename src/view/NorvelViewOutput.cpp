@@ -27,7 +27,7 @@ const char kImageEditProgram[] = "mspaint.exe";
 // ---- Save and Save As ----
 
 void CNorvelView::OnSave() {
-    SaveThroughDialog(kSaveFilter, kCaptureFile);
+    SaveThroughDialog(kSaveFilter, CaptureFilePath());
 }
 
 void CNorvelView::OnSaveAs() {
@@ -49,13 +49,24 @@ void CNorvelView::SaveChosenFile(const char* pszSource, const char* pszTarget) {
         AfxMessageBox(ExportFailureText(result, pszTarget), MB_OK | MB_ICONSTOP);
 }
 
-BOOL CNorvelView::ExportToTempBitmap() {
+BOOL CNorvelView::IsPictureShown() const {
     CNorvelApp* pApp = GetNorvelApp();
     if (pApp->m_bRegionCaptured || pApp->m_bObjectCaptured || pApp->m_bScreenCaptured)
-        return TRUE;  // the capture file is the picture shown
-    if (!pApp->m_bImageLoaded || g_strFilePath.IsEmpty())
-        return FALSE;
-    return ExportPicture(g_strFilePath, kCaptureFile, L"image/bmp") == kExportOk;
+        return TRUE;
+    return pApp->m_bImageLoaded && !g_strFilePath.IsEmpty();
+}
+
+ExportResult CNorvelView::ExportShownPicture() {
+    CNorvelApp* pApp = GetNorvelApp();
+    if (pApp->m_bRegionCaptured || pApp->m_bObjectCaptured || pApp->m_bScreenCaptured)
+        return kExportOk;  // the capture file is the picture shown
+    if (!IsPictureShown())
+        return kExportNoSource;
+    return ExportPicture(g_strFilePath, CaptureFilePath(), L"image/bmp");
+}
+
+BOOL CNorvelView::ExportToTempBitmap() {
+    return ExportShownPicture() == kExportOk;
 }
 
 // ---- clipboard ----
@@ -67,8 +78,25 @@ int CNorvelView::PutBitmapFileOnClipboard(const char* pszPath, HWND hOwner) {
 
 void CNorvelView::OnCopyToClipboard() {
     // A failed export leaves an older picture in the file: nothing is copied then.
-    if (ExportToTempBitmap())
-        PutBitmapFileOnClipboard(kCaptureFile, m_hWnd);
+    CString s;
+    ExportResult result = ExportShownPicture();
+    if (result == kExportNoSource) {
+        s = "The picture could not be read: nothing was copied to the clipboard.";
+    } else if (result != kExportOk) {
+        s.Format("%s could not be written: nothing was copied to the clipboard.", CaptureFilePath());
+    } else {
+        switch (CopyBitmapFileToClipboard(CaptureFilePath(), m_hWnd)) {
+            case kClipboardCopied:
+                return;
+            case kClipboardNoBitmap:
+                s = "The picture is too large to be put on the clipboard: nothing was copied.";
+                break;
+            case kClipboardBusy:
+                s = "The clipboard is in use by another program: nothing was copied to it.";
+                break;
+        }
+    }
+    AfxMessageBox(s, MB_OK | MB_ICONSTOP);
 }
 
 void CNorvelView::OnClearClipboard() {

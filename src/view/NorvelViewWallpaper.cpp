@@ -7,6 +7,8 @@
 namespace {
 const char kNoComMessage[] = "Error - couldn't CoInitialize()";
 const char kClassicFailedMessage[] = "Error Returned by SystemParametersInfo() in UpdateClassicDesktop";
+const char kUnreadableMessage[] = "The picture could not be read: the wallpaper was not changed.";
+const char kNotWrittenMessage[] = "%s could not be written: the wallpaper was not changed.";
 }  // namespace
 
 void CNorvelView::OnWallpaperCenter() {
@@ -27,14 +29,25 @@ void CNorvelView::OnWallpaperNone() {
 }
 
 void CNorvelView::SetWallpaperWithStyle(char cStyle, char cTile) {
-    // The file would still hold an older picture: the desktop and its style stay as they are.
-    if (!ExportToTempBitmap()) {
+    // Without a new export the file would still hold an older picture: the desktop and its
+    // style stay as they are.
+    if (!IsPictureShown()) {
         MessageBox(kClassicFailedMessage, nullptr, MB_OK);
         return;
     }
+    ExportResult result = ExportShownPicture();
+    if (result != kExportOk) {
+        CString s;
+        if (result == kExportNoSource)
+            s = kUnreadableMessage;
+        else
+            s.Format(kNotWrittenMessage, CaptureFilePath());
+        MessageBox(s, nullptr, MB_OK | MB_ICONSTOP);
+        return;
+    }
     WriteWallpaperStyle(cStyle, cTile);
-    UpdateActiveDesktop(kCaptureFile);
-    UpdateClassicDesktop(kCaptureFile);
+    UpdateActiveDesktop(CaptureFilePath());
+    UpdateClassicDesktop(CaptureFilePath());
 }
 
 void CNorvelView::UpdateActiveDesktop(const char* pszPath) {

@@ -50,5 +50,7 @@ BOOL SetClassicWallpaper(const char* pszPath) {
     lstrcpynA(szPath, pszPath ? pszPath : "", sizeof szPath);
     if (szPath[0] && ::GetFileAttributesA(szPath) == INVALID_FILE_ATTRIBUTES)
         return FALSE;
-    return ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, szPath, SPIF_SENDWININICHANGE);
+    // Stored in the profile too: where the shell does not keep it (no Active Desktop), the
+    // wallpaper would not outlive the session otherwise.
+    return ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, szPath, SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
 }

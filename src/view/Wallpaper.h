@@ -20,7 +20,7 @@ enum ActiveDesktopResult {
 // buffer of 256 UTF-16 characters, one per 8-bit character; a longer path is cut there.
 ActiveDesktopResult SetActiveDesktopWallpaper(const char* pszPath);
 
-// Sets the wallpaper (an empty path removes it) through the classic system parameter, telling
-// all top-level windows. FALSE when the platform refuses, or when a path is given whose file
-// does not exist (which some platforms accept silently).
+// Sets the wallpaper (an empty path removes it) through the classic system parameter, stored
+// in the user's profile and told to all top-level windows. FALSE when the platform refuses, or when a path is given
+// whose file does not exist (which some platforms accept silently).
 BOOL SetClassicWallpaper(const char* pszPath);
