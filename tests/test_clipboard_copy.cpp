@@ -110,8 +110,7 @@ TEST_F(ClipboardTest, AFailedExportLeavesTheClipboardAndTheOldFileAlone) {
     ASSERT_TRUE(DeleteFileA((folder + "gone.jpeg").c_str()));
     MessageBoxWatcher boxes;
     Command(ID_IMAGE_COPY);
-    EXPECT_EQ(1, boxes.count());
-    EXPECT_EQ("The picture could not be read: nothing was copied to the clipboard.", boxes.lastText());
+    EXPECT_EQ(0, boxes.count());  // silent, as the clipboard's failures are
     EXPECT_EQ("still here", ClipboardText());
     EXPECT_FALSE(ClipboardHas(CF_BITMAP));
     EXPECT_EQ(oldCapture, ReadAll(CaptureFilePath()));
@@ -134,10 +133,8 @@ TEST_F(ClipboardTest, AClipboardHeldElsewhereIsLeftUntouched) {
         ASSERT_TRUE(holder.holding());
         MessageBoxWatcher boxes;
         Command(ID_IMAGE_COPY);
-        EXPECT_EQ(1, boxes.count());
-        EXPECT_EQ("The clipboard is in use by another program: nothing was copied to it.", boxes.lastText());
         Command(ID_IMAGE_CLEARCLIPBOARD);
-        EXPECT_EQ(1, boxes.count());  // emptying has nothing to report
+        EXPECT_EQ(0, boxes.count());  // nothing changes, silently
     }
     PumpFor(100);
     EXPECT_LE(CountGdiObjects(), gdi);  // the bitmap nobody took is deleted

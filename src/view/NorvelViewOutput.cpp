@@ -77,26 +77,14 @@ int CNorvelView::PutBitmapFileOnClipboard(const char* pszPath, HWND hOwner) {
 }
 
 void CNorvelView::OnCopyToClipboard() {
-    // A failed export leaves an older picture in the file: nothing is copied then.
-    CString s;
-    ExportResult result = ExportShownPicture();
-    if (result == kExportNoSource) {
-        s = "The picture could not be read: nothing was copied to the clipboard.";
-    } else if (result != kExportOk) {
-        s.Format("%s could not be written: nothing was copied to the clipboard.", CaptureFilePath());
-    } else {
-        switch (CopyBitmapFileToClipboard(CaptureFilePath(), m_hWnd)) {
-            case kClipboardCopied:
-                return;
-            case kClipboardNoBitmap:
-                s = "The picture is too large to be put on the clipboard: nothing was copied.";
-                break;
-            case kClipboardBusy:
-                s = "The clipboard is in use by another program: nothing was copied to it.";
-                break;
-        }
-    }
-    AfxMessageBox(s, MB_OK | MB_ICONSTOP);
+    // A failed export leaves an older picture in the file: nothing is copied then. A picture
+    // that cannot be read and a clipboard held elsewhere change nothing, silently; only a copy
+    // that would leave the clipboard emptied without a bitmap is told.
+    if (ExportShownPicture() != kExportOk)
+        return;
+    if (CopyBitmapFileToClipboard(CaptureFilePath(), m_hWnd) == kClipboardNoBitmap)
+        AfxMessageBox("The picture could not be put on the clipboard (not enough memory for it): nothing was copied.",
+                      MB_OK | MB_ICONSTOP);
 }
 
 void CNorvelView::OnClearClipboard() {
