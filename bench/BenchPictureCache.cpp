@@ -234,6 +234,10 @@ void BenchNext(RunningApp& run, const std::string& picture, const char* ext) {
         step();
         paused.push_back(Seconds() - t0);
     }
+    printf("  steps after a pause:");
+    for (double t : paused)
+        printf(" %.3f", t);
+    printf(" s\n");
     std::sort(paused.begin(), paused.end());
     const double next = Median(kCopies - 1, step);
     view->m_pPreload->WaitIdle();

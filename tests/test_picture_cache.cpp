@@ -444,6 +444,7 @@ TEST_F(ViewCacheTest, AThousandNextStepsLeaveNoGrowth) {
     ASSERT_EQ(kPictures + 1, g_fileList.GetSize());
     ASSERT_EQ(kPictures, g_nFileIndex);
     Repaint();
+    Repaint();  // the view keeps a rendering of what it shows from the second paint on
     // The thread that decodes ahead is started once, before the counting.
     view->RequestNeighbours();
     view->m_pPreload->WaitIdle();

@@ -191,6 +191,9 @@ void CNorvelView::DrawShownPicture(Gdiplus::Graphics& graphics, HDC hdc, Gdiplus
         // A kept picture is copied from its rendering over the view's own background, which is
         // what the window shows; a drag step, which is not erased first, always renders.
         if (prcShown && m_pPicture->Keeps()) {
+            // A picture decoded ahead comes rendered as it is fitted now.
+            if (CRenderedPicture* pAhead = m_pPicture->TakeRendering())
+                m_pRendered.reset(pAhead);
             const int cw = prcShown->right, ch = prcShown->bottom;
             const CRenderedPicture::Key key = {m_pPicture->Generation(), w, h, kViewBackground};
             bool bReady = m_pRendered->Covers(key, x, y, cw, ch);

@@ -140,7 +140,8 @@ void CNorvelView::RequestNeighbours() {
     }
     // Together with the shown picture, no more than one kept picture may take.
     const ULONGLONG nCeiling = CPictureCache::kDefaultCeiling, nShown = m_pPicture->DecodedBytes();
-    m_pPreload->Request(paths, nShown < nCeiling ? nCeiling - nShown : 0);
+    const CPicturePreload::Window window = {g_nClientWidth, g_nClientHeight, kViewBackground};
+    m_pPreload->Request(paths, nShown < nCeiling ? nCeiling - nShown : 0, window);
 }
 
 void CNorvelView::OnPrevious() {

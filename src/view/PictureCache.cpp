@@ -100,13 +100,22 @@ CPictureCache::CPictureCache()
       m_nDecodes(0),
       m_nGeneration(0),
       m_nOpaque(-1),
-      m_pPreload(nullptr) {}
+      m_pPreload(nullptr),
+      m_pRenderedAhead(nullptr) {}
 
 CPictureCache::~CPictureCache() {
     Clear();
 }
 
+CRenderedPicture* CPictureCache::TakeRendering() {
+    CRenderedPicture* p = m_pRenderedAhead;
+    m_pRenderedAhead = nullptr;
+    return p;
+}
+
 void CPictureCache::Clear() {
+    delete m_pRenderedAhead;
+    m_pRenderedAhead = nullptr;
     delete m_pImage;
     m_pImage = nullptr;
     if (m_pStream)
@@ -139,19 +148,31 @@ Gdiplus::Image* CPictureCache::Get(const char* pszPath) {
     }
     if (s_bEnabled && m_pImage && !m_bTransient && m_strPath == pszPath && SameIdentity(id, m_id))
         return m_pImage;
+    // The picture shown until now stays ready for a step back.
+    if (s_bEnabled && m_pPreload && m_pImage && !m_bTransient && m_pImage->GetType() == Gdiplus::ImageTypeBitmap &&
+        m_strPath != pszPath) {
+        m_pPreload->Keep(m_strPath, m_id, static_cast<Gdiplus::Bitmap*>(m_pImage), m_nDecodedBytes);
+        m_pImage = nullptr;
+    }
     Clear();
     // Decoded ahead while the last picture was shown, the file unchanged since.
     ULONGLONG nBytes = 0;
-    Gdiplus::Bitmap* pReady = (s_bEnabled && m_pPreload) ? m_pPreload->Take(pszPath, id, &nBytes) : nullptr;
+    CRenderedPicture* pRendered = nullptr;
+    Gdiplus::Bitmap* pReady =
+        (s_bEnabled && m_pPreload) ? m_pPreload->Take(pszPath, id, &nBytes, &pRendered) : nullptr;
     if (pReady) {
         if (nBytes <= m_nCeiling) {
             ++m_nGeneration;
+            if (pRendered)
+                pRendered->SetGeneration(m_nGeneration);
+            m_pRenderedAhead = pRendered;
             m_pImage = pReady;
             m_nDecodedBytes = nBytes;
             m_strPath = pszPath;
             m_id = id;
             return m_pImage;
         }
+        delete pRendered;
         delete pReady;
     }
     if (!Decode(pszPath, id))
@@ -397,7 +418,7 @@ bool CRenderedPicture::Render(Gdiplus::Image* pImage, const Key& key, int x, int
         m_nHeight = ah;
     }
     m_key = key;
-    m_key.nDecode = -1;  // nothing valid until the draw succeeded
+    m_key.nDecode = kFailed;  // nothing valid until the draw succeeded
     m_nPicX = x - rcArea.left;
     m_nPicY = y - rcArea.top;
     RECT rc = {0, 0, aw, ah};

@@ -8,6 +8,7 @@
 #include "framework/GdiPlus.h"
 
 class CPicturePreload;
+class CRenderedPicture;
 
 // What one attribute query tells about a file: enough to notice an edit or a replacement.
 struct FileIdentity {
@@ -61,6 +62,9 @@ public:
     int Generation() const { return m_nGeneration; }
     // Pictures decoded ahead are taken from pPreload when they are asked for (nullptr: none).
     void SetPreload(CPicturePreload* pPreload) { m_pPreload = pPreload; }
+    // The rendering that came with a picture decoded ahead, keyed with its generation (the
+    // caller owns it); nullptr when none came or it was taken.
+    CRenderedPicture* TakeRendering();
     void SetCeiling(ULONGLONG nBytes) { m_nCeiling = nBytes; }
     // The kept picture lets nothing of the background through; found out once per picture.
     bool IsOpaque();
@@ -83,6 +87,7 @@ private:
     int m_nGeneration;
     int m_nOpaque;  // -1: not found out yet
     CPicturePreload* m_pPreload;
+    CRenderedPicture* m_pRenderedAhead;  // what came with the picture decoded ahead, not yet taken
 };
 
 // The picture of pszPath loaded from its file as a bare GDI+ load does (the file stays open
@@ -142,6 +147,11 @@ public:
 
     // The rendering holds all of a client of cw x ch with the picture's corner at (x, y).
     bool Covers(const Key& key, int x, int y, int cw, int ch) const;
+    // The picture it was made of is held under generation nDecode from now on.
+    void SetGeneration(int nDecode) {
+        if (m_key.nDecode != kFailed)
+            m_key.nDecode = nDecode;
+    }
     // Draws pImage with its corner at (x, y) and key's size over key's background, for rcArea
     // (window coordinates, which may reach beyond the client); false (and nothing kept) when a
     // bitmap or GDI+ fails.
@@ -151,6 +161,7 @@ public:
     void Clear();
 
 private:
+    static const int kFailed = -2;  // the last draw failed: nothing valid
     Key m_key;
     int m_nPicX, m_nPicY;     // the picture's corner in the bitmap
     int m_nWidth, m_nHeight;  // the bitmap's size

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "view/Fit.h"
+
 Gdiplus::Bitmap* DecodeRasterCopy(const char* pszPath, ULONGLONG nMaxBytes, ULONGLONG* pnBytes) {
     Gdiplus::Image* pLoaded = LoadPictureFile(pszPath);
     if (!pLoaded)
@@ -36,7 +38,7 @@ std::mutex g_instancesMutex;
 std::vector<CPicturePreload*> g_instances;
 }  // namespace
 
-CPicturePreload::CPicturePreload() : m_nBudget(0), m_bStop(false) {
+CPicturePreload::CPicturePreload() : m_nBudget(0), m_window(), m_bStop(false) {
     std::lock_guard<std::mutex> lock(g_instancesMutex);
     g_instances.push_back(this);
 }
@@ -64,8 +66,10 @@ CPicturePreload::~CPicturePreload() {
 }
 
 void CPicturePreload::DropDone() {
-    for (Done& d : m_done)
+    for (Done& d : m_done) {
+        delete d.pRendered;
         delete d.pBitmap;
+    }
     m_done.clear();
 }
 
@@ -76,12 +80,13 @@ ULONGLONG CPicturePreload::HeldBytes() const {
     return n;
 }
 
-void CPicturePreload::Request(const std::vector<std::string>& paths, ULONGLONG nBudget) {
+void CPicturePreload::Request(const std::vector<std::string>& paths, ULONGLONG nBudget, const Window& window) {
     if (!Available())
         return;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_nBudget = nBudget;
+        m_window = window;
         // Keep what is wanted and fits, most wanted first; drop the rest.
         std::vector<Done> kept;
         ULONGLONG nHeld = 0;
@@ -122,10 +127,12 @@ void CPicturePreload::Run() {
         const std::string path = m_queue.front();
         m_queue.pop_front();
         const ULONGLONG nRoom = m_nBudget > HeldBytes() ? m_nBudget - HeldBytes() : 0;
+        const Window window = m_window;
         m_strBusy = path;
         lock.unlock();
 
         Gdiplus::Bitmap* pBitmap = nullptr;
+        CRenderedPicture* pRendered = nullptr;
         ULONGLONG nBytes = 0;
         FileIdentity before, after;
         try {
@@ -137,7 +144,22 @@ void CPicturePreload::Run() {
                     pBitmap = nullptr;
                 }
             }
+            if (pBitmap && window.cw > 0 && window.ch > 0) {
+                // As the view will show it first: fitted into the window, as its paint fits it.
+                const int W = static_cast<int>(pBitmap->GetWidth()), H = static_cast<int>(pBitmap->GetHeight());
+                const FitResult fit = FitPicture(W, H, window.cw, window.ch);
+                const int w = static_cast<int>(W * fit.dZoom), h = static_cast<int>(H * fit.dZoom);
+                const CRenderedPicture::Key key = {-1, w, h, window.crBackground};
+                pRendered = new CRenderedPicture;
+                if (!pRendered->Render(pBitmap, key, fit.nDrawX, fit.nDrawY,
+                                       RenderArea(fit.nDrawX, fit.nDrawY, w, h, window.cw, window.ch, 0))) {
+                    delete pRendered;
+                    pRendered = nullptr;
+                }
+            }
         } catch (...) {
+            delete pRendered;
+            pRendered = nullptr;
             delete pBitmap;
             pBitmap = nullptr;
         }
@@ -146,12 +168,14 @@ void CPicturePreload::Run() {
         m_strBusy.clear();
         // Still wanted (Request or Clear may have come meanwhile) and within the budget now.
         if (pBitmap && !m_bStop && IsWanted(path) && HeldBytes() + nBytes <= m_nBudget) {
-            m_done.push_back(Done{path, before, pBitmap, nBytes});
+            m_done.push_back(Done{path, before, pBitmap, nBytes, pRendered});
             pBitmap = nullptr;
+            pRendered = nullptr;
         }
         m_cv.notify_all();
         if (pBitmap) {
             lock.unlock();
+            delete pRendered;
             delete pBitmap;
             lock.lock();
         }
@@ -162,7 +186,9 @@ bool CPicturePreload::IsWanted(const std::string& path) const {
     return std::find(m_wanted.begin(), m_wanted.end(), path) != m_wanted.end();
 }
 
-Gdiplus::Bitmap* CPicturePreload::Take(const char* pszPath, const FileIdentity& id, ULONGLONG* pnBytes) {
+Gdiplus::Bitmap* CPicturePreload::Take(const char* pszPath, const FileIdentity& id, ULONGLONG* pnBytes,
+                                       CRenderedPicture** ppRendered) {
+    *ppRendered = nullptr;
     std::unique_lock<std::mutex> lock(m_mutex);
     const std::string path = pszPath;
     // The decode the caller would start is under way: finishing it is quicker.
@@ -173,14 +199,29 @@ Gdiplus::Bitmap* CPicturePreload::Take(const char* pszPath, const FileIdentity& 
     if (it == m_done.end())
         return nullptr;
     Gdiplus::Bitmap* pBitmap = it->pBitmap;
+    CRenderedPicture* pRendered = it->pRendered;
     const bool bSame = SameIdentity(it->id, id);
     *pnBytes = it->nBytes;
     m_done.erase(it);
     if (!bSame) {
+        delete pRendered;
         delete pBitmap;  // changed or replaced since: the caller decodes it anew
         return nullptr;
     }
+    *ppRendered = pRendered;
     return pBitmap;
+}
+
+void CPicturePreload::Keep(const char* pszPath, const FileIdentity& id, Gdiplus::Bitmap* pBitmap, ULONGLONG nBytes) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const std::string path = pszPath;
+    // Within the ceiling still: the caller's own picture was counted off the budget until now.
+    if (!Available() || path == m_strBusy ||
+        std::any_of(m_done.begin(), m_done.end(), [&](const Done& d) { return d.strPath == path; })) {
+        delete pBitmap;
+        return;
+    }
+    m_done.push_back(Done{path, id, pBitmap, nBytes, nullptr});
 }
 
 void CPicturePreload::Clear() {

@@ -30,13 +30,25 @@ public:
 
     // Threads can be used here (see the implementation); otherwise nothing is decoded ahead.
     static bool Available();
+    // The window the pictures will be shown in, fitted: each is also rendered as it will look
+    // there (a client of cw x ch over crBackground); cw or ch 0 renders nothing.
+    struct Window {
+        int cw, ch;
+        COLORREF crBackground;
+    };
     // The pictures wanted next, most wanted first, within nBudget bytes: decodes ahead of
     // others are dropped, those not started yet are forgotten.
-    void Request(const std::vector<std::string>& paths, ULONGLONG nBudget);
+    void Request(const std::vector<std::string>& paths, ULONGLONG nBudget, const Window& window);
     // The picture of pszPath decoded ahead, if its file still has identity id: the caller owns
-    // it; nullptr otherwise. A decode of that file under way is waited for (it is the decode
+    // it, and *ppRendered (nullptr when none was made), its fitted rendering with no generation
+    // yet; nullptr otherwise. A decode of that file under way is waited for (it is the decode
     // the caller would start), one not started yet is forgotten.
-    Gdiplus::Bitmap* Take(const char* pszPath, const FileIdentity& id, ULONGLONG* pnBytes);
+    Gdiplus::Bitmap* Take(const char* pszPath, const FileIdentity& id, ULONGLONG* pnBytes,
+                          CRenderedPicture** ppRendered);
+    // Takes over a decoded raster picture the caller no longer shows (pBitmap, of pszPath as
+    // it was with identity id), so that stepping back finds it as if decoded ahead; the next
+    // Request keeps it only if it names it.
+    void Keep(const char* pszPath, const FileIdentity& id, Gdiplus::Bitmap* pBitmap, ULONGLONG nBytes);
     // Drops every decode ahead; a decode under way is finished and dropped.
     void Clear();
     // Waits until nothing is under way or asked for (for tests and measurements).
@@ -53,6 +65,7 @@ private:
         FileIdentity id;
         Gdiplus::Bitmap* pBitmap;
         ULONGLONG nBytes;
+        CRenderedPicture* pRendered;
     };
     void Run();
     void DropDone();
@@ -67,6 +80,7 @@ private:
     std::vector<Done> m_done;
     std::vector<std::string> m_wanted;  // the last request's paths not taken since
     ULONGLONG m_nBudget;
+    Window m_window;
     bool m_bStop;
 };
 
