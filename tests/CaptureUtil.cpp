@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "TestUtil.h"
+#include "capture/Capture.h"
 
 // ---- input ----
 
@@ -253,4 +254,13 @@ ClipboardHolder::~ClipboardHolder() {
     }
     CloseHandle(m_hReady);
     CloseHandle(m_hRelease);
+}
+
+ClosedCaptureRoot::ClosedCaptureRoot(const std::string& folder) : m_strExpected(folder + "Morvane\\morvane.bmp") {
+    WriteFile(folder + "closed", "a file where the folder would be");
+    ResetCaptureFilePath((folder + "closed\\morvane.bmp").c_str(), folder.c_str());
+}
+
+ClosedCaptureRoot::~ClosedCaptureRoot() {
+    ResetCaptureFilePath();
 }

@@ -66,3 +66,18 @@ private:
     bool m_bHolding = false;
 };
 std::string HelperPath();
+
+// For its lifetime the capture file's preferred place is one that cannot be written (a file
+// stands where its folder would be, in folder); the capture file then goes to
+// folder\Morvane\morvane.bmp, named by expected().
+class ClosedCaptureRoot {
+public:
+    explicit ClosedCaptureRoot(const std::string& folder);
+    ~ClosedCaptureRoot();
+    ClosedCaptureRoot(const ClosedCaptureRoot&) = delete;
+    ClosedCaptureRoot& operator=(const ClosedCaptureRoot&) = delete;
+    const std::string& expected() const { return m_strExpected; }
+
+private:
+    std::string m_strExpected;
+};

@@ -203,12 +203,8 @@ TEST_F(ScreenTest, RegionAndObjectCapturesLeakNothing) {
 // user's own folder, and the view, Save and the clipboard export follow it.
 TEST_F(ScreenTest, WhereTheRootCannotBeWrittenTheCaptureGoesToTheUsersFolder) {
     std::string folder = MakeTempFolder("capture-closed-root");
-    WriteFile(folder + "closed", "a file where the folder would be");
-    std::string preferred = folder + "closed\\morvane.bmp", expected = folder + "Morvane\\morvane.bmp";
-    struct Restore {
-        ~Restore() { ResetCaptureFilePath(); }
-    } restore;
-    ResetCaptureFilePath(preferred.c_str(), folder.c_str());
+    ClosedCaptureRoot closed(folder);
+    const std::string expected = closed.expected();
     Capture();
     EXPECT_STREQ(expected.c_str(), CaptureFilePath());
     BmpFile f = ReadBmp(expected);

@@ -220,13 +220,19 @@ protected:
     }
     // What a bare decode and draw of the file gives at the view's current origin and scale,
     // on the grey background, in the same window.
-    std::vector<COLORREF> Bare(const std::string& path) {
+    // The view's client filled with its grey, as an erase leaves it.
+    void FillGrey() {
         CRect rc;
         view->GetClientRect(&rc);
         HDC hdc = GetDC(view->m_hWnd);
         HBRUSH hBrush = CreateSolidBrush(kViewGrey);
         FillRect(hdc, &rc, hBrush);
         DeleteObject(hBrush);
+        ReleaseDC(view->m_hWnd, hdc);
+    }
+    std::vector<COLORREF> Bare(const std::string& path) {
+        FillGrey();
+        HDC hdc = GetDC(view->m_hWnd);
         {
             Gdiplus::Image image(ToWide(path.c_str()));
             Gdiplus::Graphics graphics(hdc);
@@ -258,15 +264,8 @@ protected:
     void DragStep(int dx, int dy, bool bEraseFirst = true) {
         int x = g_nClientWidth / 2, y = g_nClientHeight / 2;
         SendMessageA(view->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
-        if (bEraseFirst) {
-            CRect rc;
-            view->GetClientRect(&rc);
-            HDC hdc = GetDC(view->m_hWnd);
-            HBRUSH hBrush = CreateSolidBrush(kViewGrey);
-            FillRect(hdc, &rc, hBrush);
-            DeleteObject(hBrush);
-            ReleaseDC(view->m_hWnd, hdc);
-        }
+        if (bEraseFirst)
+            FillGrey();
         SendMessageA(view->m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + dx, y + dy));
         SendMessageA(view->m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(x + dx, y + dy));
         PumpNow();

@@ -2,6 +2,7 @@
 // "Wallpaper" value naming the capture file, that file decoded by the platform with the
 // picture's size, the picture on the virtual desktop centred, tiled or stretched, None, the
 // corpus's JPEG, PNG with alpha and EMF, the commands refusing stale content, and COM balance.
+#include "CaptureUtil.h"
 #include "ZoomFixture.h"
 
 #include <objbase.h>
@@ -303,12 +304,8 @@ TEST_F(WallpaperTest, ACaptureShownIsTheWallpaper) {
 // Where the preferred place of the capture file cannot be written, the export, the wallpaper
 // and the stored setting all name the file in the user's own folder.
 TEST_F(WallpaperTest, TheWallpaperFollowsTheCaptureFileToTheUsersFolder) {
-    WriteFile(folder + "closed", "a file where the folder would be");
-    std::string preferred = folder + "closed\\morvane.bmp", expected = folder + "Morvane\\morvane.bmp";
-    struct Restore {
-        ~Restore() { ResetCaptureFilePath(); }
-    } restore;
-    ResetCaptureFilePath(preferred.c_str(), folder.c_str());
+    ClosedCaptureRoot closed(folder);
+    const std::string expected = closed.expected();
     Open(WritePicture("squares.bmp", 120, 90, Squares), "squares.bmp");
     MessageBoxWatcher boxes;
     Command(ID_WALLPAPER_CENTER);
