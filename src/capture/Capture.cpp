@@ -124,16 +124,18 @@ HBITMAP CaptureScreenToFile(int x, int y, int cx, int cy) {
     return hBitmap;
 }
 
-void PutBitmapOnClipboard(HBITMAP hBitmap, CWnd* pOwner) {
-    if (!hBitmap)
-        return;
+bool GiveToClipboard(HWND hOwner, UINT nFormat, HANDLE hData) {
     bool bGiven = false;
-    if (::OpenClipboard(pOwner ? pOwner->GetSafeHwnd() : nullptr)) {
+    if (::OpenClipboard(hOwner)) {
         if (::EmptyClipboard())
-            bGiven = ::SetClipboardData(CF_BITMAP, hBitmap) != nullptr;
+            bGiven = ::SetClipboardData(nFormat, hData) != nullptr;
         ::CloseClipboard();
     }
-    if (!bGiven)
+    return bGiven;
+}
+
+void PutBitmapOnClipboard(HBITMAP hBitmap, CWnd* pOwner) {
+    if (hBitmap && !GiveToClipboard(pOwner ? pOwner->GetSafeHwnd() : nullptr, CF_BITMAP, hBitmap))
         ::DeleteObject(hBitmap);
 }
 

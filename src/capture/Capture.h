@@ -42,6 +42,10 @@ const DWORD kCaptureSettleMs = 100;
 // which the caller owns, or null when no bitmap could be made (an empty rectangle, or no
 // memory for it).
 HBITMAP CaptureScreenToFile(int x, int y, int cx, int cy);
+// Hands hData to the clipboard as nFormat, the clipboard opened by hOwner and emptied first.
+// True when the clipboard owns hData now; otherwise the caller still owns it and the clipboard
+// keeps what it held (also when it could not be opened).
+bool GiveToClipboard(HWND hOwner, UINT nFormat, HANDLE hData);
 // Puts the bitmap on the clipboard as CF_BITMAP, opened by the owner window. The clipboard
 // then owns it; when the clipboard cannot be opened or refuses it, it is deleted and the
 // clipboard keeps what it held. Accepts null (does nothing).

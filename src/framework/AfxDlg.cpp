@@ -104,15 +104,10 @@ void DDX_Text(CDataExchange* pDX, int nIDC, int& value) {
 
 INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        try {
+        return AfxCallbackGuard<INT_PTR>("a dialog procedure", TRUE, [&]() -> INT_PTR {
             CDialog* pDlg = reinterpret_cast<CDialog*>(lParam);
             return pDlg ? pDlg->HandleInitDialog(hWnd) : TRUE;
-        } catch (const std::exception& e) {
-            AfxReportCallbackException("a dialog procedure", e.what());
-        } catch (...) {
-            AfxReportCallbackException("a dialog procedure", nullptr);
-        }
-        return TRUE;
+        });
     }
     return FALSE;
 }
@@ -270,16 +265,11 @@ UINT_PTR CALLBACK AfxFileDlgHookProc(HWND hWnd, UINT message, WPARAM, LPARAM lPa
     // The hook is the child template's dialog procedure; after WM_INITDIALOG the object
     // receives the child's messages through its window procedure.
     if (message == WM_INITDIALOG) {
-        try {
+        return AfxCallbackGuard<UINT_PTR>("a file dialog's hook", TRUE, [&]() -> UINT_PTR {
             const OPENFILENAMEA* pOfn = reinterpret_cast<const OPENFILENAMEA*>(lParam);
             CFileDialog* pDlg = pOfn ? reinterpret_cast<CFileDialog*>(pOfn->lCustData) : nullptr;
             return pDlg ? pDlg->HandleInitDialog(hWnd) : TRUE;
-        } catch (const std::exception& e) {
-            AfxReportCallbackException("a file dialog's hook", e.what());
-        } catch (...) {
-            AfxReportCallbackException("a file dialog's hook", nullptr);
-        }
-        return TRUE;
+        });
     }
     return 0;
 }

@@ -107,7 +107,7 @@ struct AfxWndProcFrame {
 };
 
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    try {
+    return AfxCallbackGuard<LRESULT>("a window procedure", 0, [&]() -> LRESULT {
         CWnd* pWnd = CWnd::FromHandlePermanent(hWnd);
         if (!pWnd) {
             if (!t_pWndInit)
@@ -123,12 +123,7 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
         MSG msg = {hWnd, message, wParam, lParam, 0, {0, 0}};
         AfxWndProcFrame frame(hWnd, pWnd, &msg);
         return pWnd->WindowProc(message, wParam, lParam);
-    } catch (const std::exception& e) {
-        AfxReportCallbackException("a window procedure", e.what());
-    } catch (...) {
-        AfxReportCallbackException("a window procedure", nullptr);
-    }
-    return 0;
+    });
 }
 
 const char* AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor, HBRUSH hbrBackground, HICON hIcon) {

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <exception>
+
 #include "framework/AfxGdi.h"
 #include "framework/AfxRes.h"
 #include "framework/AfxStr.h"
@@ -312,6 +314,18 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
 // and reports it here, then carries on; the count is of exceptions reported so far.
 void AfxReportCallbackException(const char* pszWhere, const char* pszWhat);
 int AfxCallbackExceptionCount();
+// The barrier of such a procedure: f's result, or rFallback once what f threw is reported.
+template <class R, class F>
+R AfxCallbackGuard(const char* pszWhere, R rFallback, F f) {
+    try {
+        return f();
+    } catch (const std::exception& e) {
+        AfxReportCallbackException(pszWhere, e.what());
+    } catch (...) {
+        AfxReportCallbackException(pszWhere, nullptr);
+    }
+    return rFallback;
+}
 // Called by every window of ours as it is destroyed; ends the message loop for the main window.
 void AfxMainWindowDestroyed(CWinApp* pApp, CWnd* pWnd);
 

@@ -1,6 +1,7 @@
 #include "view/ImageExport.h"
 
 #include "capture/BitmapFile.h"
+#include "capture/Capture.h"
 #include "framework/AfxPictureSize.h"
 #include "framework/GdiPlus.h"
 #include "view/GifPalette.h"
@@ -327,12 +328,7 @@ ClipboardCopyResult CopyBitmapFileToClipboard(const char* pszPath, HWND hOwner, 
     if (!hBitmap && !hDib)
         return kClipboardNoBitmap;
 
-    bool bGiven = false;
-    if (::OpenClipboard(hOwner)) {
-        if (::EmptyClipboard())
-            bGiven = (hBitmap ? ::SetClipboardData(CF_BITMAP, hBitmap) : ::SetClipboardData(CF_DIB, hDib)) != nullptr;
-        ::CloseClipboard();
-    }
+    const bool bGiven = hBitmap ? GiveToClipboard(hOwner, CF_BITMAP, hBitmap) : GiveToClipboard(hOwner, CF_DIB, hDib);
     if (!bGiven) {
         if (hBitmap)
             ::DeleteObject(hBitmap);
