@@ -1,5 +1,7 @@
 #include "capture/FrozenScreen.h"
 
+#include "framework/AfxWin.h"
+
 BOOL CFrozenScreen::Freeze(HDC hCompatible, int cx, int cy) {
     Release();
     HDC hMem = ::CreateCompatibleDC(hCompatible);
@@ -29,4 +31,25 @@ void CFrozenScreen::Release() {
         ::DeleteDC(hMem);
     m_bitmap.DeleteObject();
     m_cx = m_cy = 0;
+}
+
+BOOL CreateFrozenOverlay(CWnd& wnd, CFrozenScreen& frozen, int cx, int cy, BOOL* pbReported, CDC** ppFreezingDC) {
+    const char* pszClass = AfxRegisterWndClass(0, ::LoadCursor(nullptr, IDC_ARROW), nullptr, nullptr);
+    if (!wnd.CreateEx(WS_EX_TOPMOST, pszClass, "Target", WS_POPUP, 0, 0, cx, cy, nullptr, nullptr))
+        return FALSE;
+    BOOL bFrozen;
+    {
+        CClientDC dc(wnd.m_hWnd);
+        if (ppFreezingDC)
+            *ppFreezingDC = &dc;
+        bFrozen = frozen.Freeze(dc, cx, cy);
+        if (ppFreezingDC)
+            *ppFreezingDC = nullptr;
+    }
+    if (!bFrozen) {
+        *pbReported = TRUE;
+        wnd.DestroyWindow();
+        return FALSE;
+    }
+    return TRUE;
 }

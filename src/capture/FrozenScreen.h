@@ -23,3 +23,13 @@ private:
     int m_cx = 0;
     int m_cy = 0;
 };
+
+class CWnd;
+
+// Creates wnd as a hidden topmost pop-up over the whole screen (cx x cy from (0, 0)) and
+// freezes the screen, as it looks before the overlay shows, into frozen. FALSE when either
+// fails; a failed freeze destroys the window again and sets *pbReported (the caller learns of it
+// from the result, not from a report). *ppFreezingDC, when given, is the window's device
+// context while the screen is copied.
+BOOL CreateFrozenOverlay(CWnd& wnd, CFrozenScreen& frozen, int cx, int cy, BOOL* pbReported,
+                         CDC** ppFreezingDC = nullptr);

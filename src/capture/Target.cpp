@@ -60,27 +60,13 @@ BOOL CTargetWnd::CreateOverlay() {
         return FALSE;
     m_cxScreen = ::GetSystemMetrics(SM_CXSCREEN);
     m_cyScreen = ::GetSystemMetrics(SM_CYSCREEN);
-    const char* pszClass = AfxRegisterWndClass(0, ::LoadCursor(nullptr, IDC_ARROW), nullptr, nullptr);
     m_bStarted = FALSE;
     m_bMarks = FALSE;
     m_bReported = FALSE;
-    if (!CreateEx(WS_EX_TOPMOST, pszClass, "Target", WS_POPUP, 0, 0, m_cxScreen, m_cyScreen, nullptr, nullptr))
+    // The window is not shown yet: the screen is copied as it looks with the frame hidden.
+    if (!CreateFrozenOverlay(*this, m_dcFrozen, m_cxScreen, m_cyScreen, &m_bReported, &m_pDC))
         return FALSE;
     m_pNotifyWnd = AfxGetMainWnd();
-
-    // The window is not shown yet: the screen is copied as it looks with the frame hidden.
-    BOOL bFrozen;
-    {
-        CClientDC dc(m_hWnd);
-        m_pDC = &dc;
-        bFrozen = m_dcFrozen.Freeze(dc, m_cxScreen, m_cyScreen);
-        m_pDC = nullptr;
-    }
-    if (!bFrozen) {
-        m_bReported = TRUE;  // the caller learns it from the result
-        DestroyWindow();
-        return FALSE;
-    }
     m_pen.CreatePen(PS_SOLID, 1, kLineColour);
     return TRUE;
 }

@@ -28,21 +28,10 @@ BOOL CTarget2Wnd::CreateOverlay() {
         return FALSE;
     m_cxScreen = ::GetSystemMetrics(SM_CXSCREEN);
     m_cyScreen = ::GetSystemMetrics(SM_CYSCREEN);
-    const char* pszClass = AfxRegisterWndClass(0, ::LoadCursor(nullptr, IDC_ARROW), nullptr, nullptr);
     m_bReported = FALSE;
-    if (!CreateEx(WS_EX_TOPMOST, pszClass, "Target", WS_POPUP, 0, 0, m_cxScreen, m_cyScreen, nullptr, nullptr))
+    if (!CreateFrozenOverlay(*this, m_dcFrozen, m_cxScreen, m_cyScreen, &m_bReported))
         return FALSE;
     m_pNotifyWnd = AfxGetMainWnd();
-    BOOL bFrozen;
-    {
-        CClientDC dc(m_hWnd);
-        bFrozen = m_dcFrozen.Freeze(dc, m_cxScreen, m_cyScreen);
-    }
-    if (!bFrozen) {
-        m_bReported = TRUE;  // the caller learns it from the result
-        DestroyWindow();
-        return FALSE;
-    }
     return TRUE;
 }
 
