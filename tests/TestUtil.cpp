@@ -544,3 +544,34 @@ double Psnr(const std::vector<UINT>& a, const std::vector<UINT>& b) {
         return 99;
     return 10 * log10(255.0 * 255.0 * 3.0 * double(a.size()) / sum);
 }
+
+namespace {
+struct DialogSearch {
+    const std::function<bool(HWND)>* pIsWanted;
+    HWND hFound;
+};
+BOOL CALLBACK FindProcessDialogProc(HWND h, LPARAM lp) {
+    DialogSearch* pSearch = reinterpret_cast<DialogSearch*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    char cls[32] = "";
+    if (pid == GetCurrentProcessId() && IsWindowVisible(h) && GetClassNameA(h, cls, sizeof cls) &&
+        strcmp(cls, "#32770") == 0 && (*pSearch->pIsWanted)(h)) {
+        pSearch->hFound = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+}  // namespace
+
+HWND FindProcessDialog(const std::function<bool(HWND hDialog)>& isWanted) {
+    DialogSearch search = {&isWanted, nullptr};
+    EnumWindows(FindProcessDialogProc, reinterpret_cast<LPARAM>(&search));
+    return search.hFound;
+}
+
+std::string WindowCaption(HWND hWnd) {
+    char text[256] = "";
+    GetWindowTextA(hWnd, text, sizeof text);
+    return text;
+}

@@ -123,6 +123,10 @@ void DialogNotifyPanel(HWND hDialog, HWND hPanel);
 std::string DialogItemText(HWND hPanel, int nID);
 // Waits until the dialog window is gone or the time is up.
 bool WaitGone(HWND hWnd, DWORD ms);
+// A shown dialog (class #32770) of this process that satisfies isWanted; nullptr when none is.
+HWND FindProcessDialog(const std::function<bool(HWND hDialog)>& isWanted);
+// Its caption.
+std::string WindowCaption(HWND hWnd);
 
 // Runs Open through the dialog on the given path (OK) or cancels it (empty path).
 void OpenThroughDialog(CNorvelView* view, const std::string& path);

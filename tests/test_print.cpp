@@ -44,34 +44,12 @@ public:
     std::string boxText() const { return m_boxText; }
 
 private:
-    static BOOL CALLBACK FindProc(HWND h, LPARAM lp) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(h, &pid);
-        char cls[32] = "";
-        if (pid == GetCurrentProcessId() && IsWindowVisible(h) && GetClassNameA(h, cls, sizeof cls) &&
-            strcmp(cls, "#32770") == 0 && GetDlgItem(h, 0x473)) {
-            *reinterpret_cast<HWND*>(lp) = h;
-            return FALSE;
-        }
-        return TRUE;
-    }
-    static BOOL CALLBACK FindBoxProc(HWND h, LPARAM lp) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(h, &pid);
-        char cls[32] = "";
-        if (pid == GetCurrentProcessId() && IsWindowVisible(h) && GetClassNameA(h, cls, sizeof cls) &&
-            strcmp(cls, "#32770") == 0 && !GetDlgItem(h, 0x473) && GetDlgItem(h, 0xFFFF)) {
-            *reinterpret_cast<HWND*>(lp) = h;
-            return FALSE;
-        }
-        return TRUE;
-    }
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
         PrintDialogDriver* d = s_pActive;
         if (!d)
             return;
-        HWND hBox = nullptr;
-        EnumWindows(FindBoxProc, reinterpret_cast<LPARAM>(&hBox));
+        // A message box: no printer list (0x473), a text (0xFFFF).
+        HWND hBox = FindProcessDialog([](HWND h) { return !GetDlgItem(h, 0x473) && GetDlgItem(h, 0xFFFF); });
         if (hBox && d->m_nSeen > 0 && hBox != d->m_hLastBox) {
             d->m_hLastBox = hBox;
             ++d->m_nBoxes;
@@ -83,8 +61,8 @@ private:
             PostMessageA(hBox, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
             return;
         }
-        HWND h = nullptr;
-        EnumWindows(FindProc, reinterpret_cast<LPARAM>(&h));
+        // The print dialog: its printer list.
+        HWND h = FindProcessDialog([](HWND hDlg) { return GetDlgItem(hDlg, 0x473) != nullptr; });
         if (!h || h == d->m_hLast)
             return;
         d->m_hLast = h;

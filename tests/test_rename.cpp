@@ -11,23 +11,8 @@
 #include "dialogs/RenameDlg.h"
 
 namespace {
-BOOL CALLBACK FindRenameProc(HWND h, LPARAM lp) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(h, &pid);
-    char cls[32] = "", text[64] = "";
-    GetClassNameA(h, cls, sizeof cls);
-    GetWindowTextA(h, text, sizeof text);
-    if (pid == GetCurrentProcessId() && IsWindowVisible(h) && strcmp(cls, "#32770") == 0 &&
-        strcmp(text, "Rename") == 0) {
-        *reinterpret_cast<HWND*>(lp) = h;
-        return FALSE;
-    }
-    return TRUE;
-}
 HWND FindRenameDialog() {
-    HWND found = nullptr;
-    EnumWindows(FindRenameProc, reinterpret_cast<LPARAM>(&found));
-    return found;
+    return FindProcessDialog([](HWND h) { return WindowCaption(h) == "Rename"; });
 }
 
 // Runs one step per timer tick while the dialog is up; cancels it when the steps are done.
@@ -83,27 +68,13 @@ void PressEnter(HWND hDlg) {
 bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
-BOOL CALLBACK FindBoxProc(HWND h, LPARAM lp) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(h, &pid);
-    char cls[32] = "", text[64] = "";
-    GetClassNameA(h, cls, sizeof cls);
-    GetWindowTextA(h, text, sizeof text);
-    if (pid == GetCurrentProcessId() && IsWindowVisible(h) && strcmp(cls, "#32770") == 0 &&
-        strcmp(text, "Rename") != 0 && GetDlgItem(h, 0xFFFF)) {
-        *reinterpret_cast<HWND*>(lp) = h;
-        return FALSE;
-    }
-    return TRUE;
-}
 // A message box over the dialog: its caption and text are kept, and it is answered with OK.
 struct SeenBox {
     bool seen = false;
     std::string caption, text;
 };
 void AnswerBox(SeenBox* box) {
-    HWND h = nullptr;
-    EnumWindows(FindBoxProc, reinterpret_cast<LPARAM>(&h));
+    HWND h = FindProcessDialog([](HWND d) { return WindowCaption(d) != "Rename" && GetDlgItem(d, 0xFFFF); });
     box->seen = h != nullptr;
     if (!h)
         return;
