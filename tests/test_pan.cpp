@@ -35,6 +35,7 @@ protected:
     void ShowWideAtFullSize() {
         SizeView(500, 300);
         Show(WritePicture("bands.bmp", 801, 100, Bands));
+        ASSERT_EQ(801, g_nImageWidth) << g_nClientWidth << "x" << g_nClientHeight;
         Command(ID_ZOOM_100);
         ASSERT_EQ(-150, g_nCentreX);
         ASSERT_EQ(100, g_nCentreY);

@@ -1,6 +1,7 @@
 #include "app/Norvel.h"
 
 #include "app/NorvelDoc.h"
+#include "app/PictureState.h"
 #include "dialogs/AboutDlg.h"
 #include "frame/Splash.h"
 #include "frame/MainFrm.h"
@@ -63,7 +64,7 @@ BOOL CNorvelApp::InitInstance() {
         pFrame->m_hMenuDefault.Attach(hMenu);
     }
 
-    m_bRegionCaptured = 0;
+    PictureState::CaptureCanceled(*this);  // no capture is shown at the start
 
     m_pMainWnd->DragAcceptFiles(TRUE);
     m_pMainWnd->ShowWindow(SW_SHOW);

@@ -2,7 +2,6 @@
 
 #include <string.h>
 
-#include "app/Norvel.h"
 #include "res/resource.h"
 
 CString RenameSuffix(const char* pszFileName) {
@@ -114,7 +113,6 @@ BOOL CRenameDlg::OnInitDialog() {
     ::EnableWindow(m_btnApply.m_hWnd, FALSE);
     m_btnCancel.SetIcons(IDI_CANCEL, 0, 32, 32);
     m_btnCancel.SetToolTipText("Cancel");
-    m_strOldName = GetNorvelApp()->m_strRenameTo;
     // Setting the text runs OnChangeName, which judges the old name (it exists: Apply stays off).
     m_editName.SetWindowText(RenameBase(m_strOldName));
     return TRUE;
@@ -135,8 +133,6 @@ RenameVerdict CRenameDlg::CheckName() {
                 verdict = kRenameTaken;
         }
     }
-    if (verdict == kRenameAccepted)
-        GetNorvelApp()->m_strRenameTo = strCandidate;
     ::EnableWindow(m_btnApply.m_hWnd, verdict == kRenameAccepted || verdict == kRenameTooLong);
     return verdict;
 }
@@ -155,6 +151,6 @@ void CRenameDlg::OnOK() {
     }
     if (verdict != kRenameAccepted)
         return;
-    GetNorvelApp()->m_strRenameTo = m_editName.GetWindowText();
+    m_strNewBase = m_editName.GetWindowText();
     EndDialog(IDOK);
 }

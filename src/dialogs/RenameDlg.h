@@ -20,8 +20,9 @@ public:
     CEdit m_editName;
     CIconButton m_btnCancel;
     CIconButton m_btnApply;
-    CString m_strOldName;  // the file's name with its extension, from m_strRenameTo
+    CString m_strOldName;  // the file's name with its extension, set by the caller
     CString m_strFolder;   // the file's folder with its trailing backslash, set by the caller
+    CString m_strNewBase;  // after Apply: the new name as typed, without the extension
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

@@ -3,6 +3,7 @@
 #include <htmlhelp.h>
 
 #include "app/Norvel.h"
+#include "app/PictureState.h"
 #include "capture/Capture.h"
 #include "capture/RegionGeometry.h"
 #include "frame/Splash.h"
@@ -107,21 +108,6 @@ void CMainFrame::OnHelpIndex() {
 
 // ---- region and window captures ----
 
-namespace {
-// The flags of a capture that has begun: its own set, every other picture source off, a refit
-// asked for and no panning until the new capture is measured.
-void SetCaptureFlags(BOOL bRegion, BOOL bObject) {
-    CNorvelApp* pApp = GetNorvelApp();
-    pApp->m_bRegionCaptured = bRegion;
-    pApp->m_bObjectCaptured = bObject;
-    pApp->m_bScreenCaptured = 0;
-    pApp->m_bImageLoaded = 0;
-    pApp->m_bCaptureRefitPending = 1;
-    pApp->m_bPanX = 0;
-    pApp->m_bPanY = 0;
-}
-}  // namespace
-
 BOOL CMainFrame::BeginOverlayCapture() {
     if (m_wndTarget.GetSafeHwnd() || m_wndTarget2.GetSafeHwnd())
         return FALSE;
@@ -146,14 +132,14 @@ void CMainFrame::OnCaptureRegion() {
     if (!BeginOverlayCapture())
         return;
     if (ShowOverlay(m_wndTarget, m_wndTarget.CreateOverlay()))
-        SetCaptureFlags(1, 0);
+        PictureState::CaptureBegun(*GetNorvelApp(), PictureState::kCaptureRegion, nullptr);
 }
 
 void CMainFrame::OnCaptureObject() {
     if (!BeginOverlayCapture())
         return;
     if (ShowOverlay(m_wndTarget2, m_wndTarget2.CreateOverlay()))
-        SetCaptureFlags(0, 1);
+        PictureState::CaptureBegun(*GetNorvelApp(), PictureState::kCaptureObject, nullptr);
 }
 
 LRESULT CMainFrame::OnRegionCaptured(WPARAM, LPARAM) {
@@ -164,13 +150,11 @@ LRESULT CMainFrame::OnRegionCaptured(WPARAM, LPARAM) {
 }
 
 LRESULT CMainFrame::OnCaptureCanceled(WPARAM, LPARAM) {
-    CNorvelApp* pApp = GetNorvelApp();
-    pApp->m_bRegionCaptured = 0;
-    pApp->m_bObjectCaptured = 0;  // a window overlay closed from outside ends here too
+    PictureState::CaptureCanceled(*GetNorvelApp());
     ShowWindow(SW_SHOW);
-    m_wndStatusBar.SetPaneText(1, "Capture is canceled!", TRUE);
-    for (int i = 2; i <= 5; ++i)
-        m_wndStatusBar.SetPaneText(i, "", TRUE);
+    const PictureState::PaneTexts texts = PictureState::CaptureCanceledPanes();
+    for (int i = 1; i <= 5; ++i)
+        m_wndStatusBar.SetPaneText(i, texts.pane[i], TRUE);
     return 0;
 }
 
@@ -209,18 +193,6 @@ void CMainFrame::OnInitMenuPopup(HMENU hPopupMenu, UINT nIndex, BOOL bSysMenu) {
 
 // ---- full-screen mode ----
 
-namespace {
-// Entering or leaving full screen: the next paint fits the picture to the view's new size, and
-// nothing is dragged until a zoom command measures the picture again.
-void SetFullScreenFlags(BOOL bOn) {
-    CNorvelApp* pApp = GetNorvelApp();
-    pApp->m_bFullScreen = bOn;
-    pApp->m_bRefitPending = 1;
-    pApp->m_bPanX = 0;
-    pApp->m_bPanY = 0;
-}
-}  // namespace
-
 void CMainFrame::OnFullScreen() {
     // F11 toggles: pressed again while the frame covers the screen, it leaves full-screen mode
     // (the menu is never taken off twice).
@@ -241,7 +213,9 @@ void CMainFrame::OnFullScreen() {
     m_menuSaved = GetMenu();
     ::SetMenu(m_hWnd, nullptr);
     ShowWindow(SW_SHOW);
-    SetFullScreenFlags(1);
+    // The next paint fits the picture to the view's new size, and nothing is dragged until a
+    // zoom command measures the picture again.
+    PictureState::FullScreenChanged(*GetNorvelApp(), 1);
     RefitView();
 }
 
@@ -259,7 +233,7 @@ void CMainFrame::LeaveFullScreen() {
                    SWP_NOZORDER | SWP_FRAMECHANGED);
     RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     RecalcLayout(TRUE);
-    SetFullScreenFlags(0);
+    PictureState::FullScreenChanged(*GetNorvelApp(), 0);
     RefitView();
 }
 
@@ -276,7 +250,7 @@ void CMainFrame::OnDestroy() {
         if (m_menuSaved)
             ::SetMenu(m_hWnd, m_menuSaved);
         m_menuSaved = nullptr;
-        GetNorvelApp()->m_bFullScreen = 0;
+        PictureState::FullScreenChanged(*GetNorvelApp(), 0);
     }
     CFrameWnd::OnDestroy();
 }

@@ -3,53 +3,19 @@
 #include "framework/GdiPlus.h"
 
 #include <math.h>
-#include <sys/stat.h>
 #include <string.h>
 
 #include "app/Norvel.h"
 #include "res/resource.h"
-#include "view/Fit.h"
 #include "view/PictureCache.h"
 #include "view/PicturePreload.h"
 #include "view/PrintJob.h"
 #include "view/Zoom.h"
 
-CString g_strFilePath;
-CString g_strFileName;
-CString g_strFolder;
-CStringArray g_fileList;
-int g_nFileIndex = 0;
-int g_nClientWidth = 0, g_nClientHeight = 0;
-int g_nImageWidth = 0, g_nImageHeight = 0;
-double g_dZoom = 0.0;
-int g_nDrawX = 0, g_nDrawY = 0;
-int g_nCentreX = 0, g_nCentreY = 0;
-BOOL g_bManualZoom = 0;
-BOOL g_bDragging = 0;
-BOOL g_bEnableZoomDialog = 0;
-BOOL g_bEnableImageEdit = 0;
-BOOL g_bSlideStopped = 1;
 wchar_t g_wszPath[kWidePathChars];
 
 const wchar_t* ToWide(const char* pszPath) {
     return AfxToWideBuffer(pszPath, g_wszPath, kWidePathChars);
-}
-
-CString FileSizeText(const char* pszPath) {
-    struct _stati64 st;
-    CString s;
-    if (_stati64(pszPath, &st) == 0)
-        s.Format("%.2f kB", st.st_size / 1024.0);
-    else
-        s = "? kB";
-    return s;
-}
-
-CString ZoomText() {
-    CString s;
-    s.Format("    %.2f", ZoomPercentFloor(g_dZoom));
-    s += "%";
-    return s;
 }
 
 IMPLEMENT_DYNCREATE(CNorvelView, CView)
@@ -111,20 +77,9 @@ END_MESSAGE_MAP()
 CNorvelView::CNorvelView()
     : m_pPicture(new CPictureCache), m_pRendered(new CRenderedPicture), m_pPreload(new CPicturePreload) {
     m_pPicture->SetPreload(m_pPreload.get());
-    m_bEnablePrevious = 0;
-    m_bEnableNext = 0;
-    m_bEnableZoomOut = 0;
-    m_bEnableZoomIn = 0;
-    m_bEnableSlideShow = 0;
-    m_bEnableSave = 0;
-    m_bEnableSaveAs = 0;
-    m_bEnableCopy = 0;
-    m_bEnablePrint = 0;
-    m_bEnableRename = 0;
-
+    PictureState::ViewCreated(*this);
     m_hCursorOpenHand = AfxGetApp()->LoadCursor(IDC_OPENHAND);
     m_hCursorClosedHand = AfxGetApp()->LoadCursor(IDC_CLOSEDHAND);
-    g_bDragging = 0;
 }
 
 CNorvelView::~CNorvelView() = default;
@@ -151,13 +106,6 @@ BOOL CNorvelView::OnEraseBkgnd(CDC* pDC) {
     return TRUE;
 }
 
-void CNorvelView::FitToWindow() {
-    FitResult fit = FitPicture(g_nImageWidth, g_nImageHeight, g_nClientWidth, g_nClientHeight);
-    g_dZoom = fit.dZoom;
-    g_nDrawX = fit.nDrawX;
-    g_nDrawY = fit.nDrawY;
-}
-
 void CNorvelView::SetStatusText(int nPane, const char* lpszText) {
     CWnd* pMain = AfxGetMainWnd();
     CStatusBar* pBar = pMain ? dynamic_cast<CStatusBar*>(pMain->GetDescendantWindow(AFX_IDW_STATUS_BAR)) : nullptr;
@@ -165,10 +113,15 @@ void CNorvelView::SetStatusText(int nPane, const char* lpszText) {
         pBar->SetPaneText(nPane, lpszText, TRUE);
 }
 
+void CNorvelView::ShowPanes(const PictureState::PaneTexts& texts) {
+    for (int i = 1; i <= 5; ++i)
+        SetStatusText(i, texts.pane[i]);
+}
+
 Gdiplus::Image* CNorvelView::MeasureShownPicture() {
     Gdiplus::Image* pImage = m_pPicture->Get(g_strFilePath);
-    g_nImageWidth = pImage ? static_cast<int>(pImage->GetWidth()) : 0;
-    g_nImageHeight = pImage ? static_cast<int>(pImage->GetHeight()) : 0;
+    PictureState::PictureMeasured(pImage ? static_cast<int>(pImage->GetWidth()) : 0,
+                                  pImage ? static_cast<int>(pImage->GetHeight()) : 0);
     return pImage;
 }
 
@@ -237,8 +190,7 @@ void CNorvelView::OnDraw(CDC* pDC) {
     CNorvelApp* pApp = GetNorvelApp();
     CRect rcClient;
     GetClientRect(&rcClient);
-    g_nClientWidth = rcClient.Width();
-    g_nClientHeight = rcClient.Height();
+    PictureState::ClientMeasured(rcClient.Width(), rcClient.Height());
 
     HDC hdc = pDC->GetSafeHdc();
     Gdiplus::Graphics graphics(hdc);
@@ -251,41 +203,16 @@ void CNorvelView::OnDraw(CDC* pDC) {
 
     if (pApp->m_bImageLoaded) {
         Gdiplus::Image* pImage = MeasureShownPicture();
-        if (!g_bManualZoom || pApp->m_bRefitPending) {
-            pApp->m_bPanX = 0;
-            pApp->m_bPanY = 0;
-            FitToWindow();
-        }
+        PictureState::FileFittedForPaint(*pApp);
         DrawShownPicture(graphics, hdc, bCanDraw ? pImage : nullptr, prcShown);
     }
 
-    if (pApp->m_bRegionCaptured || pApp->m_bObjectCaptured || pApp->m_bScreenCaptured) {
-        m_bEnableZoomOut = 1;
-        m_bEnableZoomIn = 1;
-        m_bEnableSave = 1;
-        g_bEnableZoomDialog = 1;
-        g_bEnableImageEdit = 1;
-        m_bEnableSaveAs = 0;
-        m_bEnableSlideShow = 0;
-        m_bEnablePrevious = 0;
-        m_bEnableNext = 0;
-        m_bEnableCopy = 0;
-        m_bEnablePrint = 0;
-        m_bEnableRename = 0;
-
-        g_strFilePath = CaptureFilePath();
+    if (PictureState::IsCaptureShown(*pApp)) {
+        PictureState::CaptureShown(*this, CaptureFilePath());
         Gdiplus::Image* pImage = MeasureShownPicture();
-        if (!g_bManualZoom || pApp->m_bRefitPending || pApp->m_bCaptureRefitPending)
-            FitToWindow();
+        PictureState::CaptureFittedForPaint(*pApp);
         DrawShownPicture(graphics, hdc, bCanDraw ? pImage : nullptr, prcShown);
-
-        CString s;
-        SetStatusText(1, " Capture is ok!");
-        SetStatusText(2, "");
-        s.Format(" [%d,%d] ", g_nImageWidth, g_nImageHeight);
-        SetStatusText(3, s);
-        SetStatusText(4, ZoomText());
-        SetStatusText(5, "");
+        ShowPanes(PictureState::CapturePanes());
     }
 }
 
@@ -348,24 +275,14 @@ void CNorvelView::OnCaptureScreen() {
     // No copy of the screen: nothing was captured, and what the view shows stays as it was.
     if (!hBitmap)
         return;
-    g_strFilePath = CaptureFilePath();
+    PictureState::CaptureBegun(*GetNorvelApp(), PictureState::kCaptureScreen, CaptureFilePath());
     PutBitmapOnClipboard(hBitmap, this);
-
-    CNorvelApp* pApp = GetNorvelApp();
-    pApp->m_bRegionCaptured = 0;
-    pApp->m_bObjectCaptured = 0;
-    pApp->m_bScreenCaptured = 1;
-    pApp->m_bImageLoaded = 0;
-    pApp->m_bCaptureRefitPending = 1;
-    pApp->m_bPanX = 0;
-    pApp->m_bPanY = 0;
     Invalidate(TRUE);
 }
 
 LRESULT CNorvelView::OnCaptureStarting(WPARAM, LPARAM) {
     // A running slide show would step to its next picture and replace the capture: it stops.
-    KillTimer(1);
-    g_bSlideStopped = 1;
+    StopSlideShow();
     // The capture file is about to be rewritten, possibly within the file times' resolution and
     // at the same size: nothing kept of the last picture may stand in for the new capture.
     m_pPicture->Clear();

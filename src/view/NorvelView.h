@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "app/PictureState.h"
 #include "capture/Capture.h"
 #include "controls/BitmapMenu.h"
 #include "framework/Afx.h"
@@ -46,32 +47,30 @@ public:
     HCURSOR m_hCursorOpenHand;
     HCURSOR m_hCursorClosedHand;
 
-    // Sets the ratio and origin that fit the current picture into the last measured client.
-    static void FitToWindow();
     // Writes pane nPane (1..5) of the main frame's status bar.
     static void SetStatusText(int nPane, const char* lpszText);
+    // Writes panes 1 to 5.
+    static void ShowPanes(const PictureState::PaneTexts& texts);
 
     // Lists the pictures of the opened picture's folder, sorted, and finds the opened one.
     // What Open does with the file the dialog returns: measure, fit, list the folder, texts.
     void OpenChosenFile(const CString& strPath, const CString& strName);
     static void BuildFileList();
-    static void AddPatternMatches(CString strPattern);
-    // Previous is possible before the first entry, Next before the last.
-    void ApplyEnableRule();
+    // Adds the pictures of the shown file's folder that match strPattern to list.
+    static void AddPatternMatches(CString strPattern, CStringArray& list);
     // Shows the list entry next to the current one (nStep -1 or +1).
     void StepInList(int nStep);
+    // Shows entry nIndex of the list; nothing happens for an index outside it.
+    void ShowEntry(int nIndex);
 
-    // Centres the picture scaled by z (which the caller has stored in g_dZoom), writes pane 4
-    // and decides which axes a drag may move; the refits that full screen and captures ask for
-    // are cancelled.
+    // The user's ratio z: the picture centred, pane 4 written, the axes a drag may move
+    // decided; the refits that full screen and captures ask for are cancelled.
     void SetZoom(double z);
-    // SetZoom without cancelling anything: origin, pane 4, centre and drag permissions.
-    void ApplyCentredZoom(double z);
     // Zoom out (nStep -1) or in (+1) by a factor of two within the limits.
     void StepZoom(int nStep);
     // Draws the picture at the current origin straight onto the window, without erasing.
     void DrawDragStep();
-    // Stops the slide show: timer 1 killed, g_bSlideStopped set.
+    // Stops the slide show: its timer killed, g_bSlideStopped set. The one way a show stops.
     void StopSlideShow();
     // The list entry the show's next step shows: the first after the shown one (the first after
     // the last) that decodes. An entry whose file is gone leaves the list on the way (the index
@@ -190,7 +189,7 @@ protected:
 // The view's background, erased before every paint and behind every rendering.
 const COLORREF kViewBackground = RGB(128, 128, 128);
 
-// Picture state of the one view.
+// Picture state of the one view, written only through PictureState (app/PictureState.h).
 extern CString g_strFilePath;                // picture to draw; the capture file while a capture is shown
 extern CString g_strFileName;                // file name part returned by the Open dialog
 extern CString g_strFolder;                  // folder of the opened picture, with its trailing backslash
@@ -213,9 +212,3 @@ extern wchar_t g_wszPath[kWidePathChars];
 // The path in UTF-16 for the imaging library, in g_wszPath; valid until the next call. A path
 // longer than the buffer is cut at 1023 characters, and the result is always terminated.
 const wchar_t* ToWide(const char* pszPath);
-
-// Text of pane 2 for a file: its size in kB, or "? kB" when its status cannot be read.
-CString FileSizeText(const char* pszPath);
-
-// Text of pane 4 after an open, a step or a paint: the current ratio in per cent.
-CString ZoomText();

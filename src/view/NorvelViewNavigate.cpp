@@ -1,8 +1,6 @@
 // The view's Open command and its stepping through the pictures of the opened folder.
 #include "view/NorvelView.h"
 
-#include <algorithm>
-
 #include "app/Norvel.h"
 #include "dialogs/SpecFileDlg.h"
 #include "framework/GdiPlus.h"
@@ -20,108 +18,52 @@ void CNorvelView::OnFileOpen() {
     CSpecFileDlg dlg(TRUE, nullptr, "", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, nullptr, nullptr);
     if (dlg.DoModal() == IDOK)
         OpenChosenFile(dlg.GetPathName(), dlg.GetFileName());
-    ApplyEnableRule();
+    PictureState::ApplyEnableRule(*this);
 }
 
 void CNorvelView::OpenChosenFile(const CString& strPath, const CString& strName) {
-    CNorvelApp* pApp = GetNorvelApp();
-    g_nFileIndex = 0;
-    g_strFilePath = strPath;
-    g_strFileName = strName;
-    g_strFolder = g_strFilePath.Left(g_strFilePath.GetLength() - g_strFileName.GetLength());
-    SetStatusText(2, FileSizeText(g_strFilePath));
-
+    PictureState::FileOpened(*GetNorvelApp(), *this, strPath, strName);
     // Decoded once here and kept for the paint that follows.
     MeasureShownPicture();
     m_pPicture->Release();
-    FitToWindow();
-    SetStatusText(1, g_strFileName);
-
-    pApp->m_bRegionCaptured = 0;
-    pApp->m_bObjectCaptured = 0;
-    pApp->m_bScreenCaptured = 0;
-    pApp->m_bImageLoaded = 1;
-    m_bEnableSave = 0;
-    g_bManualZoom = 0;
-
-    CString s;
-    s.Format(" [%d,%d] ", g_nImageWidth, g_nImageHeight);
-    SetStatusText(3, s);
-    SetStatusText(4, ZoomText());
+    PictureState::Fitted();
     Invalidate(TRUE);
-
     BuildFileList();
-    s.Format("%d in %d", g_nFileIndex + 1, g_fileList.GetSize());
-    SetStatusText(5, s);
-
-    m_bEnableZoomOut = 1;
-    m_bEnableZoomIn = 1;
-    g_bEnableZoomDialog = 1;
-    m_bEnableSaveAs = 1;
-    m_bEnableCopy = 1;
-    m_bEnablePrint = 1;
-    m_bEnableRename = 1;
-    g_bEnableImageEdit = 1;
-    m_bEnableSlideShow = g_fileList.GetSize() >= 2 ? 1 : 0;
-    pApp->m_bPanX = 0;
-    pApp->m_bPanY = 0;
-    ApplyEnableRule();
+    PictureState::ListCommandsEnabled(*this);
+    ShowPanes(PictureState::FilePanes());
     RequestNeighbours();
 }
 
 void CNorvelView::BuildFileList() {
-    g_fileList.RemoveAll();
+    CStringArray list;
     for (const char* pattern : kPatterns)
-        AddPatternMatches(pattern);
-    std::sort(g_fileList.GetData(), g_fileList.GetData() + g_fileList.GetSize(),
-              [](const CString& a, const CString& b) { return a.Compare(b) < 0; });
-    for (int i = 0; i < g_fileList.GetSize(); ++i) {
-        if (g_fileList[i] == g_strFilePath)
-            g_nFileIndex = i;  // the last equal entry wins
-    }
+        AddPatternMatches(pattern, list);
+    PictureState::FolderListed(list);
 }
 
-void CNorvelView::AddPatternMatches(CString strPattern) {
+void CNorvelView::AddPatternMatches(CString strPattern, CStringArray& list) {
     CString strPrefix = g_strFilePath.Left(g_strFilePath.GetLength() - g_strFileName.GetLength() - 1) + "\\";
     WIN32_FIND_DATAA fd;
     HANDLE hFind = ::FindFirstFileA(strPrefix + strPattern, &fd);
     if (hFind == INVALID_HANDLE_VALUE)
         return;
     do {
-        g_fileList.Add(strPrefix + fd.cFileName);
+        list.Add(strPrefix + fd.cFileName);
     } while (::FindNextFileA(hFind, &fd));
     ::FindClose(hFind);
 }
 
-void CNorvelView::ApplyEnableRule() {
-    m_bEnablePrevious = g_nFileIndex > 0 ? 1 : 0;
-    m_bEnableNext = g_nFileIndex < g_fileList.GetSize() - 1 ? 1 : 0;
+void CNorvelView::StepInList(int nStep) {
+    ShowEntry(g_nFileIndex + nStep);
 }
 
-void CNorvelView::StepInList(int nStep) {
-    int nNew = g_nFileIndex + nStep;
-    if (nNew < 0 || nNew >= g_fileList.GetSize())
-        return;  // the enable rule keeps the commands away from here; never read outside the list
-    CNorvelApp* pApp = GetNorvelApp();
-    pApp->m_bRegionCaptured = 0;
-    pApp->m_bObjectCaptured = 0;
-    pApp->m_bScreenCaptured = 0;
-    g_bManualZoom = 0;
-
-    g_strFilePath = g_fileList[nNew];
+void CNorvelView::ShowEntry(int nIndex) {
+    // The enable rule keeps the commands away from an index outside the list; never read there.
+    if (!PictureState::EntryShown(*GetNorvelApp(), *this, nIndex))
+        return;
     MeasureShownPicture();  // kept for the paint that follows
     m_pPicture->Release();
-    g_nFileIndex = nNew;
-    ApplyEnableRule();
-
-    CString s;
-    s.Format("%d in %d", g_nFileIndex + 1, g_fileList.GetSize());
-    SetStatusText(5, s);
-    SetStatusText(1, g_strFilePath.Mid(g_strFolder.GetLength()));
-    SetStatusText(2, FileSizeText(g_strFilePath));
-    s.Format(" [%d,%d] ", g_nImageWidth, g_nImageHeight);
-    SetStatusText(3, s);
-    SetStatusText(4, ZoomText());
+    ShowPanes(PictureState::FilePanes());
     Invalidate(TRUE);
     RequestNeighbours();
 }

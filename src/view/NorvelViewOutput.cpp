@@ -98,11 +98,13 @@ void CNorvelView::OnRename() {
     // The file is the one shown now: a slide show goes on stepping behind the dialog.
     CString strPath = g_strFilePath, strFolder = g_strFolder;
     int nIndex = g_nFileIndex;
-    pApp->m_strRenameTo = strPath.Right(strPath.GetLength() - strFolder.GetLength());
+    PictureState::RenameTextSet(*pApp, strPath.Right(strPath.GetLength() - strFolder.GetLength()));
     CRenameDlg dlg;
     dlg.m_strFolder = strFolder;
+    dlg.m_strOldName = pApp->m_strRenameTo;
     if (dlg.DoModal() != IDOK)
         return;
+    PictureState::RenameTextSet(*pApp, dlg.m_strNewBase);
     RenamePictureFile(strPath, strFolder, nIndex, pApp->m_strRenameTo);
 }
 
@@ -119,12 +121,8 @@ BOOL CNorvelView::RenamePictureFile(const CString& strPath,
         error.ReportError();
         return FALSE;
     }
-    if (nIndex >= 0 && nIndex < g_fileList.GetSize() && g_fileList[nIndex] == strPath)
-        g_fileList.SetAt(nIndex, strNewPath);
-    if (g_strFilePath == strPath) {
-        g_strFilePath = strNewPath;
-        SetStatusText(1, g_strFilePath.Right(g_strFilePath.GetLength() - g_strFolder.GetLength()));
-    }
+    if (PictureState::FileRenamed(nIndex, strPath, strNewPath))
+        SetStatusText(1, PictureState::FileNameText());
     return TRUE;
 }
 

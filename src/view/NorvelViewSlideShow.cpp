@@ -14,7 +14,7 @@ void CNorvelView::OnSlideShow() {
     if (g_bSlideStopped) {
         m_nSlideIntervalMs = SlideIntervalMs(nDelay);
         if (SetTimer(kSlideTimer, m_nSlideIntervalMs))
-            g_bSlideStopped = 0;
+            PictureState::SlideShowRunning(TRUE);
     } else {
         StopSlideShow();
     }
@@ -22,7 +22,7 @@ void CNorvelView::OnSlideShow() {
 
 void CNorvelView::StopSlideShow() {
     KillTimer(kSlideTimer);
-    g_bSlideStopped = 1;
+    PictureState::SlideShowRunning(FALSE);
 }
 
 void CNorvelView::HoldSlideShow() {
@@ -34,7 +34,7 @@ void CNorvelView::ResumeSlideShow() {
     if (m_nSlideHolds <= 0 || --m_nSlideHolds > 0 || g_bSlideStopped)
         return;
     if (!SetTimer(kSlideTimer, m_nSlideIntervalMs))
-        g_bSlideStopped = 1;
+        StopSlideShow();
 }
 
 void CNorvelView::OnSlideSetup() {
@@ -60,9 +60,7 @@ int CNorvelView::NextShowableEntry() {
         if (nPos >= g_fileList.GetSize())
             nPos = 0;
         if (IsFileGone(g_fileList[nPos])) {
-            g_fileList.RemoveAt(nPos);
-            if (nPos < g_nFileIndex)
-                --g_nFileIndex;
+            PictureState::EntryDropped(nPos);
             continue;  // nPos is now the entry after the one removed
         }
         if (m_pPicture->Get(g_fileList[nPos]))
@@ -75,7 +73,7 @@ int CNorvelView::NextShowableEntry() {
 void CNorvelView::OnTimer(UINT_PTR nIDEvent) {
     if (nIDEvent == kSlideTimer) {
         if (g_bSlideStopped) {
-            KillTimer(kSlideTimer);  // a tick that was already on its way
+            StopSlideShow();  // a tick that was already on its way
         } else if (m_nSlideHolds > 0) {
             // Held: the picture stays; the show's timer starts again when the hold ends.
         } else if (!m_bEnableSlideShow || g_fileList.GetSize() < 2) {
@@ -84,20 +82,14 @@ void CNorvelView::OnTimer(UINT_PTR nIDEvent) {
             StopSlideShow();
         } else {
             int nNext = NextShowableEntry();
-            if (nNext >= 0) {
-                g_nFileIndex = nNext - 1;
-                StepInList(+1);
-            }
+            if (nNext >= 0)
+                ShowEntry(nNext);
             // Entries that left the list may leave too few for a show, or none that can be shown.
-            m_bEnableSlideShow = g_fileList.GetSize() >= 2 ? 1 : 0;
+            PictureState::SlideShowEnableRule(*this);
             if (nNext < 0 || !m_bEnableSlideShow) {
                 StopSlideShow();
-                if (g_nFileIndex >= g_fileList.GetSize())
-                    g_nFileIndex = g_fileList.GetSize() > 0 ? g_fileList.GetSize() - 1 : 0;
-                ApplyEnableRule();
-                CString s;
-                s.Format("%d in %d", g_nFileIndex + 1, g_fileList.GetSize());
-                SetStatusText(5, s);
+                PictureState::SlideShowEnded(*this);
+                SetStatusText(5, PictureState::PositionText());
             }
         }
     }

@@ -9,43 +9,15 @@
 
 // ---- zoom ----
 
-void CNorvelView::ApplyCentredZoom(double z) {
-    CNorvelApp* pApp = GetNorvelApp();
-    g_nDrawX = CentredOrigin(g_nClientWidth, g_nImageWidth, z);
-    g_nDrawY = CentredOrigin(g_nClientHeight, g_nImageHeight, z);
-    SetStatusText(4, ZoomCommandText(z));
-    g_nCentreX = g_nDrawX;
-    g_nCentreY = g_nDrawY;
-    pApp->m_bPanX = g_nDrawX < 0 ? 1 : 0;
-    pApp->m_bPanY = g_nDrawY < 0 ? 1 : 0;
-}
-
 void CNorvelView::SetZoom(double z) {
-    CNorvelApp* pApp = GetNorvelApp();
-    pApp->m_bRefitPending = 0;
-    pApp->m_bCaptureRefitPending = 0;
-    pApp->m_bPanX = 0;
-    pApp->m_bPanY = 0;
-    ApplyCentredZoom(z);
+    PictureState::ZoomChosen(*GetNorvelApp(), z);
+    SetStatusText(4, ZoomCommandText(z));
 }
 
 void CNorvelView::StepZoom(int nStep) {
-    CNorvelApp* pApp = GetNorvelApp();
-    g_bManualZoom = 1;
-    pApp->m_bPanX = 0;
-    pApp->m_bPanY = 0;
-    pApp->m_bRefitPending = 0;
-    pApp->m_bCaptureRefitPending = 0;
-    if (nStep < 0) {
-        if (!ZoomOutAllowed(g_dZoom))
-            return;
-        g_dZoom *= 0.5;
-    } else {
-        if (!ZoomInAllowed(g_dZoom))
-            return;
-        g_dZoom /= 0.5;
-    }
-    ApplyCentredZoom(g_dZoom);
+    if (!PictureState::ZoomStepped(*GetNorvelApp(), nStep))
+        return;
+    SetStatusText(4, ZoomCommandText(g_dZoom));
     Invalidate(TRUE);
 }
 
@@ -58,19 +30,12 @@ void CNorvelView::OnZoomIn() {
 }
 
 void CNorvelView::OnZoomPreset(UINT nID) {
-    g_bManualZoom = 1;
-    g_dZoom = PresetZoom(nID);
-    SetZoom(g_dZoom);
+    SetZoom(PresetZoom(nID));
     Invalidate(TRUE);
 }
 
 void CNorvelView::OnAutoZoom() {
-    CNorvelApp* pApp = GetNorvelApp();
-    g_bManualZoom = 0;
-    // A fitted picture is never dragged, a capture's included (its paint keeps these flags).
-    pApp->m_bPanX = 0;
-    pApp->m_bPanY = 0;
-    FitToWindow();
+    PictureState::AutoZoomChosen(*GetNorvelApp());
     SetStatusText(4, ZoomCommandText(g_dZoom));
     Invalidate(TRUE);
 }
@@ -78,21 +43,15 @@ void CNorvelView::OnAutoZoom() {
 void CNorvelView::OnZoomDialog() {
     CNorvelApp* pApp = GetNorvelApp();
     CZoomDlg dlg;
-    pApp->m_bPanX = 0;
-    pApp->m_bPanY = 0;
+    PictureState::PanningReset(*pApp);
     INT_PTR nResult = dlg.DoModal();
     // The ratio typed last counts however the dialog was closed.
     if (dlg.RatioTaken())
-        pApp->m_nZoomPercent = dlg.m_nRatio;
+        PictureState::ZoomRatioTyped(*pApp, dlg.m_nRatio);
     if (nResult == 0)
         return;
-    g_bManualZoom = 1;
-    int nPercent = pApp->m_nZoomPercent;
-    if (ZoomPercentInRange(nPercent)) {
-        g_dZoom = nPercent / 100.0;
-        SetZoom(g_dZoom);
-        pApp->m_bPanX = g_nDrawX < 0 ? 1 : 0;
-        pApp->m_bPanY = g_nDrawY < 0 ? 1 : 0;
+    if (PictureState::ZoomDialogEnded(*pApp)) {
+        SetStatusText(4, ZoomCommandText(g_dZoom));
         Invalidate(TRUE);
     }
 }
@@ -102,7 +61,7 @@ void CNorvelView::OnZoomDialog() {
 void CNorvelView::OnLButtonDown(UINT nFlags, CPoint point) {
     CNorvelApp* pApp = GetNorvelApp();
     m_ptDragLast = point;
-    g_bDragging = 1;
+    PictureState::DragHeld(TRUE);
     // The drag ends with the button's release, wherever that happens.
     ::SetCapture(m_hWnd);
     if (pApp->m_bPanX || pApp->m_bPanY)
@@ -119,11 +78,7 @@ void CNorvelView::OnMouseMove(UINT nFlags, CPoint point) {
         ::SetCursor(g_bDragging ? m_hCursorClosedHand : m_hCursorOpenHand);
     if (g_bDragging && bPannable) {
         CPoint delta = point - m_ptDragLast;
-        if (pApp->m_bPanX)
-            g_nDrawX = DragOrigin(g_nDrawX, delta.x, g_nCentreX);
-        if (pApp->m_bPanY)
-            g_nDrawY = DragOrigin(g_nDrawY, delta.y, g_nCentreY);
-        g_bManualZoom = 1;
+        PictureState::Dragged(*pApp, delta.x, delta.y);
         m_ptDragLast = point;
         DrawDragStep();
     }
@@ -136,7 +91,7 @@ void CNorvelView::OnLButtonUp(UINT nFlags, CPoint point) {
         ::SetCursor(m_hCursorOpenHand);
     else
         ::SetCursor(AfxGetApp()->LoadStandardCursor(IDC_ARROW));
-    g_bDragging = 0;
+    PictureState::DragHeld(FALSE);
     if (::GetCapture() == m_hWnd)
         ::ReleaseCapture();
     CView::OnLButtonUp(nFlags, point);
@@ -156,7 +111,7 @@ BOOL CNorvelView::OnSetCursor(HWND hWnd, UINT nHitTest, UINT message) {
 void CNorvelView::OnCaptureChanged(HWND hNewCapture) {
     // Another window took the mouse (a dialog, a menu): the drag is over.
     if (hNewCapture != m_hWnd)
-        g_bDragging = 0;
+        PictureState::DragHeld(FALSE);
     CView::OnCaptureChanged(hNewCapture);
 }
 
