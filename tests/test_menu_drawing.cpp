@@ -247,3 +247,102 @@ TEST_F(MenuDrawingTest, CheckedItemWithImageSitsInASunkenFrame) {
     EXPECT_TRUE(ran);
     EXPECT_EQ(2, nChecks);
 }
+
+namespace {
+// One disabled-look draw straight onto a picture: the style, the width asked for, whether the
+// source bitmap is still selected into a DC of its own (which no other DC can then select), and
+// whether anything is to be drawn.
+struct DisabledLookCase {
+    const char* pszName;
+    bool bDithered;
+    int nWidth;
+    bool bSourceHeld;
+    bool bDraws;
+};
+const DisabledLookCase kDisabledLooks[] = {
+    {"embossed", false, 16, false, true},
+    {"dithered", true, 16, false, true},
+    // Wider than any bitmap the system makes: no mask.
+    {"embossed, no mask", false, 0x8000000, false, false},
+    {"embossed, source held", false, 16, true, false},
+    {"dithered, source held", true, 16, true, false},
+};
+}  // namespace
+
+// A 16 x 15 picture of the face colour with a black block comes out in shadow, highlight and
+// face only, within the image and the one-pixel highlight beyond it; when the mask cannot be
+// made or the source selected, nothing at all is drawn. Either way the destination keeps its
+// brush and colours, the source is left selected nowhere, and no GDI object stays behind.
+TEST(MenuDisabledImageTest, DrawsInShadowAndHighlightOrNothingAndKeepsNoHandle) {
+    MenuColours colours;
+    const COLORREF face = GetSysColor(COLOR_3DFACE), shadow = GetSysColor(COLOR_BTNSHADOW),
+                   hilite = GetSysColor(COLOR_BTNHIGHLIGHT), background = RGB(1, 2, 3);
+    ASSERT_EQ(face, GetSysColor(COLOR_MENU));  // whichever the look paints the face with
+    CBitmapMenu menu;
+    for (const DisabledLookCase& c : kDisabledLooks) {
+        SCOPED_TRACE(c.pszName);
+        HDC hScreen = GetDC(nullptr);
+        HBITMAP hSource = CreateCompatibleBitmap(hScreen, 16, 15);
+        HDC hHolder = CreateCompatibleDC(hScreen);
+        ReleaseDC(nullptr, hScreen);
+        ASSERT_NE(nullptr, hSource);
+        HGDIOBJ hOldHolder = SelectObject(hHolder, hSource);
+        HBRUSH hFace = CreateSolidBrush(face), hBlack = CreateSolidBrush(RGB(0, 0, 0));
+        RECT rcAll = {0, 0, 16, 15}, rcBlock = {4, 4, 12, 11};
+        ReferenceImage dest(40, 40, background);
+        HBRUSH hDestBrush = CreateSolidBrush(RGB(9, 8, 7));
+        HGDIOBJ hOldDestBrush = SelectObject(dest.dc(), hDestBrush);
+        SetBkColor(dest.dc(), RGB(11, 12, 13));
+        SetTextColor(dest.dc(), RGB(21, 22, 23));
+
+        const int gdi = CountGdiObjects();
+        for (int i = 0; i < 10; ++i) {  // the look takes the source's pixels: the picture is made afresh
+            if (!c.bSourceHeld)
+                SelectObject(hHolder, hSource);
+            FillRect(hHolder, &rcAll, hFace);
+            FillRect(hHolder, &rcBlock, hBlack);
+            if (!c.bSourceHeld)
+                SelectObject(hHolder, hOldHolder);
+            if (c.bDithered)
+                menu.DrawDithered(dest.dc(), 10, 10, c.nWidth, 15, hSource, 0, 0);
+            else
+                menu.DrawEmbossed(dest.dc(), 10, 10, c.nWidth, 15, hSource, 0, 0);
+        }
+        EXPECT_EQ(gdi, CountGdiObjects());
+        EXPECT_EQ(hDestBrush, GetCurrentObject(dest.dc(), OBJ_BRUSH));
+        EXPECT_EQ(RGB(11, 12, 13), GetBkColor(dest.dc()));
+        EXPECT_EQ(RGB(21, 22, 23), GetTextColor(dest.dc()));
+
+        int nShadow = 0, nHilite = 0, nOther = 0, nOutside = 0, nTouched = 0;
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 40; ++x) {
+                const COLORREF px = dest.at(x, y);
+                nTouched += px != background;
+                if (x >= 10 && x < 26 && y >= 10 && y < 25) {
+                    nShadow += px == shadow;
+                    nHilite += px == hilite;
+                    nOther += px != shadow && px != hilite && px != face;
+                } else if (x < 10 || y < 10 || x > 26 || y > 25) {
+                    nOutside += px != background;
+                } else {
+                    nOutside += px != background && px != hilite && px != face;
+                }
+            }
+        if (c.bDraws) {
+            EXPECT_GE(nShadow, 8 * 7);  // the block, and for the dithered look nothing else
+            EXPECT_GT(nHilite, 5);
+            EXPECT_EQ(0, nOther);
+            EXPECT_EQ(0, nOutside);
+        } else {
+            EXPECT_EQ(0, nTouched);
+        }
+
+        SelectObject(dest.dc(), hOldDestBrush);
+        DeleteObject(hDestBrush);
+        DeleteObject(hFace);
+        DeleteObject(hBlack);
+        SelectObject(hHolder, hOldHolder);
+        DeleteDC(hHolder);
+        EXPECT_TRUE(DeleteObject(hSource));  // selected nowhere
+    }
+}

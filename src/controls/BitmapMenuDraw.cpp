@@ -24,6 +24,52 @@ void DrawParts(HDC hDC, const std::wstring& left, const std::wstring* pRight, RE
     if (pRight)
         ::DrawTextW(hDC, pRight->c_str(), static_cast<int>(pRight->size()), &rc, DT_RIGHT | DT_SINGLELINE | DT_VCENTER);
 }
+
+// What both disabled looks draw with: a one-bit mask of the image's size selected into one
+// memory DC, the source bitmap into another, and the face, highlight and shadow brushes. The
+// mask is a device bitmap (a colour copied onto it turns white where it is the source DC's
+// background colour, black elsewhere) or, bNearest, a black-and-white DIB section (each colour
+// turns into the nearer of the two). Members go in reverse order: the DCs first, which puts back
+// what they had selected, then the brushes and the mask. Ready() is false when anything could
+// not be made or selected, and then nothing is to be drawn.
+class CDisabledImageTools {
+public:
+    CDisabledImageTools(HDC hCompatible, int nWidth, int nHeight, HBITMAP hbmSource, bool bNearest)
+        : m_brFace(::GetSysColor(CBitmapMenu::IsNewLook() ? COLOR_3DFACE : COLOR_MENU)),
+          m_brHighlight(::GetSysColor(COLOR_BTNHIGHLIGHT)),
+          m_brShadow(::GetSysColor(COLOR_BTNSHADOW)),
+          m_dcMask(hCompatible),
+          m_dcSource(hCompatible) {
+        if (bNearest) {
+            struct {
+                BITMAPINFOHEADER header;
+                RGBQUAD colours[2];
+            } bmi = {};
+            bmi.header.biSize = sizeof bmi.header;
+            bmi.header.biWidth = nWidth;
+            bmi.header.biHeight = nHeight;
+            bmi.header.biPlanes = 1;
+            bmi.header.biBitCount = 1;
+            bmi.colours[1].rgbRed = bmi.colours[1].rgbGreen = bmi.colours[1].rgbBlue = 255;
+            void* pBits = nullptr;
+            m_bmpMask.Attach(::CreateDIBSection(hCompatible, reinterpret_cast<BITMAPINFO*>(&bmi), DIB_RGB_COLORS,
+                                                &pBits, nullptr, 0));
+        } else {
+            m_bmpMask.CreateBitmap(nWidth, nHeight, 1, 1, nullptr);
+        }
+        m_bReady = m_bmpMask.GetSafeHandle() && m_brFace.GetSafeHandle() && m_brHighlight.GetSafeHandle() &&
+                   m_brShadow.GetSafeHandle() && m_dcMask.GetSafeHdc() && m_dcSource.GetSafeHdc() &&
+                   m_dcMask.SelectObject(m_bmpMask) && m_dcSource.SelectObject(hbmSource);
+    }
+    bool Ready() const { return m_bReady; }
+
+    CBitmap m_bmpMask;
+    CBrush m_brFace, m_brHighlight, m_brShadow;
+    CMemDC m_dcMask, m_dcSource;
+
+private:
+    bool m_bReady = false;
+};
 }  // namespace
 
 void CBitmapMenu::MeasureItem(LPMEASUREITEMSTRUCT lpMIS) {
@@ -270,47 +316,32 @@ void CBitmapMenu::DrawEmbossed(HDC hDest,
                                HBITMAP hbmSource,
                                int xSource,
                                int ySource) {
-    HDC hScreen = ::GetDC(nullptr);
-    HDC hA = ::CreateCompatibleDC(hScreen);
-    HDC hB = ::CreateCompatibleDC(hScreen);
-    ::ReleaseDC(nullptr, hScreen);
-    HBITMAP hMono = ::CreateBitmap(nWidth, nHeight, 1, 1, nullptr);
-    HGDIOBJ hOldA = ::SelectObject(hA, hMono);
-    HGDIOBJ hOldB = ::SelectObject(hB, hbmSource);
+    CDisabledImageTools tools(nullptr, nWidth, nHeight, hbmSource, false);
+    if (!tools.Ready())
+        return;
+    CDC& a = tools.m_dcMask;
+    CDC& b = tools.m_dcSource;
 
     // A: white where the picture shows the face or highlight colour, black where it has a shape.
-    ::PatBlt(hA, 0, 0, nWidth, nHeight, WHITENESS);
-    ::SetBkColor(hB, ::GetSysColor(COLOR_3DFACE));
-    ::BitBlt(hA, 0, 0, nWidth, nHeight, hB, xSource, ySource, SRCCOPY);
-    ::SetBkColor(hB, ::GetSysColor(COLOR_BTNHIGHLIGHT));
-    ::BitBlt(hA, 0, 0, nWidth, nHeight, hB, xSource, ySource, SRCPAINT);
+    a.PatBlt(0, 0, nWidth, nHeight, WHITENESS);
+    ::SetBkColor(b, ::GetSysColor(COLOR_3DFACE));
+    a.BitBlt(0, 0, nWidth, nHeight, b, xSource, ySource, SRCCOPY);
+    ::SetBkColor(b, ::GetSysColor(COLOR_BTNHIGHLIGHT));
+    a.BitBlt(0, 0, nWidth, nHeight, b, xSource, ySource, SRCPAINT);
 
-    HBRUSH hFace = ::CreateSolidBrush(::GetSysColor(IsNewLook() ? COLOR_3DFACE : COLOR_MENU));
     RECT rcB = {0, 0, nWidth, nHeight};
-    ::FillRect(hB, &rcB, hFace);
-    ::SetBkColor(hB, RGB(0, 0, 0));
-    ::SetTextColor(hB, RGB(255, 255, 255));
+    ::FillRect(b, &rcB, tools.m_brFace);
+    ::SetBkColor(b, RGB(0, 0, 0));
+    ::SetTextColor(b, RGB(255, 255, 255));
 
-    HBRUSH hHighlight = ::CreateSolidBrush(::GetSysColor(COLOR_BTNHIGHLIGHT));
-    HGDIOBJ hOldBrush = ::SelectObject(hB, hHighlight);
-    ::BitBlt(hB, 0, 0, nWidth, nHeight, hA, 0, 0, kRopDestWhereWhiteBrushWhereBlack);
-    ::BitBlt(hDest, x + 1, y + 1, nWidth, nHeight, hB, 0, 0, SRCCOPY);
-    ::BitBlt(hB, 1, 1, nWidth, nHeight, hA, 0, 0, kRopDestWhereWhiteBrushWhereBlack);
+    b.SelectObject(tools.m_brHighlight);
+    b.BitBlt(0, 0, nWidth, nHeight, a, 0, 0, kRopDestWhereWhiteBrushWhereBlack);
+    ::BitBlt(hDest, x + 1, y + 1, nWidth, nHeight, b, 0, 0, SRCCOPY);
+    b.BitBlt(1, 1, nWidth, nHeight, a, 0, 0, kRopDestWhereWhiteBrushWhereBlack);
 
-    HBRUSH hShadow = ::CreateSolidBrush(::GetSysColor(COLOR_BTNSHADOW));
-    ::SelectObject(hB, hShadow);
-    ::BitBlt(hB, 0, 0, nWidth, nHeight, hA, 0, 0, kRopDestWhereWhiteBrushWhereBlack);
-    ::BitBlt(hDest, x, y, nWidth, nHeight, hB, 0, 0, SRCCOPY);
-
-    ::SelectObject(hB, hOldBrush);
-    ::SelectObject(hB, hOldB);
-    ::SelectObject(hA, hOldA);
-    ::DeleteDC(hB);
-    ::DeleteDC(hA);
-    ::DeleteObject(hShadow);
-    ::DeleteObject(hHighlight);
-    ::DeleteObject(hFace);
-    ::DeleteObject(hMono);
+    b.SelectObject(tools.m_brShadow);
+    b.BitBlt(0, 0, nWidth, nHeight, a, 0, 0, kRopDestWhereWhiteBrushWhereBlack);
+    ::BitBlt(hDest, x, y, nWidth, nHeight, b, 0, 0, SRCCOPY);
 }
 
 void CBitmapMenu::DrawDithered(HDC hDest,
@@ -321,47 +352,19 @@ void CBitmapMenu::DrawDithered(HDC hDest,
                                HBITMAP hbmSource,
                                int xSource,
                                int ySource) {
-    struct {
-        BITMAPINFOHEADER header;
-        RGBQUAD colours[2];
-    } bmi = {};
-    bmi.header.biSize = sizeof bmi.header;
-    bmi.header.biWidth = nWidth;
-    bmi.header.biHeight = nHeight;
-    bmi.header.biPlanes = 1;
-    bmi.header.biBitCount = 1;
-    bmi.colours[1].rgbRed = bmi.colours[1].rgbGreen = bmi.colours[1].rgbBlue = 255;
-    void* pBits = nullptr;
-    HBITMAP hMask = ::CreateDIBSection(hDest, reinterpret_cast<BITMAPINFO*>(&bmi), DIB_RGB_COLORS, &pBits, nullptr, 0);
-    if (!hMask)
+    CDisabledImageTools tools(hDest, nWidth, nHeight, hbmSource, true);
+    if (!tools.Ready())
         return;
-    HDC hM = ::CreateCompatibleDC(hDest);
-    HDC hS = ::CreateCompatibleDC(hDest);
-    HGDIOBJ hOldM = ::SelectObject(hM, hMask);
-    HGDIOBJ hOldS = ::SelectObject(hS, hbmSource);
-    ::BitBlt(hM, 0, 0, nWidth, nHeight, hS, xSource, ySource, SRCCOPY);
+    CDC& m = tools.m_dcMask;
+    m.BitBlt(0, 0, nWidth, nHeight, tools.m_dcSource, xSource, ySource, SRCCOPY);
 
-    HBRUSH hFace = ::CreateSolidBrush(::GetSysColor(IsNewLook() ? COLOR_3DFACE : COLOR_MENU));
     RECT rc = {x, y, x + nWidth, y + nHeight};
-    ::FillRect(hDest, &rc, hFace);
-    HBRUSH hHighlight = ::CreateSolidBrush(::GetSysColor(COLOR_BTNHIGHLIGHT));
-    HBRUSH hShadow = ::CreateSolidBrush(::GetSysColor(COLOR_BTNSHADOW));
-    COLORREF crOldBk = ::SetBkColor(hDest, RGB(255, 255, 255));
-    COLORREF crOldText = ::SetTextColor(hDest, RGB(0, 0, 0));
-    HGDIOBJ hOldBrush = ::SelectObject(hDest, hHighlight);
-    ::BitBlt(hDest, x + 1, y + 1, nWidth, nHeight, hM, 0, 0, kRopBrushWhereBlack);
-    ::SelectObject(hDest, hShadow);
-    ::BitBlt(hDest, x, y, nWidth, nHeight, hM, 0, 0, kRopBrushWhereBlack);
-    ::SelectObject(hDest, hOldBrush);
-    ::SetTextColor(hDest, crOldText);
-    ::SetBkColor(hDest, crOldBk);
-
-    ::SelectObject(hS, hOldS);
-    ::SelectObject(hM, hOldM);
-    ::DeleteDC(hS);
-    ::DeleteDC(hM);
-    ::DeleteObject(hShadow);
-    ::DeleteObject(hHighlight);
-    ::DeleteObject(hFace);
-    ::DeleteObject(hMask);
+    ::FillRect(hDest, &rc, tools.m_brFace);
+    CDC dest(hDest);  // the destination's colours and brush come back when it goes
+    ::SetBkColor(dest, RGB(255, 255, 255));
+    ::SetTextColor(dest, RGB(0, 0, 0));
+    dest.SelectObject(tools.m_brHighlight);
+    dest.BitBlt(x + 1, y + 1, nWidth, nHeight, m, 0, 0, kRopBrushWhereBlack);
+    dest.SelectObject(tools.m_brShadow);
+    dest.BitBlt(x, y, nWidth, nHeight, m, 0, 0, kRopBrushWhereBlack);
 }

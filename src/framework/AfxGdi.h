@@ -74,6 +74,9 @@ public:
     BOOL CreateCompatibleBitmap(HDC hDC, int nWidth, int nHeight) {
         return Attach(::CreateCompatibleBitmap(hDC, nWidth, nHeight));
     }
+    BOOL CreateBitmap(int nWidth, int nHeight, UINT nPlanes, UINT nBitcount, const void* lpBits) {
+        return Attach(::CreateBitmap(nWidth, nHeight, nPlanes, nBitcount, lpBits));
+    }
     int GetBitmap(BITMAP* pBitMap) const { return ::GetObjectA(m_hObject, sizeof(BITMAP), pBitMap); }
     operator HBITMAP() const { return static_cast<HBITMAP>(m_hObject); }
 };

@@ -366,29 +366,20 @@ Gdiplus::Status DrawPictureShown(Gdiplus::Graphics& graphics, Gdiplus::Image* pI
                               sy1 - sy0, Gdiplus::UnitPixel);
 }
 
-CRenderedPicture::CRenderedPicture()
-    : m_key(), m_nPicX(0), m_nPicY(0), m_nWidth(0), m_nHeight(0), m_hdc(nullptr), m_hBitmap(nullptr),
-      m_hOldBitmap(nullptr) {}
+CRenderedPicture::CRenderedPicture() : m_key(), m_nPicX(0), m_nPicY(0), m_nWidth(0), m_nHeight(0) {}
 
 CRenderedPicture::~CRenderedPicture() {
     Clear();
 }
 
 void CRenderedPicture::Clear() {
-    if (m_hdc) {
-        ::SelectObject(m_hdc, m_hOldBitmap);
-        ::DeleteDC(m_hdc);
-    }
-    if (m_hBitmap)
-        ::DeleteObject(m_hBitmap);
-    m_hdc = nullptr;
-    m_hBitmap = nullptr;
-    m_hOldBitmap = nullptr;
+    m_pDC.reset();  // lets the bitmap go
+    m_bitmap.DeleteObject();
     m_nWidth = m_nHeight = 0;
 }
 
 bool CRenderedPicture::Covers(const Key& key, int x, int y, int cw, int ch) const {
-    if (!m_hdc || !(m_key == key))
+    if (!m_pDC || !(m_key == key))
         return false;
     const long long bx = static_cast<long long>(m_nPicX) - x, by = static_cast<long long>(m_nPicY) - y;
     return bx >= 0 && by >= 0 && bx + cw <= m_nWidth && by + ch <= m_nHeight;
@@ -396,7 +387,7 @@ bool CRenderedPicture::Covers(const Key& key, int x, int y, int cw, int ch) cons
 
 bool CRenderedPicture::Render(Gdiplus::Image* pImage, const Key& key, int x, int y, const RECT& rcArea) {
     const int aw = rcArea.right - rcArea.left, ah = rcArea.bottom - rcArea.top;
-    if (!m_hdc || m_nWidth != aw || m_nHeight != ah) {
+    if (!m_pDC || m_nWidth != aw || m_nHeight != ah) {
         Clear();
         if (aw <= 0 || ah <= 0)
             return false;
@@ -407,13 +398,14 @@ bool CRenderedPicture::Render(Gdiplus::Image* pImage, const Key& key, int x, int
         bi.bmiHeader.biPlanes = 1;
         bi.bmiHeader.biBitCount = 32;
         void* pBits = nullptr;
-        m_hBitmap = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &pBits, nullptr, 0);
-        m_hdc = m_hBitmap ? ::CreateCompatibleDC(nullptr) : nullptr;
-        if (!m_hdc) {
+        if (!m_bitmap.Attach(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &pBits, nullptr, 0)))
+            return false;
+        m_pDC.reset(new CMemDC(static_cast<HDC>(nullptr)));
+        if (!m_pDC->GetSafeHdc()) {
             Clear();
             return false;
         }
-        m_hOldBitmap = ::SelectObject(m_hdc, m_hBitmap);
+        m_pDC->SelectObject(m_bitmap);
         m_nWidth = aw;
         m_nHeight = ah;
     }
@@ -422,16 +414,17 @@ bool CRenderedPicture::Render(Gdiplus::Image* pImage, const Key& key, int x, int
     m_nPicX = x - rcArea.left;
     m_nPicY = y - rcArea.top;
     RECT rc = {0, 0, aw, ah};
-    HBRUSH hBrush = ::CreateSolidBrush(key.crBackground);
-    if (!hBrush) {
-        Clear();
-        return false;
+    {
+        CBrush brush(key.crBackground);
+        if (!brush.GetSafeHandle()) {
+            Clear();
+            return false;
+        }
+        ::FillRect(*m_pDC, &rc, brush);
     }
-    ::FillRect(m_hdc, &rc, hBrush);
-    ::DeleteObject(hBrush);
     Gdiplus::Status status;
     {
-        Gdiplus::Graphics graphics(m_hdc);
+        Gdiplus::Graphics graphics(*m_pDC);
         status = graphics.GetLastStatus();
         if (status == Gdiplus::Ok)
             status = DrawPictureShown(graphics, pImage, m_nPicX, m_nPicY, key.w, key.h, rc);
@@ -445,9 +438,9 @@ bool CRenderedPicture::Render(Gdiplus::Image* pImage, const Key& key, int x, int
 }
 
 bool CRenderedPicture::CopyTo(HDC hdc, int x, int y, int cw, int ch) const {
-    if (!m_hdc)
+    if (!m_pDC)
         return false;
-    return ::BitBlt(hdc, 0, 0, cw, ch, m_hdc, m_nPicX - x, m_nPicY - y, SRCCOPY) != FALSE;
+    return ::BitBlt(hdc, 0, 0, cw, ch, *m_pDC, m_nPicX - x, m_nPicY - y, SRCCOPY) != FALSE;
 }
 
 namespace {

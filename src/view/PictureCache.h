@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "framework/Afx.h"
 #include "framework/GdiPlus.h"
 
@@ -165,9 +167,10 @@ private:
     Key m_key;
     int m_nPicX, m_nPicY;     // the picture's corner in the bitmap
     int m_nWidth, m_nHeight;  // the bitmap's size
-    HDC m_hdc;
-    HBITMAP m_hBitmap;
-    HGDIOBJ m_hOldBitmap;
+    // The bitmap, selected into the memory DC while there is one; the DC goes first (which
+    // deselects the bitmap), then the bitmap.
+    CBitmap m_bitmap;
+    std::unique_ptr<CMemDC> m_pDC;
 };
 
 // The window area worth rendering for a picture at (x, y, w, h) in a client of cw x ch: the
