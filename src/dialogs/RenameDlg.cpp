@@ -63,10 +63,12 @@ const int kMaxNameLength = 255;
 }  // namespace
 
 int MaxRenameBaseLength(const char* pszFolder, const char* pszOldName) {
-    int nRoom = MAX_PATH - 1 - lstrlenA(pszFolder);  // the path's characters without its NUL
+    // Counted in the system's characters, not in bytes: a name in another script takes two to
+    // four bytes a character in UTF-8.
+    int nRoom = MAX_PATH - 1 - AfxCharCount(pszFolder);  // the path's characters without its NUL
     if (nRoom > kMaxNameLength)
         nRoom = kMaxNameLength;
-    nRoom -= RenameSuffix(pszOldName).GetLength();
+    nRoom -= AfxCharCount(RenameSuffix(pszOldName));
     return nRoom > 0 ? nRoom : 0;
 }
 
@@ -83,7 +85,7 @@ RenameVerdict JudgeRenameText(const char* pszFolder, const char* pszOldName, con
     CString strSuffix = RenameSuffix(pszOldName);
     if (!IsAcceptableRenameText(pszText, strSuffix))
         return kRenameBadName;
-    if (lstrlenA(pszText) > MaxRenameBaseLength(pszFolder, pszOldName))
+    if (AfxCharCount(pszText) > MaxRenameBaseLength(pszFolder, pszOldName))
         return kRenameTooLong;
     if (pNewPath)
         *pNewPath = CString(pszFolder) + pszText + strSuffix;

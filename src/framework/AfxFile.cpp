@@ -83,7 +83,7 @@ namespace {
 // A new name that differs from the old one only in letter case. Some file systems take that for
 // no change at all and report success: the file goes through a unique name of its folder first.
 BOOL MoveChangingCase(const char* lpszOldName, const char* lpszNewName) {
-    char szFolder[MAX_PATH], szTemp[MAX_PATH];
+    char szFolder[AFX_MAX_PATH_BYTES], szTemp[AFX_MAX_PATH_BYTES];
     const char* pSlash = strrchr(lpszOldName, '\\');
     size_t nFolder = pSlash ? static_cast<size_t>(pSlash - lpszOldName) + 1 : 0;
     if (nFolder >= sizeof szFolder)

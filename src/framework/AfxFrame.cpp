@@ -253,7 +253,7 @@ BOOL CFrameWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
             if (p->uFlags & TTF_IDISHWND)
                 break;
             CString tip = GetPromptString(static_cast<UINT>(pNMHDR->idFrom), true);
-            lstrcpynA(p->szText, tip, sizeof p->szText);
+            AfxCopyText(p->szText, tip, sizeof p->szText);
             p->lpszText = p->szText;
             p->hinst = nullptr;
             *pResult = 0;
@@ -311,9 +311,13 @@ void CFrameWnd::OnDropFiles(HDROP hDropInfo) {
     UINT nFiles = ::DragQueryFileA(hDropInfo, 0xFFFFFFFF, nullptr, 0);
     CWinApp* pApp = AfxGetApp();
     for (UINT i = 0; i < nFiles && pApp; ++i) {
-        char path[MAX_PATH];
-        if (::DragQueryFileA(hDropInfo, i, path, MAX_PATH))
-            pApp->OpenDocumentFile(path);
+        // Sized from the name itself: a name in another script takes several bytes a character.
+        UINT nLength = ::DragQueryFileA(hDropInfo, i, nullptr, 0);
+        if (nLength == 0)
+            continue;
+        std::string path(nLength + 1, '\0');
+        if (::DragQueryFileA(hDropInfo, i, &path[0], nLength + 1))
+            pApp->OpenDocumentFile(path.c_str());
     }
     ::DragFinish(hDropInfo);
 }
