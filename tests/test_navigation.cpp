@@ -2,6 +2,8 @@
 // their status texts. The dialog itself is driven in dialog_tests and end to end.
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 #include <string>
 
 #include "TestUtil.h"
@@ -232,4 +234,60 @@ TEST(MalformedNavigation, OpenedAndSteppedOverWithNext) {
     EXPECT_EQ(g_fileList.GetSize() - 1, g_nFileIndex);
     EXPECT_GT(unreadable, 0);
     EXPECT_TRUE(IsWindow(view->m_hWnd));
+}
+
+// Names in any script, in a folder whose own name is Greek: listed in code-point order (ASCII
+// first, as before), each shown with its name, size and dimensions while stepping.
+TEST_F(NavigationTest, NamesInAnyScriptAreListedSortedAndSteppedThrough) {
+    std::string folder = MakeTempFolder("Φάκελος 日本");
+    const char* names[] = {"Z.bmp", "a.bmp", "cafe\xcc\x81.bmp", "Ελληνικά.png", "Привет.bmp", "日本の桜.bmp",
+                           "🌴 holiday.bmp"};
+    for (const char* n : names)
+        CopyCorpusFile(strstr(n, ".png") ? "png/basn0g08.png" : "bmp/image.bmp", folder, n);
+    Open(folder + "a.bmp");
+    std::string expected;
+    for (const char* n : names)
+        expected += std::string(n) + ";";
+    EXPECT_EQ(expected, ListText());
+    ASSERT_EQ(1, g_nFileIndex);
+    EXPECT_EQ(CString("a.bmp"), Pane(1));
+    for (int i = 2; i < 7; ++i) {
+        Command(ID_VIEW_NEXT);
+        SCOPED_TRACE(names[i]);
+        ASSERT_EQ(i, g_nFileIndex);
+        EXPECT_EQ(CString((folder + names[i]).c_str()), g_strFilePath);
+        EXPECT_EQ(CString(names[i]), Pane(1));
+        bool png = strstr(names[i], ".png") != nullptr;
+        EXPECT_EQ(CString(png ? "0.13 kB" : "18.80 kB"), Pane(2));
+        EXPECT_EQ(CString(png ? " [32,32] " : " [80,80] "), Pane(3));
+        CString pos;
+        pos.Format("%d in 7", i + 1);
+        EXPECT_EQ(pos, Pane(5));
+    }
+    EXPECT_FALSE(view->m_bEnableNext);
+    Command(ID_VIEW_PREVIOUS);
+    EXPECT_EQ(CString("日本の桜.bmp"), Pane(1));
+}
+
+// The open dialog hands back names in any script whole, also a name of eighty three-byte
+// characters, whose path is longer in bytes than MAX_PATH (the host's file system holds no name
+// over 255 bytes).
+TEST_F(NavigationTest, TheOpenDialogOpensNamesInAnyScript) {
+    std::string folder = MakeTempFolder("Открыть");
+    std::string longName;
+    for (int i = 0; i < 80; ++i)
+        longName += "日";
+    longName += ".bmp";
+    const std::string names[] = {"Привет.bmp", "日本の桜.bmp", "holiday 🌴.bmp", longName};
+    for (const std::string& n : names)
+        CopyCorpusFile("bmp/image.bmp", folder, n.c_str());
+    for (const std::string& n : names) {
+        SCOPED_TRACE(n);
+        OpenThroughDialog(view, folder + n);
+        EXPECT_EQ(CString((folder + n).c_str()), g_strFilePath);
+        EXPECT_EQ(CString(n.c_str()), g_strFileName);
+        EXPECT_EQ(CString(n.c_str()), Pane(1));
+        EXPECT_EQ(CString(" [80,80] "), Pane(3));
+        EXPECT_EQ(4, g_fileList.GetSize());
+    }
 }
