@@ -4,6 +4,9 @@
 
 #include <string.h>
 
+#include <algorithm>
+#include <map>
+
 #include <string>
 
 #include "TestUtil.h"
@@ -290,4 +293,135 @@ TEST_F(NavigationTest, TheOpenDialogOpensNamesInAnyScript) {
         EXPECT_EQ(CString(" [80,80] "), Pane(3));
         EXPECT_EQ(4, g_fileList.GetSize());
     }
+}
+
+// ---- names drawn with real glyphs ----
+// The test set-up gives Wine a font with CJK glyphs and links it to the interface faces. A pane
+// or a list label showing a name is compared with the same place showing another name and a
+// name of an unassigned code point (U+0378), which the font draws as its missing-glyph box: two
+// different characters drawn differently, and neither as that box, are real glyphs.
+
+namespace {
+// The pixels of a screen rectangle.
+struct Shot {
+    int w = 0, h = 0;
+    std::vector<COLORREF> px;
+};
+Shot Grab(HWND hWnd, RECT rc) {
+    MapWindowPoints(hWnd, nullptr, reinterpret_cast<POINT*>(&rc), 2);
+    Shot s;
+    s.w = rc.right - rc.left;
+    s.h = rc.bottom - rc.top;
+    s.px = ScreenColours(rc);
+    return s;
+}
+// Pixels that differ between two shots, over the part both cover from the top left corner.
+int Differences(const Shot& a, const Shot& b) {
+    int w = std::min(a.w, b.w), h = std::min(a.h, b.h), n = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            n += a.px[y * a.w + x] != b.px[y * b.w + x];
+    return n + (a.w * a.h - w * h) + (b.w * b.h - w * h);
+}
+// Pixels of a shot that are not of its most common colour (the background).
+int Ink(const Shot& s) {
+    std::map<COLORREF, int> count;
+    for (COLORREF c : s.px)
+        ++count[c];
+    int most = 0;
+    for (const auto& c : count)
+        most = std::max(most, c.second);
+    return static_cast<int>(s.px.size()) - most;
+}
+// The characters looked at, one name each; the last is an unassigned code point.
+const char* const kGlyphNames[] = {"日.bmp", "本.bmp", "Ж.bmp", "\xcd\xb8.bmp"};
+const int kBox = 3;
+void ExpectRealGlyphs(const Shot (&shots)[4]) {
+    for (int i = 0; i < 4; ++i)
+        EXPECT_GT(Ink(shots[i]), 20) << kGlyphNames[i];
+    // A glyph differs from the next character's by more than a few pixels of its edge.
+    EXPECT_GT(Differences(shots[0], shots[1]), 15) << "日 and 本 drawn alike";
+    for (int i = 0; i < kBox; ++i)
+        EXPECT_GT(Differences(shots[i], shots[kBox]), 15) << kGlyphNames[i] << " drawn as the missing-glyph box";
+}
+HWND FindChildOfClass(HWND hParent, const char* pszClass) {
+    struct Search {
+        const char* cls;
+        HWND found;
+    } search = {pszClass, nullptr};
+    EnumChildWindows(
+        hParent,
+        [](HWND h, LPARAM lp) -> BOOL {
+            Search* s = reinterpret_cast<Search*>(lp);
+            char cls[64] = "";
+            GetClassNameA(h, cls, sizeof cls);
+            if (lstrcmpiA(cls, s->cls) != 0 || !IsWindowVisible(h))
+                return TRUE;
+            s->found = h;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+std::wstring WideOf(const char* utf8) {
+    wchar_t buf[256] = {};
+    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, buf, 256);
+    return buf;
+}
+}  // namespace
+
+TEST_F(NavigationTest, TheStatusBarDrawsNamesInAnyScriptWithRealGlyphs) {
+    std::string folder = MakeTempFolder("glyphs-pane");
+    MakePictures(folder, {kGlyphNames[0], kGlyphNames[1], kGlyphNames[2], kGlyphNames[3]});
+    CStatusBar& bar = run->frame()->m_wndStatusBar;
+    Shot shots[4];
+    for (int i = 0; i < 4; ++i) {
+        Open(folder + kGlyphNames[i]);
+        ASSERT_EQ(CString(kGlyphNames[i]), Pane(1));
+        RECT rc;
+        ASSERT_TRUE(bar.SendMessage(SB_GETRECT, 1, reinterpret_cast<LPARAM>(&rc)));
+        bar.UpdateWindow();
+        shots[i] = Grab(bar.m_hWnd, rc);
+    }
+    ExpectRealGlyphs(shots);
+}
+
+TEST_F(NavigationTest, TheOpenDialogListsNamesInAnyScriptWithRealGlyphs) {
+    std::string folder = MakeTempFolder("glyphs-dialog");
+    MakePictures(folder, {kGlyphNames[0], kGlyphNames[1], kGlyphNames[2], kGlyphNames[3]});
+    Shot shots[4];
+    int found = 0;
+    {
+        DialogDriver driver({[&](HWND h, HWND) {
+                                 DialogSetFileName(h, folder);  // into the folder
+                                 DialogPressOk(h);
+                             },
+                             nullptr,
+                             [&](HWND h, HWND) {
+                                 HWND hList = FindChildOfClass(h, "SysListView32");
+                                 if (!hList)
+                                     return;
+                                 UpdateWindow(hList);
+                                 for (int i = 0; i < 4; ++i) {
+                                     std::wstring name = WideOf(kGlyphNames[i]);
+                                     LVFINDINFOW find = {};
+                                     find.flags = LVFI_STRING;
+                                     find.psz = name.c_str();
+                                     int item = static_cast<int>(
+                                         SendMessageW(hList, LVM_FINDITEMW, static_cast<WPARAM>(-1),
+                                                      reinterpret_cast<LPARAM>(&find)));
+                                     if (item < 0)
+                                         continue;
+                                     RECT rc = {};
+                                     rc.left = LVIR_LABEL;
+                                     SendMessageW(hList, LVM_GETITEMRECT, item, reinterpret_cast<LPARAM>(&rc));
+                                     shots[i] = Grab(hList, rc);
+                                     ++found;
+                                 }
+                             }});
+        Command(ID_FILE_OPEN);
+        EXPECT_TRUE(driver.ran());
+    }
+    ASSERT_EQ(4, found);
+    ExpectRealGlyphs(shots);
 }

@@ -42,7 +42,15 @@ bool IsAcceptableRenameText(const char* pszText, const char* pszSuffix) {
     if (!pszText || !*pszText)
         return false;
     bool bOnlyDotsAndSpaces = true;
+    // In UTF-8 every byte of a character outside ASCII is 0x80 or above; in a double-byte code
+    // page the second byte of a character can look like a refused one and is skipped with it.
+    const bool bDoubleByte = !AfxIsUtf8CodePage();
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(pszText); *p; ++p) {
+        if (bDoubleByte && ::IsDBCSLeadByte(*p) && p[1]) {
+            ++p;
+            bOnlyDotsAndSpaces = false;
+            continue;
+        }
         if (*p < 32 || strchr("\\/:*?\"<>|", *p))
             return false;
         if (*p != '.' && *p != ' ')
@@ -93,7 +101,8 @@ RenameVerdict JudgeRenameText(const char* pszFolder, const char* pszOldName, con
 }
 
 bool IsSameFileName(const char* pszOldName, const char* pszNewName) {
-    return lstrcmpiA(pszOldName, pszNewName) == 0;
+    // The framework's comparison: defined for letters of any script in UTF-8 as well.
+    return CString(pszOldName).CompareNoCase(pszNewName) == 0;
 }
 
 BEGIN_MESSAGE_MAP(CRenameDlg, CDialog)

@@ -215,3 +215,25 @@ char* AfxCopyText(char* buf, const char* psz, int cb) {
     buf[n] = 0;
     return buf;
 }
+
+bool AfxMakeTempFile(const char* pszFolder, const char* pszPrefix, std::string* pPath) {
+    wchar_t wszFolder[MAX_PATH], wszPrefix[8], wszTemp[MAX_PATH];
+    if (!pszFolder || !pPath)
+        return false;
+    if (AfxCharCount(pszFolder) >= MAX_PATH)
+        return false;  // a folder the system cannot take a name in
+    AfxToWideBuffer(pszFolder, wszFolder, MAX_PATH);
+    AfxToWideBuffer(pszPrefix ? pszPrefix : "", wszPrefix, 8);
+    if (!::GetTempFileNameW(wszFolder, wszPrefix, 0, wszTemp))
+        return false;
+    int n = ::WideCharToMultiByte(CP_ACP, 0, wszTemp, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) {
+        ::DeleteFileW(wszTemp);
+        return false;
+    }
+    std::string path(static_cast<size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, wszTemp, -1, &path[0], n, nullptr, nullptr);
+    path.resize(static_cast<size_t>(n - 1));
+    pPath->swap(path);
+    return true;
+}
