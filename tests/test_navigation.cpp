@@ -344,23 +344,22 @@ void ExpectRealGlyphs(const Shot (&shots)[4]) {
     for (int i = 0; i < kBox; ++i)
         EXPECT_GT(Differences(shots[i], shots[kBox]), 15) << kGlyphNames[i] << " drawn as the missing-glyph box";
 }
+struct ClassSearch {
+    const char* cls;
+    HWND found;
+};
+BOOL CALLBACK FindClassProc(HWND h, LPARAM lp) {
+    ClassSearch* s = reinterpret_cast<ClassSearch*>(lp);
+    char cls[64] = "";
+    GetClassNameA(h, cls, sizeof cls);
+    if (lstrcmpiA(cls, s->cls) != 0 || !IsWindowVisible(h))
+        return TRUE;
+    s->found = h;
+    return FALSE;
+}
 HWND FindChildOfClass(HWND hParent, const char* pszClass) {
-    struct Search {
-        const char* cls;
-        HWND found;
-    } search = {pszClass, nullptr};
-    EnumChildWindows(
-        hParent,
-        [](HWND h, LPARAM lp) -> BOOL {
-            Search* s = reinterpret_cast<Search*>(lp);
-            char cls[64] = "";
-            GetClassNameA(h, cls, sizeof cls);
-            if (lstrcmpiA(cls, s->cls) != 0 || !IsWindowVisible(h))
-                return TRUE;
-            s->found = h;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ClassSearch search = {pszClass, nullptr};
+    EnumChildWindows(hParent, FindClassProc, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 std::wstring WideOf(const char* utf8) {
