@@ -68,7 +68,7 @@ TEST_F(CorpusTest, KnownSizes) {
     m = Measure(CorpusPath("gif/max-width.gif"));
     EXPECT_EQ(65535, m.w);
     EXPECT_EQ(1, m.h);
-    m = Measure(CorpusPath("jpeg/photo caf\xe9 au lait.jpg"));  // a name in the active code page
+    m = Measure(CorpusPath("jpeg/photo caf\xc3\xa9 au lait.jpg"));  // the name on disk, in UTF-8 as the program runs
     EXPECT_GT(m.w, 0);
     m = Measure(CorpusPath("large/Honeywave-5120x2880.jpg"));  // about 59 MB decoded
     EXPECT_EQ(5120, m.w);

@@ -2,6 +2,11 @@
 // their status texts. The dialog itself is driven in dialog_tests and end to end.
 #include <gtest/gtest.h>
 
+#include <string.h>
+
+#include <algorithm>
+#include <map>
+
 #include <string>
 
 #include "TestUtil.h"
@@ -232,4 +237,190 @@ TEST(MalformedNavigation, OpenedAndSteppedOverWithNext) {
     EXPECT_EQ(g_fileList.GetSize() - 1, g_nFileIndex);
     EXPECT_GT(unreadable, 0);
     EXPECT_TRUE(IsWindow(view->m_hWnd));
+}
+
+// Names in any script, in a folder whose own name is Greek: listed in code-point order (ASCII
+// first, as before), each shown with its name, size and dimensions while stepping.
+TEST_F(NavigationTest, NamesInAnyScriptAreListedSortedAndSteppedThrough) {
+    std::string folder = MakeTempFolder("Φάκελος 日本");
+    const char* names[] = {"Z.bmp", "a.bmp", "cafe\xcc\x81.bmp", "Ελληνικά.png", "Привет.bmp", "日本の桜.bmp",
+                           "🌴 holiday.bmp"};
+    for (const char* n : names)
+        CopyCorpusFile(strstr(n, ".png") ? "png/basn0g08.png" : "bmp/image.bmp", folder, n);
+    Open(folder + "a.bmp");
+    std::string expected;
+    for (const char* n : names)
+        expected += std::string(n) + ";";
+    EXPECT_EQ(expected, ListText());
+    ASSERT_EQ(1, g_nFileIndex);
+    EXPECT_EQ(CString("a.bmp"), Pane(1));
+    for (int i = 2; i < 7; ++i) {
+        Command(ID_VIEW_NEXT);
+        SCOPED_TRACE(names[i]);
+        ASSERT_EQ(i, g_nFileIndex);
+        EXPECT_EQ(CString((folder + names[i]).c_str()), g_strFilePath);
+        EXPECT_EQ(CString(names[i]), Pane(1));
+        bool png = strstr(names[i], ".png") != nullptr;
+        EXPECT_EQ(CString(png ? "0.13 kB" : "18.80 kB"), Pane(2));
+        EXPECT_EQ(CString(png ? " [32,32] " : " [80,80] "), Pane(3));
+        CString pos;
+        pos.Format("%d in 7", i + 1);
+        EXPECT_EQ(pos, Pane(5));
+    }
+    EXPECT_FALSE(view->m_bEnableNext);
+    Command(ID_VIEW_PREVIOUS);
+    EXPECT_EQ(CString("日本の桜.bmp"), Pane(1));
+}
+
+// The open dialog hands back names in any script whole, also a name of eighty three-byte
+// characters, whose path is longer in bytes than MAX_PATH (the host's file system holds no name
+// over 255 bytes).
+TEST_F(NavigationTest, TheOpenDialogOpensNamesInAnyScript) {
+    std::string folder = MakeTempFolder("Открыть");
+    std::string longName;
+    for (int i = 0; i < 80; ++i)
+        longName += "日";
+    longName += ".bmp";
+    const std::string names[] = {"Привет.bmp", "日本の桜.bmp", "holiday 🌴.bmp", longName};
+    for (const std::string& n : names)
+        CopyCorpusFile("bmp/image.bmp", folder, n.c_str());
+    for (const std::string& n : names) {
+        SCOPED_TRACE(n);
+        OpenThroughDialog(view, folder + n);
+        EXPECT_EQ(CString((folder + n).c_str()), g_strFilePath);
+        EXPECT_EQ(CString(n.c_str()), g_strFileName);
+        EXPECT_EQ(CString(n.c_str()), Pane(1));
+        EXPECT_EQ(CString(" [80,80] "), Pane(3));
+        EXPECT_EQ(4, g_fileList.GetSize());
+    }
+}
+
+// ---- names drawn with real glyphs ----
+// The test set-up gives Wine a font with CJK glyphs and links it to the interface faces. A pane
+// or a list label showing a name is compared with the same place showing another name and a
+// name of an unassigned code point (U+0378), which the font draws as its missing-glyph box: two
+// different characters drawn differently, and neither as that box, are real glyphs.
+
+namespace {
+// The pixels of a screen rectangle.
+struct Shot {
+    int w = 0, h = 0;
+    std::vector<COLORREF> px;
+};
+Shot Grab(HWND hWnd, RECT rc) {
+    MapWindowPoints(hWnd, nullptr, reinterpret_cast<POINT*>(&rc), 2);
+    Shot s;
+    s.w = rc.right - rc.left;
+    s.h = rc.bottom - rc.top;
+    s.px = ScreenColours(rc);
+    return s;
+}
+// Pixels that differ between two shots, over the part both cover from the top left corner.
+int Differences(const Shot& a, const Shot& b) {
+    int w = std::min(a.w, b.w), h = std::min(a.h, b.h), n = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            n += a.px[y * a.w + x] != b.px[y * b.w + x];
+    return n + (a.w * a.h - w * h) + (b.w * b.h - w * h);
+}
+// Pixels of a shot that are not of its most common colour (the background).
+int Ink(const Shot& s) {
+    std::map<COLORREF, int> count;
+    for (COLORREF c : s.px)
+        ++count[c];
+    int most = 0;
+    for (const auto& c : count)
+        most = std::max(most, c.second);
+    return static_cast<int>(s.px.size()) - most;
+}
+// The characters looked at, one name each; the last is an unassigned code point.
+const char* const kGlyphNames[] = {"日.bmp", "本.bmp", "Ж.bmp", "\xcd\xb8.bmp"};
+const int kBox = 3;
+void ExpectRealGlyphs(const Shot (&shots)[4]) {
+    for (int i = 0; i < 4; ++i)
+        EXPECT_GT(Ink(shots[i]), 20) << kGlyphNames[i];
+    // A glyph differs from the next character's by more than a few pixels of its edge.
+    EXPECT_GT(Differences(shots[0], shots[1]), 15) << "日 and 本 drawn alike";
+    for (int i = 0; i < kBox; ++i)
+        EXPECT_GT(Differences(shots[i], shots[kBox]), 15) << kGlyphNames[i] << " drawn as the missing-glyph box";
+}
+struct ClassSearch {
+    const char* cls;
+    HWND found;
+};
+BOOL CALLBACK FindClassProc(HWND h, LPARAM lp) {
+    ClassSearch* s = reinterpret_cast<ClassSearch*>(lp);
+    char cls[64] = "";
+    GetClassNameA(h, cls, sizeof cls);
+    if (lstrcmpiA(cls, s->cls) != 0 || !IsWindowVisible(h))
+        return TRUE;
+    s->found = h;
+    return FALSE;
+}
+HWND FindChildOfClass(HWND hParent, const char* pszClass) {
+    ClassSearch search = {pszClass, nullptr};
+    EnumChildWindows(hParent, FindClassProc, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+std::wstring WideOf(const char* utf8) {
+    wchar_t buf[256] = {};
+    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, buf, 256);
+    return buf;
+}
+}  // namespace
+
+TEST_F(NavigationTest, TheStatusBarDrawsNamesInAnyScriptWithRealGlyphs) {
+    std::string folder = MakeTempFolder("glyphs-pane");
+    MakePictures(folder, {kGlyphNames[0], kGlyphNames[1], kGlyphNames[2], kGlyphNames[3]});
+    CStatusBar& bar = run->frame()->m_wndStatusBar;
+    Shot shots[4];
+    for (int i = 0; i < 4; ++i) {
+        Open(folder + kGlyphNames[i]);
+        ASSERT_EQ(CString(kGlyphNames[i]), Pane(1));
+        RECT rc;
+        ASSERT_TRUE(bar.SendMessage(SB_GETRECT, 1, reinterpret_cast<LPARAM>(&rc)));
+        bar.UpdateWindow();
+        shots[i] = Grab(bar.m_hWnd, rc);
+    }
+    ExpectRealGlyphs(shots);
+}
+
+TEST_F(NavigationTest, TheOpenDialogListsNamesInAnyScriptWithRealGlyphs) {
+    std::string folder = MakeTempFolder("glyphs-dialog");
+    MakePictures(folder, {kGlyphNames[0], kGlyphNames[1], kGlyphNames[2], kGlyphNames[3]});
+    Shot shots[4];
+    int found = 0;
+    {
+        DialogDriver driver({[&](HWND h, HWND) {
+                                 DialogSetFileName(h, folder);  // into the folder
+                                 DialogPressOk(h);
+                             },
+                             nullptr,
+                             [&](HWND h, HWND) {
+                                 HWND hList = FindChildOfClass(h, "SysListView32");
+                                 if (!hList)
+                                     return;
+                                 UpdateWindow(hList);
+                                 for (int i = 0; i < 4; ++i) {
+                                     std::wstring name = WideOf(kGlyphNames[i]);
+                                     LVFINDINFOW find = {};
+                                     find.flags = LVFI_STRING;
+                                     find.psz = name.c_str();
+                                     int item = static_cast<int>(
+                                         SendMessageW(hList, LVM_FINDITEMW, static_cast<WPARAM>(-1),
+                                                      reinterpret_cast<LPARAM>(&find)));
+                                     if (item < 0)
+                                         continue;
+                                     RECT rc = {};
+                                     rc.left = LVIR_LABEL;
+                                     SendMessageW(hList, LVM_GETITEMRECT, item, reinterpret_cast<LPARAM>(&rc));
+                                     shots[i] = Grab(hList, rc);
+                                     ++found;
+                                 }
+                             }});
+        Command(ID_FILE_OPEN);
+        EXPECT_TRUE(driver.ran());
+    }
+    ASSERT_EQ(4, found);
+    ExpectRealGlyphs(shots);
 }

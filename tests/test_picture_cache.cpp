@@ -187,7 +187,7 @@ TEST_F(PictureCacheTest, OpaqueOnlyWhenNoPixelLetsTheBackgroundThrough) {
     CPictureCache cache;
     ASSERT_NE(nullptr, cache.Get(CorpusPath("gif/transparent-image.gif").c_str()));
     EXPECT_FALSE(cache.IsOpaque());
-    ASSERT_NE(nullptr, cache.Get(CorpusPath("jpeg/photo caf\xe9 au lait.jpg").c_str()));
+    ASSERT_NE(nullptr, cache.Get(CorpusPath("jpeg/photo caf\xc3\xa9 au lait.jpg").c_str()));
     EXPECT_TRUE(cache.IsOpaque());
 }
 
@@ -319,7 +319,7 @@ TEST_F(ViewCacheTest, EveryCorpusPictureLooksAsABareDecodeAndDrawDrawsIt) {
 
 TEST_F(ViewCacheTest, ScalesOfTheZoomDialogAndZoomStepsLookTheSame) {
     SizeView(600, 400);
-    const char* pictures[] = {"png/coffee.png", "jpeg/photo caf\xe9 au lait.jpg", "bmp/llama.bmp", "tiff/sample1.tif"};
+    const char* pictures[] = {"png/coffee.png", "jpeg/photo caf\xc3\xa9 au lait.jpg", "bmp/llama.bmp", "tiff/sample1.tif"};
     const double ratios[] = {0.37, 0.5, 0.75, 1.5, 2.0, 3.3, 8.0, 16.0};
     for (const char* rel : pictures) {
         std::string f = CorpusPath(rel);
@@ -531,7 +531,7 @@ TEST_F(ViewCacheTest, NeighboursAreDecodedAheadAndTakenOnlyWhileTheirFilesAreUnc
     SizeView(400, 300);
     for (const char* name : {"a.bmp", "b.bmp", "c.bmp", "d.bmp"})
         WritePicture(name, 300, 200, name[0] == 'b' ? Diagonal : Solid);
-    CopyCorpusFile("jpeg/photo caf\xe9 au lait.jpg", folder, "e.jpg");
+    CopyCorpusFile("jpeg/photo caf\xc3\xa9 au lait.jpg", folder, "e.jpg");
     CopyCorpusFile("png/coffee.png", folder, "f.png");
     view->OpenChosenFile((folder + "a.bmp").c_str(), "a.bmp");
     Repaint();

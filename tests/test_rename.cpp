@@ -116,6 +116,33 @@ TEST(RenameRules, SuffixBaseAndRefusedNames) {
     EXPECT_TRUE(IsAcceptableRenameText("name.", ".jpg"));
 }
 
+// The limits count the system's characters: a Cyrillic folder of 8 characters leaves 251 as an
+// ASCII one does, though it takes 12 bytes; a name of 247 Cyrillic letters (494 bytes) fits.
+TEST(RenameRules, LimitsCountCharactersNotBytes) {
+    const char folder[] = "C:\\Фото\\";
+    EXPECT_EQ(247, MaxRenameBaseLength(folder, "img.jpg"));
+    EXPECT_EQ(246, MaxRenameBaseLength(folder, "img.фото"));  // a suffix of 5 characters
+    EXPECT_EQ(246, MaxRenameBaseLength(folder, "a.🌴🌴"));    // the dot and two surrogate pairs: 5
+    std::string fits, over;
+    for (int i = 0; i < 247; ++i)
+        fits += "Ж";
+    over = fits + "Ж";
+    CString path;
+    EXPECT_EQ(kRenameAccepted, JudgeRenameText(folder, "img.jpg", fits.c_str(), &path));
+    EXPECT_EQ(259, AfxCharCount(path));
+    EXPECT_EQ(kRenameTooLong, JudgeRenameText(folder, "img.jpg", over.c_str()));
+    EXPECT_NE(std::string::npos, std::string(RenameTooLongText(folder, "img.jpg")).find(" at most 247 characters"));
+    // Letters of any script are names; the refused characters stay refused among them.
+    for (const char* good : {"Привет", "日本の桜", "holiday 🌴", "cafe\xcc\x81", "Ελληνικά.v2"})
+        EXPECT_TRUE(IsAcceptableRenameText(good, ".jpg")) << good;
+    for (const char* bad : {"Привет?", "日本/桜", "🌴:", "Ελληνικά."})
+        EXPECT_FALSE(IsAcceptableRenameText(bad, "")) << bad;
+    EXPECT_EQ(CString(".фото"), RenameSuffix("снимок.фото"));
+    EXPECT_EQ(CString("снимок"), RenameBase("снимок.фото"));
+    EXPECT_TRUE(IsSameFileName("Привет.jpg", "ПРИВЕТ.JPG"));
+    EXPECT_FALSE(IsSameFileName("Привет.jpg", "Привес.jpg"));
+}
+
 // The dialog and the rename judge a name by the same rule: the whole new name, suffix included,
 // and the whole new path.
 TEST(RenameRules, OneVerdictForTheDialogAndTheRename) {
@@ -375,6 +402,40 @@ TEST_F(RenameTest, NamesTheSystemKeepsAreRenamedAsTyped) {
         Command(ID_IMAGE_RENAME);
     }
     EXPECT_FALSE(enabled);
+}
+
+// Names in another script: renamed to and back, the case-only change included, with the status
+// text and the list following.
+TEST_F(RenameTest, ToNamesInAnyScriptAndBack) {
+    std::string folder = MakeFolder("rename-Привет", {"img001.jpg", "z.jpg"});
+    struct Case {
+        const char* from;
+        const char* typed;
+        const char* result;
+    } cases[] = {{"img001.jpg", "Привет 🌴 日本", "Привет 🌴 日本.jpg"},
+                 {"Привет 🌴 日本.jpg", "ПРИВЕТ 🌴 日本", "ПРИВЕТ 🌴 日本.jpg"},
+                 {"ПРИВЕТ 🌴 日本.jpg", "Ελληνικά cafe\xcc\x81", "Ελληνικά cafe\xcc\x81.jpg"},
+                 {"Ελληνικά cafe\xcc\x81.jpg", "img001", "img001.jpg"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        Open(folder + c.from);
+        std::string first;
+        bool enabled = false;
+        {
+            RenameDriver driver({[&](HWND h) { first = EditText(h); }, [&](HWND h) { Type(h, c.typed); },
+                                 [&](HWND h) { enabled = ApplyEnabled(h); }, PressApply});
+            Command(ID_IMAGE_RENAME);
+            EXPECT_EQ(4u, driver.stepsRun());
+        }
+        EXPECT_EQ(std::string(RenameBase(c.from)), first);
+        EXPECT_TRUE(enabled);
+        std::vector<std::string> expected = {c.result, "z.jpg"};
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(expected, Names(folder));
+        EXPECT_EQ(CString((folder + c.result).c_str()), g_strFilePath);
+        EXPECT_EQ(CString((folder + c.result).c_str()), g_fileList[g_nFileIndex]);
+        EXPECT_EQ(CString(c.result), Pane(1));
+    }
 }
 
 // A name whose path would not fit is refused in the dialog, with a message that says so; the

@@ -97,6 +97,26 @@ class SaveTest : public OutputTest {};
 
 // Writes every source in every target format through the view; the files stay in the folder
 // named by MORVANE_SAVE_OUT (when set) with a manifest for ImageMagick: "name width height FORMAT".
+// A folder in other scripts whose path is longer in bytes than MAX_PATH, though not in
+// characters: the picture is encoded into a new file beside the target and moved over it, and
+// neither step cuts the path, nor is anything left behind.
+TEST(ExportInAnyScript, IntoAFolderLongerInBytesThanMaxPath) {
+    std::string folder = MakeTempFolder("export-scripts");
+    std::string sub;
+    while (AfxCharCount((folder + sub).c_str()) < MAX_PATH - 40)
+        sub += "写";
+    folder += sub + "\\";
+    ASSERT_GT(folder.size(), static_cast<size_t>(MAX_PATH));
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    std::string target = folder + "Привет.png";
+    EXPECT_EQ(kExportOk, ExportPicture(CorpusPath("bmp/image.bmp").c_str(), target.c_str(), L"image/png"));
+    EXPECT_EQ("\x89PNG", ReadAll(target).substr(0, 4));
+    std::vector<std::string> names;
+    ListFiles(folder, &names);
+    ASSERT_EQ(1u, names.size());
+    EXPECT_EQ("\\Привет.png", names[0].substr(folder.size()));
+}
+
 TEST_F(SaveTest, EveryFormatToEveryTargetLeavesTheViewAsItWas) {
     std::string folder = MakeTempFolder("save-sources");
     const char* sources[] = {"jpeg/video-001.jpeg", "png/basn2c08.png", "gif/horse.gif", "tiff/video-001.tiff",

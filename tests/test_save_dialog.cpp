@@ -145,3 +145,34 @@ TEST_F(SaveDialogTest, ReplacingAFileIsAskedFirst) {
         EXPECT_EQ(c.after, ReadAll(folder + c.file).substr(0, strlen(c.after))) << c.typed << " " << answer;
     }
 }
+
+// Save As into a folder named in other scripts, under names in other scripts: the dialog hands
+// back the whole path, also one far longer in bytes than MAX_PATH, and the file is written.
+TEST_F(SaveDialogTest, SaveAsIntoAFolderAndUnderNamesInAnyScript) {
+    std::string base = MakeTempFolder("savedlg-scripts");
+    std::string folder = base + "Снимки 日本 🌴\\";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    CopyCorpusFile("jpeg/video-001.jpeg", base, "photo.jpeg");
+    Open(base + "photo.jpeg");
+    std::string longName;
+    for (int i = 0; i < 80; ++i)
+        longName += "桜";
+    struct Case {
+        std::string typed, file;
+        const char* magic;
+    } cases[] = {{"Привет", "Привет.bmp", "BM"},
+                 {"Ελληνικά cafe\xcc\x81.png", "Ελληνικά cafe\xcc\x81.png", "\x89PNG"},
+                 {longName, longName + ".bmp", "BM"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        {
+            DialogDriver driver({[&](HWND h, HWND) {
+                DialogSetFileName(h, folder + c.typed);
+                DialogPressOk(h);
+            }});
+            Command(ID_FILE_SAVE_AS);
+            EXPECT_TRUE(driver.ran());
+        }
+        EXPECT_EQ(c.magic, Magic(folder + c.file).substr(0, strlen(c.magic)));
+    }
+}

@@ -7,6 +7,8 @@
 
 #include <objbase.h>
 
+#include "view/Wallpaper.h"
+
 namespace {
 // 10-pixel blocks of colours found nowhere on a plain desktop.
 COLORREF Squares(int x, int y) {
@@ -337,3 +339,24 @@ TEST_F(WallpaperTest, ComIsLeftAsItWasAndASecondCommandWorks) {
         CoUninitialize();
 }
 }  // namespace
+
+// A capture file whose path is in other scripts and longer in bytes than MAX_PATH (UTF-8 takes
+// three bytes for each of these characters) becomes the wallpaper whole: the stored value, read
+// in UTF-16 as the shell reads it, names that very file.
+TEST_F(WallpaperTest, APathInAnyScriptLongerInBytesThanMaxPathIsSetWhole) {
+    std::string sub = folder + "Обои 日本\\";
+    ASSERT_TRUE(CreateDirectoryA(sub.c_str(), nullptr));
+    std::string name;
+    while (AfxCharCount((sub + name).c_str()) < MAX_PATH - 10)
+        name += "壁";
+    std::string path = sub + name + ".bmp";
+    ASSERT_GT(path.size(), static_cast<size_t>(MAX_PATH));
+    WriteFile(path, MakeBmp(20, 20, Squares));
+    ASSERT_TRUE(SetClassicWallpaper(path.c_str()));
+    wchar_t stored[1024] = {}, expected[1024] = {};
+    DWORD size = sizeof stored - sizeof(wchar_t);
+    ASSERT_EQ(ERROR_SUCCESS, RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"Wallpaper", RRF_RT_REG_SZ,
+                                          nullptr, stored, &size));
+    MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, expected, 1024);
+    EXPECT_TRUE(wcscmp(expected, stored) == 0);
+}

@@ -9,6 +9,7 @@ SUDO=""
 need=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
       g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev cmake make
       wine wine32:i386 wine64 wine32-preloader:i386 wine64-preloader fonts-wine fonts-liberation
+      fonts-wqy-microhei
       xvfb xdotool x11-utils imagemagick googletest qemu-user-static nsis ghostscript)
 
 missing=()

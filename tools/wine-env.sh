@@ -74,10 +74,19 @@ start_xvfb() {
     exit 1
 }
 
-# The template prefix, made once: wineboot, the virtual desktop as default, no crash dialog, and
-# Marlett (the caption buttons' font, found only in the prefix's font folder).
+# The template prefix, made once: wineboot, the virtual desktop as default, no crash dialog,
+# Marlett (the caption buttons' font, found only in the prefix's font folder), and a font with
+# CJK glyphs that Tahoma, the face of the status bar and the dialogs, falls back to, so that
+# names in Chinese or Japanese are drawn with real glyphs. Wine rewrites the font links of
+# Tahoma with its own list whenever a program of another code page starts (our programs run in
+# UTF-8, Wine's tools do not), so the font is given as one entry of that list: under the file
+# name the list names and, through a replacement, under the face name it names.
+# The marker holds what the template was made with: a prefix whose marker says otherwise (an
+# older template, or a copy of one) is made anew, once.
 template="$build/wine/template"
-if [ ! -f "$template/.morvane-ready" ]; then
+template_kind="template 2: desktop 1024x768, no crash dialog, marlett, wqy-microhei as Tahoma's link msyh.ttc"
+cjk_font=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc
+if [ "$(cat "$template/.morvane-ready" 2>/dev/null)" != "$template_kind" ]; then
     echo "wine-env: preparing the Wine prefix in $template" >&2
     rm -rf "$template"
     mkdir -p "$build/wine"
@@ -88,15 +97,22 @@ if [ ! -f "$template/.morvane-ready" ]; then
         wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
         wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
         cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+        if [ -f "$cjk_font" ]; then
+            cp "$cjk_font" "$WINEPREFIX/drive_c/windows/Fonts/msyh.ttc"
+            wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Microsoft YaHei UI' \
+                /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
+        else
+            echo "wine-env: warning: $cjk_font is missing (tools/setup.sh installs it)" >&2
+        fi
         wineserver -w
     )
-    touch "$template/.morvane-ready"
+    printf '%s\n' "$template_kind" >"$template/.morvane-ready"
 fi
 
 own_display=${DISPLAY:-}
 for n in $(seq 1 "$slots"); do
     prefix="$build/wine/slot-$n"
-    if [ ! -f "$prefix/.morvane-ready" ]; then
+    if [ "$(cat "$prefix/.morvane-ready" 2>/dev/null)" != "$template_kind" ]; then
         rm -rf "$prefix"
         cp -a "$template" "$prefix"
     fi

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "framework/AfxStr.h"
+
 uint64_t BitmapRowSize(int nWidth, int nBitsPerPixel) {
     if (nWidth <= 0 || nBitsPerPixel <= 0)
         return 0;
@@ -83,9 +85,10 @@ std::string FolderOf(const char* pszPath) {
 }
 
 bool WriteFileReplacing(const char* pszPath, const FilePart* pParts, int nParts) {
-    char szTemp[MAX_PATH];
-    if (!::GetTempFileNameA(FolderOf(pszPath).c_str(), "mrv", 0, szTemp))
+    std::string strTemp;
+    if (!AfxMakeTempFile(FolderOf(pszPath).c_str(), "mrv", &strTemp))
         return false;  // the folder is missing or cannot take a new file
+    const char* szTemp = strTemp.c_str();
     // GetTempFileName has made the file, empty; it is ours to fill.
     HANDLE hFile = ::CreateFileA(szTemp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (hFile == INVALID_HANDLE_VALUE) {

@@ -10,9 +10,10 @@ namespace {
 // Whether the capture file can be written at pszPath the way it is written: a new file made
 // beside it and moved over it, which an existing read-only file refuses.
 bool CanWriteCaptureFileAt(const char* pszPath) {
-    char szTemp[MAX_PATH];
-    if (!::GetTempFileNameA(FolderOf(pszPath).c_str(), "mrv", 0, szTemp))
+    std::string strTemp;
+    if (!AfxMakeTempFile(FolderOf(pszPath).c_str(), "mrv", &strTemp))
         return false;
+    const char* szTemp = strTemp.c_str();
     // Some systems report a name even when the file could not be made: open it as the write does.
     HANDLE hTemp = ::CreateFileA(szTemp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (hTemp == INVALID_HANDLE_VALUE)
@@ -32,16 +33,20 @@ bool CanWriteCaptureFileAt(const char* pszPath) {
 // The user's local application data folder, or "" where the system has none. Looked up at run
 // time: the systems without it have no SHGetFolderPath in shell32 either.
 std::string LocalAppDataFolder() {
-    typedef HRESULT(WINAPI * GetFolderPathFn)(HWND, int, HANDLE, DWORD, LPSTR);
+    // The wide call: the 8-bit one cuts the folder at MAX_PATH bytes, which a user's name in
+    // another script can exceed in UTF-8.
+    typedef HRESULT(WINAPI * GetFolderPathFn)(HWND, int, HANDLE, DWORD, LPWSTR);
     std::string folder;
     for (const char* pszDll : {"shell32.dll", "shfolder.dll"}) {
         HMODULE hDll = ::LoadLibraryA(pszDll);
         if (!hDll)
             continue;
         GetFolderPathFn pfn =
-            reinterpret_cast<GetFolderPathFn>(reinterpret_cast<void*>(::GetProcAddress(hDll, "SHGetFolderPathA")));
-        char szPath[MAX_PATH] = "";
-        if (pfn && SUCCEEDED(pfn(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, szPath)))
+            reinterpret_cast<GetFolderPathFn>(reinterpret_cast<void*>(::GetProcAddress(hDll, "SHGetFolderPathW")));
+        wchar_t wszPath[MAX_PATH] = L"";
+        char szPath[AFX_MAX_PATH_BYTES] = "";
+        if (pfn && SUCCEEDED(pfn(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, wszPath)) &&
+            ::WideCharToMultiByte(CP_ACP, 0, wszPath, -1, szPath, sizeof szPath, nullptr, nullptr) > 0)
             folder = szPath;
         ::FreeLibrary(hDll);
         if (!folder.empty())

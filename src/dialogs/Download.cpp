@@ -125,8 +125,8 @@ BOOL ReadPublishedVersion(const CString& strLocalFile, CString& strVersion) {
 }
 
 CString MakeDownloadFileName() {
-    char szFolder[MAX_PATH] = "";
-    char szFile[MAX_PATH] = "";
+    char szFolder[AFX_MAX_PATH_BYTES] = "";
+    char szFile[AFX_MAX_PATH_BYTES] = "";
     DWORD n = ::GetTempPathA(sizeof szFolder, szFolder);
     if (n == 0 || n >= sizeof szFolder)
         return CString();

@@ -41,7 +41,15 @@ bool IsAcceptableRenameText(const char* pszText, const char* pszSuffix) {
     if (!pszText || !*pszText)
         return false;
     bool bOnlyDotsAndSpaces = true;
+    // In UTF-8 every byte of a character outside ASCII is 0x80 or above; in a double-byte code
+    // page the second byte of a character can look like a refused one and is skipped with it.
+    const bool bDoubleByte = !AfxIsUtf8CodePage();
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(pszText); *p; ++p) {
+        if (bDoubleByte && ::IsDBCSLeadByte(*p) && p[1]) {
+            ++p;
+            bOnlyDotsAndSpaces = false;
+            continue;
+        }
         if (*p < 32 || strchr("\\/:*?\"<>|", *p))
             return false;
         if (*p != '.' && *p != ' ')
@@ -62,10 +70,12 @@ const int kMaxNameLength = 255;
 }  // namespace
 
 int MaxRenameBaseLength(const char* pszFolder, const char* pszOldName) {
-    int nRoom = MAX_PATH - 1 - lstrlenA(pszFolder);  // the path's characters without its NUL
+    // Counted in the system's characters, not in bytes: a name in another script takes two to
+    // four bytes a character in UTF-8.
+    int nRoom = MAX_PATH - 1 - AfxCharCount(pszFolder);  // the path's characters without its NUL
     if (nRoom > kMaxNameLength)
         nRoom = kMaxNameLength;
-    nRoom -= RenameSuffix(pszOldName).GetLength();
+    nRoom -= AfxCharCount(RenameSuffix(pszOldName));
     return nRoom > 0 ? nRoom : 0;
 }
 
@@ -82,7 +92,7 @@ RenameVerdict JudgeRenameText(const char* pszFolder, const char* pszOldName, con
     CString strSuffix = RenameSuffix(pszOldName);
     if (!IsAcceptableRenameText(pszText, strSuffix))
         return kRenameBadName;
-    if (lstrlenA(pszText) > MaxRenameBaseLength(pszFolder, pszOldName))
+    if (AfxCharCount(pszText) > MaxRenameBaseLength(pszFolder, pszOldName))
         return kRenameTooLong;
     if (pNewPath)
         *pNewPath = CString(pszFolder) + pszText + strSuffix;
@@ -90,7 +100,8 @@ RenameVerdict JudgeRenameText(const char* pszFolder, const char* pszOldName, con
 }
 
 bool IsSameFileName(const char* pszOldName, const char* pszNewName) {
-    return lstrcmpiA(pszOldName, pszNewName) == 0;
+    // The framework's comparison: defined for letters of any script in UTF-8 as well.
+    return CString(pszOldName).CompareNoCase(pszNewName) == 0;
 }
 
 BEGIN_MESSAGE_MAP(CRenameDlg, CDialog)

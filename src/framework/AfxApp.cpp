@@ -270,9 +270,9 @@ CDocument* CWinApp::OpenDocumentFile(const char* lpszFileName) {
     CDocTemplate* pTemplate = GetFirstDocTemplate();
     if (!pTemplate || !lpszFileName)
         return nullptr;
-    char full[MAX_PATH];
-    DWORD n = ::GetFullPathNameA(lpszFileName, MAX_PATH, full, nullptr);
-    const char* path = (n > 0 && n < MAX_PATH) ? full : lpszFileName;
+    char full[AFX_MAX_PATH_BYTES];
+    DWORD n = ::GetFullPathNameA(lpszFileName, sizeof full, full, nullptr);
+    const char* path = (n > 0 && n < sizeof full) ? full : lpszFileName;
     if (::GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) {
         CString msg;
         msg.Format("%s\nCannot find this file.\nPlease verify that the correct path and file name are given.", path);
@@ -298,13 +298,13 @@ void CWinApp::OnFileNew() {
 }
 
 void CWinApp::OnFileOpen() {
-    char path[MAX_PATH] = "";
+    char path[AFX_MAX_PATH_BYTES] = "";
     OPENFILENAMEA ofn = {};
     ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
     ofn.hwndOwner = m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
     ofn.lpstrFilter = "All Files (*.*)\0*.*\0";
     ofn.lpstrFile = path;
-    ofn.nMaxFile = MAX_PATH;
+    ofn.nMaxFile = sizeof path;
     ofn.Flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_EXPLORER;
     if (::GetOpenFileNameA(&ofn))
         OpenDocumentFile(path);

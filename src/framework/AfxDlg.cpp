@@ -296,7 +296,7 @@ CFileDialog::CFileDialog(BOOL bOpenFileDialog,
     m_ofn.lCustData = reinterpret_cast<LPARAM>(this);
     m_ofn.hInstance = AfxGetResourceHandle();
     if (lpszFileName)
-        lstrcpynA(m_szFileName, lpszFileName, sizeof m_szFileName);
+        AfxCopyText(m_szFileName, lpszFileName, sizeof m_szFileName);
     if (!m_strDefExt.IsEmpty())
         m_ofn.lpstrDefExt = m_strDefExt;
     SetFilter(lpszFilter);

@@ -40,9 +40,9 @@ BOOL CDocument::OnOpenDocument(const char* lpszPathName) {
 void CDocument::Serialize(CArchive&) {}
 
 void CDocument::SetPathName(const char* lpszPathName, BOOL bAddToMRU) {
-    char full[MAX_PATH];
-    DWORD n = ::GetFullPathNameA(lpszPathName, MAX_PATH, full, nullptr);
-    m_strPathName = (n > 0 && n < MAX_PATH) ? full : lpszPathName;
+    char full[AFX_MAX_PATH_BYTES];
+    DWORD n = ::GetFullPathNameA(lpszPathName, sizeof full, full, nullptr);
+    m_strPathName = (n > 0 && n < sizeof full) ? full : lpszPathName;
     if (bAddToMRU) {
         if (CWinApp* pApp = AfxGetApp())
             pApp->AddToRecentFileList(m_strPathName);

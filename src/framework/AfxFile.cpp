@@ -83,7 +83,7 @@ namespace {
 // A new name that differs from the old one only in letter case. Some file systems take that for
 // no change at all and report success: the file goes through a unique name of its folder first.
 BOOL MoveChangingCase(const char* lpszOldName, const char* lpszNewName) {
-    char szFolder[MAX_PATH], szTemp[MAX_PATH];
+    char szFolder[AFX_MAX_PATH_BYTES];
     const char* pSlash = strrchr(lpszOldName, '\\');
     size_t nFolder = pSlash ? static_cast<size_t>(pSlash - lpszOldName) + 1 : 0;
     if (nFolder >= sizeof szFolder)
@@ -94,8 +94,10 @@ BOOL MoveChangingCase(const char* lpszOldName, const char* lpszNewName) {
     } else {
         lstrcpyA(szFolder, ".");
     }
-    if (!::GetTempFileNameA(szFolder, "ren", 0, szTemp))  // creates the empty file that reserves the name
+    std::string strTemp;
+    if (!AfxMakeTempFile(szFolder, "ren", &strTemp))  // creates the empty file that reserves the name
         return ::MoveFileA(lpszOldName, lpszNewName);
+    const char* szTemp = strTemp.c_str();
     if (!::MoveFileExA(lpszOldName, szTemp, MOVEFILE_REPLACE_EXISTING)) {
         DWORD dwError = ::GetLastError();
         ::DeleteFileA(szTemp);
@@ -113,7 +115,7 @@ BOOL MoveChangingCase(const char* lpszOldName, const char* lpszNewName) {
 }  // namespace
 
 BOOL CFile::Rename(const char* lpszOldName, const char* lpszNewName, CFileException* pError) {
-    BOOL bCaseOnly = lstrcmpiA(lpszOldName, lpszNewName) == 0 && strcmp(lpszOldName, lpszNewName) != 0;
+    BOOL bCaseOnly = CString(lpszOldName).CompareNoCase(lpszNewName) == 0 && strcmp(lpszOldName, lpszNewName) != 0;
     if (bCaseOnly ? MoveChangingCase(lpszOldName, lpszNewName) : ::MoveFileA(lpszOldName, lpszNewName))
         return TRUE;
     LONG lError = static_cast<LONG>(::GetLastError());

@@ -253,7 +253,7 @@ BOOL CFrameWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
             if (p->uFlags & TTF_IDISHWND)
                 break;
             CString tip = GetPromptString(static_cast<UINT>(pNMHDR->idFrom), true);
-            lstrcpynA(p->szText, tip, sizeof p->szText);
+            AfxCopyText(p->szText, tip, sizeof p->szText);
             p->lpszText = p->szText;
             p->hinst = nullptr;
             *pResult = 0;
@@ -308,12 +308,23 @@ BOOL CFrameWnd::OnCmdMsg(UINT nID, UINT nMessage, UINT nCode, void* pExtra, BOOL
 
 void CFrameWnd::OnDropFiles(HDROP hDropInfo) {
     ::SetActiveWindow(m_hWnd);
-    UINT nFiles = ::DragQueryFileA(hDropInfo, 0xFFFFFFFF, nullptr, 0);
+    UINT nFiles = ::DragQueryFileW(hDropInfo, 0xFFFFFFFF, nullptr, 0);
     CWinApp* pApp = AfxGetApp();
     for (UINT i = 0; i < nFiles && pApp; ++i) {
-        char path[MAX_PATH];
-        if (::DragQueryFileA(hDropInfo, i, path, MAX_PATH))
-            pApp->OpenDocumentFile(path);
+        // Read in UTF-16 and converted here: the 8-bit call counts a name dropped in UTF-16 in
+        // characters, fewer than the bytes it takes in UTF-8.
+        UINT nLength = ::DragQueryFileW(hDropInfo, i, nullptr, 0);
+        if (nLength == 0)
+            continue;
+        std::wstring wide(nLength + 1, L'\0');
+        if (!::DragQueryFileW(hDropInfo, i, &wide[0], nLength + 1))
+            continue;
+        int nBytes = ::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+        if (nBytes <= 0)
+            continue;
+        std::string path(static_cast<size_t>(nBytes), '\0');
+        ::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, &path[0], nBytes, nullptr, nullptr);
+        pApp->OpenDocumentFile(path.c_str());
     }
     ::DragFinish(hDropInfo);
 }

@@ -74,9 +74,16 @@ CString CWinApp::GetProfileString(const char* lpszSection, const char* lpszEntry
     if (!section || ::RegQueryValueExA(section, lpszEntry, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
         type != REG_SZ)
         return result;
-    std::string buf(size + 1, '\0');
-    if (::RegQueryValueExA(section, lpszEntry, nullptr, &type, reinterpret_cast<BYTE*>(&buf[0]), &size) !=
-        ERROR_SUCCESS)
+    // The value is kept in UTF-16 and converted to the active code page on reading; the size
+    // asked first may be short of the converted text, so a short buffer is grown and read again.
+    std::string buf;
+    LONG lResult = ERROR_MORE_DATA;
+    for (int nTry = 0; nTry < 4 && lResult == ERROR_MORE_DATA; ++nTry) {
+        size = (size + 1) * (nTry ? 2 : 1);
+        buf.assign(size + 1, '\0');
+        lResult = ::RegQueryValueExA(section, lpszEntry, nullptr, &type, reinterpret_cast<BYTE*>(&buf[0]), &size);
+    }
+    if (lResult != ERROR_SUCCESS)
         return result;
     buf.resize(strlen(buf.c_str()));
     return CString(buf);

@@ -3,6 +3,8 @@
 #include <mbstring.h>
 #include <stdarg.h>
 #include <stdio.h>
+#include <string.h>
+#include <wchar.h>
 
 #include <algorithm>
 #include <vector>
@@ -46,14 +48,50 @@ int CString::ReverseFind(char ch) const {
     return pos == std::string::npos ? -1 : static_cast<int>(pos);
 }
 
+namespace {
+bool IsAscii(const char* psz) {
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(psz); *p; ++p)
+        if (*p >= 0x80)
+            return false;
+    return true;
+}
+
+std::wstring ToWideString(const char* psz) {
+    int n = ::MultiByteToWideChar(CP_ACP, 0, psz, -1, nullptr, 0);
+    std::wstring w(n > 0 ? n : 1, L'\0');
+    if (n > 0)
+        ::MultiByteToWideChar(CP_ACP, 0, psz, -1, &w[0], n);
+    w.resize(wcslen(w.c_str()));
+    return w;
+}
+}  // namespace
+
+bool AfxIsUtf8CodePage() {
+    return ::GetACP() == CP_UTF8;
+}
+
 int CString::Compare(const char* psz) const {
+    // The run-time library's multi-byte functions know only double-byte code pages: UTF-8's
+    // order is its bytes' order, which is also the order of the code points.
+    if (AfxIsUtf8CodePage())
+        return strcmp(m_str.c_str(), psz ? psz : "");
     return _mbscmp(reinterpret_cast<const unsigned char*>(m_str.c_str()),
                    reinterpret_cast<const unsigned char*>(psz ? psz : ""));
 }
 
 int CString::CompareNoCase(const char* psz) const {
-    return _mbsicmp(reinterpret_cast<const unsigned char*>(m_str.c_str()),
-                    reinterpret_cast<const unsigned char*>(psz ? psz : ""));
+    if (!psz)
+        psz = "";
+    if (AfxIsUtf8CodePage() && !(IsAscii(m_str.c_str()) && IsAscii(psz))) {
+        std::wstring a = ToWideString(m_str.c_str()), b = ToWideString(psz);
+        if (!a.empty())
+            ::CharUpperBuffW(&a[0], static_cast<DWORD>(a.size()));
+        if (!b.empty())
+            ::CharUpperBuffW(&b[0], static_cast<DWORD>(b.size()));
+        int r = a.compare(b);
+        return r < 0 ? -1 : r > 0 ? 1 : 0;
+    }
+    return _mbsicmp(reinterpret_cast<const unsigned char*>(m_str.c_str()), reinterpret_cast<const unsigned char*>(psz));
 }
 
 void CString::Format(const char* pszFormat, ...) {
@@ -124,11 +162,78 @@ wchar_t* AfxToWideBuffer(const char* psz, wchar_t* buf, int cch) {
     if (nNeeded < cch) {
         ::MultiByteToWideChar(CP_ACP, 0, psz, nBytes, buf, cch - 1);
     } else if (nNeeded > 0) {
-        // Too long for the buffer: keep what fits.
+        // Too long for the buffer: keep what fits, without the first half of a surrogate pair.
         std::vector<wchar_t> wide(nNeeded);
         ::MultiByteToWideChar(CP_ACP, 0, psz, nBytes, wide.data(), nNeeded);
-        memcpy(buf, wide.data(), (cch - 1) * sizeof(wchar_t));
+        int nKeep = cch - 1;
+        if (nKeep > 0 && wide[nKeep - 1] >= 0xD800 && wide[nKeep - 1] <= 0xDBFF)
+            --nKeep;
+        memcpy(buf, wide.data(), nKeep * sizeof(wchar_t));
     }
     buf[cch - 1] = 0;
     return buf;
+}
+
+int AfxCharCount(const char* psz) {
+    if (!psz || !*psz)
+        return 0;
+    int n = ::MultiByteToWideChar(CP_ACP, 0, psz, -1, nullptr, 0);
+    return n > 0 ? n - 1 : static_cast<int>(strlen(psz));
+}
+
+int AfxCharBoundary(const char* psz, int nBytes) {
+    if (!psz || nBytes <= 0)
+        return 0;
+    int nLength = static_cast<int>(strlen(psz));
+    if (nBytes >= nLength)
+        return nLength;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(psz);
+    if (AfxIsUtf8CodePage()) {
+        // Back to the lead byte of the character that the cut would split.
+        int n = nBytes;
+        while (n > 0 && (p[n] & 0xC0) == 0x80)
+            --n;
+        return n;
+    }
+    // Double-byte code pages: only a walk from the start tells lead bytes from trail bytes.
+    int n = 0;
+    while (n < nBytes) {
+        int nChar = (::IsDBCSLeadByte(p[n]) && p[n + 1]) ? 2 : 1;
+        if (n + nChar > nBytes)
+            break;
+        n += nChar;
+    }
+    return n;
+}
+
+char* AfxCopyText(char* buf, const char* psz, int cb) {
+    if (!buf || cb <= 0)
+        return buf;
+    int n = AfxCharBoundary(psz, cb - 1);
+    if (n > 0)
+        memcpy(buf, psz, n);
+    buf[n] = 0;
+    return buf;
+}
+
+bool AfxMakeTempFile(const char* pszFolder, const char* pszPrefix, std::string* pPath) {
+    wchar_t wszFolder[MAX_PATH], wszPrefix[8], wszTemp[MAX_PATH];
+    if (!pszFolder || !pPath)
+        return false;
+    if (AfxCharCount(pszFolder) >= MAX_PATH)
+        return false;  // a folder the system cannot take a name in
+    AfxToWideBuffer(pszFolder, wszFolder, MAX_PATH);
+    AfxToWideBuffer(pszPrefix ? pszPrefix : "", wszPrefix, 8);
+    if (!::GetTempFileNameW(wszFolder, wszPrefix, 0, wszTemp))
+        return false;
+    int n = ::WideCharToMultiByte(CP_ACP, 0, wszTemp, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) {
+        ::DeleteFileW(wszTemp);
+        return false;
+    }
+    std::string path(static_cast<size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, wszTemp, -1, &path[0], n, nullptr, nullptr);
+    path.resize(static_cast<size_t>(n - 1));
+    pPath->swap(path);
+    return true;
 }

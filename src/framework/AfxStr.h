@@ -34,8 +34,11 @@ public:
     int Find(const char* psz, int nStart = 0) const;
     int ReverseFind(char ch) const;
 
-    // Case-sensitive comparison in the active multi-byte code page: <0, 0 or >0.
+    // Case-sensitive comparison in the active multi-byte code page: <0, 0 or >0. Under UTF-8 the
+    // order is that of the code points (the bytes' order), the same as before for ASCII.
     int Compare(const char* psz) const;
+    // Without letter case, as the file system compares names. Under UTF-8 a name with non-ASCII
+    // letters is compared in UTF-16 after upper-casing each character, code unit by code unit.
     int CompareNoCase(const char* psz) const;
 
     void Format(const char* pszFormat, ...);
@@ -179,5 +182,25 @@ private:
 typedef CArray<CString> CStringArray;
 
 // Converts an 8-bit string in the active code page into buf (cch characters), after clearing
-// it: at most cch - 1 characters, always terminated. Returns buf.
+// it: at most cch - 1 characters, always terminated, never half of a surrogate pair. Returns buf.
 wchar_t* AfxToWideBuffer(const char* psz, wchar_t* buf, int cch);
+
+// Bytes an 8-bit buffer needs for a path of MAX_PATH characters in any active code page: UTF-8
+// takes up to three bytes for one UTF-16 character (four for a surrogate pair, two characters).
+const int AFX_MAX_PATH_BYTES = 3 * MAX_PATH;
+
+// The length of psz in characters as the system counts them for its name and path limits
+// (UTF-16 code units): bytes in a single-byte code page, fewer in UTF-8 or a double-byte one.
+int AfxCharCount(const char* psz);
+// The longest start of psz, in bytes, of at most nBytes that ends on a character boundary of
+// the active code page.
+int AfxCharBoundary(const char* psz, int nBytes);
+// Copies psz into buf of cb bytes, cut on a character boundary when it is longer; always
+// terminated. Returns buf.
+char* AfxCopyText(char* buf, const char* psz, int cb);
+// A new empty file of a unique name in pszFolder (GetTempFileName), its path in *pPath in the
+// active code page. Made through the UTF-16 call: the 8-bit one cuts its result at MAX_PATH
+// bytes, which a path of fewer characters in another script can exceed in UTF-8.
+bool AfxMakeTempFile(const char* pszFolder, const char* pszPrefix, std::string* pPath);
+// Whether the active code page is UTF-8 (a manifest asked for it and the system honoured it).
+bool AfxIsUtf8CodePage();

@@ -185,11 +185,12 @@ ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const w
     }
 
     // GetTempFileName makes the file, empty, under a name nobody uses; the encoder fills it.
-    char szTemp[MAX_PATH];
-    if (!::GetTempFileNameA(FolderOf(pszTarget).c_str(), "mrv", 0, szTemp)) {
+    std::string strTemp;
+    if (!AfxMakeTempFile(FolderOf(pszTarget).c_str(), "mrv", &strTemp)) {
         GdipDisposeImage(pImage);
         return kExportWriteFailed;
     }
+    const char* szTemp = strTemp.c_str();
     wchar_t wszTemp[kWideChars];
     bool ok = GdipSaveImageToFile(pImage, AfxToWideBuffer(szTemp, wszTemp, kWideChars), &clsid, nullptr) == Ok;
     // The source file stays open while its image lives: release it before the target (which

@@ -1,6 +1,8 @@
 // The view's Open command and its stepping through the pictures of the opened folder.
 #include "view/NorvelView.h"
 
+#include <vector>
+
 #include "app/Norvel.h"
 #include "dialogs/SpecFileDlg.h"
 #include "framework/GdiPlus.h"
@@ -43,6 +45,22 @@ void CNorvelView::BuildFileList() {
 
 void CNorvelView::AddPatternMatches(CString strPattern, CStringArray& list) {
     CString strPrefix = g_strFilePath.Left(g_strFilePath.GetLength() - g_strFileName.GetLength() - 1) + "\\";
+    if (AfxIsUtf8CodePage()) {
+        // The 8-bit record holds MAX_PATH bytes: a name of 255 characters can take three times
+        // that in UTF-8. The names are read in UTF-16 and converted.
+        std::vector<wchar_t> wide(AFX_MAX_PATH_BYTES);
+        WIN32_FIND_DATAW fdw;
+        HANDLE hFind = ::FindFirstFileW(AfxToWideBuffer(strPrefix + strPattern, wide.data(), AFX_MAX_PATH_BYTES), &fdw);
+        if (hFind == INVALID_HANDLE_VALUE)
+            return;
+        char name[AFX_MAX_PATH_BYTES];
+        do {
+            if (::WideCharToMultiByte(CP_ACP, 0, fdw.cFileName, -1, name, sizeof name, nullptr, nullptr) > 0)
+                list.Add(strPrefix + name);
+        } while (::FindNextFileW(hFind, &fdw));
+        ::FindClose(hFind);
+        return;
+    }
     WIN32_FIND_DATAA fd;
     HANDLE hFind = ::FindFirstFileA(strPrefix + strPattern, &fd);
     if (hFind == INVALID_HANDLE_VALUE)

@@ -4,6 +4,10 @@
 #include <wininet.h>  // the Active Desktop declarations need it first
 #include <shlobj.h>
 
+#include <string>
+
+#include "framework/AfxStr.h"
+
 namespace {
 bool SetStyleValue(HKEY hKey, const char* pszName, char cDigit) {
     const BYTE data[4] = {static_cast<BYTE>(cDigit), 0, 0, 0};
@@ -25,10 +29,9 @@ ActiveDesktopResult SetActiveDesktopWallpaper(const char* pszPath) {
     if (FAILED(::CoInitialize(nullptr)))
         return kActiveDesktopNoCom;
 
-    wchar_t wszPath[256];
-    ZeroMemory(wszPath, sizeof wszPath);
-    for (int i = 0; pszPath && pszPath[i] && i < 255; ++i)
-        wszPath[i] = static_cast<unsigned char>(pszPath[i]);
+    // Converted from the active code page: a name in another script is several bytes a character.
+    wchar_t wszPath[MAX_PATH];
+    AfxToWideBuffer(pszPath, wszPath, MAX_PATH);
 
     ActiveDesktopResult result = kActiveDesktopUnavailable;
     IActiveDesktop* pDesktop = nullptr;
@@ -46,11 +49,11 @@ ActiveDesktopResult SetActiveDesktopWallpaper(const char* pszPath) {
 }
 
 BOOL SetClassicWallpaper(const char* pszPath) {
-    char szPath[260];
-    lstrcpynA(szPath, pszPath ? pszPath : "", sizeof szPath);
-    if (szPath[0] && ::GetFileAttributesA(szPath) == INVALID_FILE_ATTRIBUTES)
+    // Whole, not cut to MAX_PATH bytes: in UTF-8 a path of MAX_PATH characters takes more.
+    std::string path(pszPath ? pszPath : "");
+    if (!path.empty() && ::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
         return FALSE;
     // Stored in the profile too: where the shell does not keep it (no Active Desktop), the
     // wallpaper would not outlive the session otherwise.
-    return ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, szPath, SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
+    return ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, &path[0], SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
 }
