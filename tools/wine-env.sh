@@ -76,15 +76,15 @@ start_xvfb() {
 
 # The template prefix, made once: wineboot, the virtual desktop as default, no crash dialog,
 # Marlett (the caption buttons' font, found only in the prefix's font folder), and a font with
-# CJK glyphs that Tahoma, the face of the status bar and the dialogs, falls back to, so that
-# names in Chinese or Japanese are drawn with real glyphs. Wine rewrites the font links of
-# Tahoma with its own list whenever a program of another code page starts (our programs run in
-# UTF-8, Wine's tools do not), so the font is given as one entry of that list: under the file
-# name the list names and, through a replacement, under the face name it names.
+# CJK glyphs linked to Liberation Sans, the face Wine draws Tahoma and MS Shell Dlg with here (the
+# status bar, the menus, the dialogs), so that names in Chinese or Japanese are drawn with real
+# glyphs while every Latin letter stays as it was. The link is an entry of its own: Wine rewrites
+# the links of the faces it knows (Tahoma among them) whenever a program of another code page
+# starts, and a CJK font given as one of those would stand in for the missing Tahoma itself.
 # The marker holds what the template was made with: a prefix whose marker says otherwise (an
 # older template, or a copy of one) is made anew, once.
 template="$build/wine/template"
-template_kind="template 2: desktop 1024x768, no crash dialog, marlett, wqy-microhei as Tahoma's link msyh.ttc"
+template_kind="template 3: desktop 1024x768, no crash dialog, marlett, wqy-microhei linked to Liberation Sans"
 cjk_font=/usr/share/fonts/truetype/wqy/wqy-microhei.ttc
 if [ "$(cat "$template/.morvane-ready" 2>/dev/null)" != "$template_kind" ]; then
     echo "wine-env: preparing the Wine prefix in $template" >&2
@@ -98,9 +98,12 @@ if [ "$(cat "$template/.morvane-ready" 2>/dev/null)" != "$template_kind" ]; then
         wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
         cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
         if [ -f "$cjk_font" ]; then
-            cp "$cjk_font" "$WINEPREFIX/drive_c/windows/Fonts/msyh.ttc"
-            wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Microsoft YaHei UI' \
-                /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
+            cp "$cjk_font" "$WINEPREFIX/drive_c/windows/Fonts/wqy-microhei.ttc"
+            for view in 64 32; do
+                wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+                    /v 'Liberation Sans' /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' \
+                    /reg:$view /f >/dev/null 2>&1
+            done
         else
             echo "wine-env: warning: $cjk_font is missing (tools/setup.sh installs it)" >&2
         fi
