@@ -7,84 +7,6 @@
 #include "TestUtil.h"
 #include "capture/Capture.h"
 
-// ---- input ----
-
-namespace {
-void SendMouse(DWORD dwFlags) {
-    INPUT in = {};
-    in.type = INPUT_MOUSE;
-    in.mi.dwFlags = dwFlags;
-    SendInput(1, &in, sizeof in);
-}
-
-void SendKey(WORD vk, bool bUp) {
-    INPUT in = {};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.dwFlags = bUp ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &in, sizeof in);
-}
-}  // namespace
-
-void MouseTo(int x, int y) {
-    SetCursorPos(x, y);
-    SendMouse(MOUSEEVENTF_MOVE);  // a move of nothing: one more WM_MOUSEMOVE at the new place
-    PumpFor(60);
-    // A loaded machine delivers the move late: go on pumping, within bounds, until the cursor is
-    // there and no input is left in the queue, so the window has handled and drawn the move.
-    DWORD start = GetTickCount();
-    for (;;) {
-        POINT pt = {};
-        GetCursorPos(&pt);
-        bool bArrived = pt.x == x && pt.y == y && HIWORD(GetQueueStatus(QS_INPUT)) == 0;
-        if (bArrived || GetTickCount() - start > 3000)
-            break;
-        PumpFor(20);
-    }
-    PumpNow();
-}
-
-namespace {
-// A press and release at screen point (x, y), each in the same input as a move there: a late
-// report of an earlier pointer position from the display cannot put the click elsewhere.
-void ClickAt(int x, int y, DWORD dwDown, DWORD dwUp) {
-    MouseTo(x, y);
-    int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
-    for (DWORD dwButton : {dwDown, dwUp}) {
-        INPUT in = {};
-        in.type = INPUT_MOUSE;
-        in.mi.dwFlags = dwButton | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-        // Absolute positions are in 1/65536 of the screen and map back rounding down: round up.
-        in.mi.dx = (x * 65536 + cx - 1) / cx;
-        in.mi.dy = (y * 65536 + cy - 1) / cy;
-        SendInput(1, &in, sizeof in);
-    }
-    PumpFor(120);
-}
-}  // namespace
-
-void LeftClickAt(int x, int y) {
-    ClickAt(x, y, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
-}
-
-void RightClickAt(int x, int y) {
-    ClickAt(x, y, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
-}
-
-void PressKey(WORD vk, bool bCtrl, bool bAlt) {
-    if (bCtrl)
-        SendKey(VK_CONTROL, false);
-    if (bAlt)
-        SendKey(VK_MENU, false);
-    SendKey(vk, false);
-    SendKey(vk, true);
-    if (bAlt)
-        SendKey(VK_MENU, true);
-    if (bCtrl)
-        SendKey(VK_CONTROL, true);
-    PumpFor(120);
-}
-
 // ---- pattern ----
 
 COLORREF PatternColour(int x, int y) {
@@ -140,37 +62,6 @@ PatternWindow::~PatternWindow() {
 }
 
 // ---- files ----
-
-std::string ReadAll(const std::string& path) {
-    std::string bytes;
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return bytes;
-    DWORD size = GetFileSize(h, nullptr), got = 0;
-    bytes.resize(size);
-    if (size && !ReadFile(h, &bytes[0], size, &got, nullptr))
-        got = 0;
-    bytes.resize(got);
-    CloseHandle(h);
-    return bytes;
-}
-
-bool FileExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::vector<std::string> FilesMatching(const std::string& folder, const char* pattern) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((folder + pattern).c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        names.push_back(fd.cFileName);
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-    return names;
-}
 
 BmpFile ReadBmp(const std::string& path) {
     BmpFile f;

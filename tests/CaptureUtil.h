@@ -1,5 +1,5 @@
-// Helpers of the capture tests: real mouse and key input, a window that shows a known pixel
-// pattern, the capture file read back, handle counts, and the clipboard helper program.
+// Helpers of the capture tests: a window that shows a known pixel pattern, the capture file read
+// back, and the clipboard helper program; the real mouse and keys are DesktopUtil's.
 #pragma once
 
 #include <windows.h>
@@ -9,14 +9,7 @@
 #include <string>
 #include <vector>
 
-// ---- input, sent through the system's input queue as a user's would be ----
-// Moves the pointer to a screen point (the window under it gets WM_MOUSEMOVE) and pumps.
-void MouseTo(int x, int y);
-// Presses and releases a button at a screen point and pumps.
-void LeftClickAt(int x, int y);
-void RightClickAt(int x, int y);
-// Presses and releases a key, with Ctrl or Alt held when asked, and pumps.
-void PressKey(WORD vk, bool bCtrl = false, bool bAlt = false);
+#include "DesktopUtil.h"
 
 // ---- a known picture on the screen ----
 // The colour the pattern has at (x, y) of its window: every pixel differs from its neighbours.
@@ -44,10 +37,6 @@ struct BmpFile {
     COLORREF Pixel(int x, int y) const;
 };
 BmpFile ReadBmp(const std::string& path);
-std::string ReadAll(const std::string& path);
-bool FileExists(const std::string& path);
-// Names of the files of a folder that match a pattern such as "mrv*.tmp".
-std::vector<std::string> FilesMatching(const std::string& folder, const char* pattern);
 
 // ---- the clipboard from another program ----
 // Runs clipboard_helper.exe (beside this test program) with the arguments; returns its exit

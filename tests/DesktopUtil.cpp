@@ -1,6 +1,10 @@
 #include "DesktopUtil.h"
 
+#include <stdint.h>
+
 #include "TestUtil.h"
+
+// ---- input ---------------------------------------------------------------------------------------
 
 namespace {
 void SendMouse(DWORD dwFlags, LONG dx = 0, LONG dy = 0) {
@@ -10,6 +14,24 @@ void SendMouse(DWORD dwFlags, LONG dx = 0, LONG dy = 0) {
     in.mi.dx = dx;
     in.mi.dy = dy;
     SendInput(1, &in, sizeof in);
+}
+
+void SendKey(WORD vk, bool bUp) {
+    INPUT in = {};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = bUp ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &in, sizeof in);
+}
+
+// Absolute positions are in 1/65536 of the screen and map back rounding down: round up.
+LONG AbsoluteX(int x) {
+    int cx = GetSystemMetrics(SM_CXSCREEN);
+    return (x * 65536 + cx - 1) / cx;
+}
+LONG AbsoluteY(int y) {
+    int cy = GetSystemMetrics(SM_CYSCREEN);
+    return (y * 65536 + cy - 1) / cy;
 }
 
 // Where the last move sent the pointer, in absolute input units. A button is pressed and released
@@ -24,12 +46,9 @@ void SendButton(DWORD dwButton) {
     else
         SendMouse(dwButton);
 }
-}  // namespace
 
-namespace {
 // Moves the pointer to screen point p and returns once it is there and the move handled.
 void PointerTo(POINT p) {
-    int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
     auto there = [&] {
         POINT now;
         GetCursorPos(&now);
@@ -38,10 +57,9 @@ void PointerTo(POINT p) {
     // The display may still report an older pointer position after windows moved under it,
     // which puts the pointer back: then the move is sent again.
     for (int attempt = 0; attempt < 6; ++attempt) {
-        // Absolute positions are in 1/65536 of the screen and map back rounding down: round up.
         s_bPlaced = true;
-        s_dxPlaced = (p.x * 65536 + cx - 1) / cx;
-        s_dyPlaced = (p.y * 65536 + cy - 1) / cy;
+        s_dxPlaced = AbsoluteX(p.x);
+        s_dyPlaced = AbsoluteY(p.y);
         SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, s_dxPlaced, s_dyPlaced);
         if (PumpUntil(there, 500)) {
             PumpFor(40);
@@ -53,17 +71,28 @@ void PointerTo(POINT p) {
         }
     }
 }
+
+void ClickAt(int x, int y, DWORD dwDown, DWORD dwUp) {
+    MouseTo(x, y);
+    SendButton(dwDown);
+    SendButton(dwUp);
+    PumpFor(120);
+}
 }  // namespace
+
+void MouseTo(int x, int y) {
+    // A pointer already there (left by an earlier test, or a window made under it) moves
+    // nothing, and the window under it hears of no move: it goes a pixel aside first.
+    POINT now;
+    if (GetCursorPos(&now) && now.x == x && now.y == y)
+        PointerTo(POINT{x > 0 ? x - 1 : x + 1, y});
+    PointerTo(POINT{x, y});
+}
 
 void MouseMoveTo(HWND hWnd, int x, int y) {
     POINT p = {x, y};
     ClientToScreen(hWnd, &p);
-    // A pointer already there (left by an earlier test, or a window made under it) moves
-    // nothing, and the window under it hears of no move: it goes a pixel aside first.
-    POINT now;
-    if (GetCursorPos(&now) && now.x == p.x && now.y == p.y)
-        PointerTo(POINT{p.x > 0 ? p.x - 1 : p.x + 1, p.y});
-    PointerTo(p);
+    MouseTo(p.x, p.y);
 }
 
 void MouseLeftDown() {
@@ -76,6 +105,32 @@ void MouseLeftUp() {
     SendButton(MOUSEEVENTF_LEFTUP);
     PumpUntil([] { return (GetAsyncKeyState(VK_LBUTTON) & 0x8000) == 0; });
     PumpFor(30);
+}
+
+void LeftClickAt(int x, int y) {
+    ClickAt(x, y, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+}
+
+void RightClickAt(int x, int y) {
+    ClickAt(x, y, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+}
+
+void PressKey(WORD vk, bool bCtrl, bool bAlt) {
+    if (bCtrl)
+        SendKey(VK_CONTROL, false);
+    if (bAlt)
+        SendKey(VK_MENU, false);
+    SendKey(vk, false);
+    SendKey(vk, true);
+    if (bAlt)
+        SendKey(VK_MENU, true);
+    if (bCtrl)
+        SendKey(VK_CONTROL, true);
+    PumpFor(120);
+}
+
+void SendPointer(int x, int y, DWORD dwButtons) {
+    SendMouse(dwButtons | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, AbsoluteX(x), AbsoluteY(y));
 }
 
 bool PumpUntil(const std::function<bool()>& condition, DWORD ms) {
@@ -106,18 +161,55 @@ HBITMAP MakeDib(HDC hdc, int w, int h, void** ppBits) {
 }
 }  // namespace
 
-ClientPixels::ClientPixels(HWND hWnd, const RECT& rcClient) : m_rc(rcClient) {
+namespace {
+// What this thread's windows drew reaches the screen when the thread waits for messages; Wine
+// copies it otherwise only when the thread has not waited for 50 ms. A wait of no time, which
+// dispatches nothing, brings the screen up to date before it is read.
+void CatchUpScreen() {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+}
+}  // namespace
+
+std::vector<COLORREF> ScreenColours(const RECT& rc) {
+    int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    std::vector<COLORREF> out;
+    if (w <= 0 || h <= 0)
+        return out;
+    CatchUpScreen();
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HBITMAP dib = MakeDib(screen, w, h, &bits);
+    HDC mem = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(mem, dib);
+    BitBlt(mem, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
+    GdiFlush();
+    const uint32_t* p = static_cast<const uint32_t*>(bits);
+    out.reserve(static_cast<size_t>(w) * h);
+    for (int i = 0; i < w * h; ++i)
+        out.push_back(RGB((p[i] >> 16) & 0xFF, (p[i] >> 8) & 0xFF, p[i] & 0xFF));
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    DeleteObject(dib);
+    ReleaseDC(nullptr, screen);
+    return out;
+}
+
+ScreenGrab::ScreenGrab(HWND hWnd, const RECT& rc) : m_rc(rc) {
     POINT p = {m_rc.left, m_rc.top};
-    ClientToScreen(hWnd, &p);
+    if (hWnd)
+        ClientToScreen(hWnd, &p);
     RECT rcScreen = {p.x, p.y, p.x + width(), p.y + height()};
     m_pixels = ScreenColours(rcScreen);
 }
 
-COLORREF ClientPixels::at(int x, int y) const {
-    int i = (y - m_rc.top) * width() + (x - m_rc.left);
+COLORREF ScreenGrab::at(int x, int y) const {
     if (x < m_rc.left || x >= m_rc.right || y < m_rc.top || y >= m_rc.bottom)
         return CLR_INVALID;
-    return m_pixels[i];
+    return m_pixels[static_cast<size_t>(y - m_rc.top) * width() + (x - m_rc.left)];
+}
+
+COLORREF ScreenPixel(HWND hWnd, int x, int y) {
+    return ScreenGrab(hWnd, RECT{x, y, x + 1, y + 1}).at(x, y);
 }
 
 ReferenceImage::ReferenceImage(int width, int height, COLORREF background) : m_width(width), m_height(height) {
@@ -146,7 +238,7 @@ COLORREF ReferenceImage::at(int x, int y) const {
     return GetPixel(m_hdc, x, y);
 }
 
-int CountDifferences(const ClientPixels& screen, const ReferenceImage& ref, int x0, int y0, int x1, int y1) {
+int CountDifferences(const ScreenGrab& screen, const ReferenceImage& ref, int x0, int y0, int x1, int y1) {
     int n = 0;
     for (int y = y0; y < y1; ++y)
         for (int x = x0; x < x1; ++x)

@@ -93,14 +93,6 @@ void MenuKey(HWND hMenuWnd, WPARAM vk) {
     PostMessageA(hMenuWnd, WM_KEYUP, vk, 0xC0000001);
 }
 
-ScreenGrab::ScreenGrab(const RECT& rc) : m_rc(rc), m_pixels(ScreenColours(rc)) {}
-
-COLORREF ScreenGrab::at(int x, int y) const {
-    if (x < m_rc.left || y < m_rc.top || x >= m_rc.right || y >= m_rc.bottom)
-        return CLR_INVALID;
-    return m_pixels[static_cast<size_t>((y - m_rc.top) * (m_rc.right - m_rc.left) + (x - m_rc.left))];
-}
-
 MenuColours::MenuColours() {
     const struct {
         int id;

@@ -23,7 +23,7 @@ struct PanelRun {
 };
 
 // Steps that go into the folder (the dialog reports its folder joined with the typed name),
-// wait, then select each name in turn and record what the panel shows.
+// wait until the dialog shows it, then select each name in turn and record what the panel shows.
 inline std::vector<DialogDriver::Step> PanelSteps(PanelRun* r, bool resize) {
     std::vector<DialogDriver::Step> steps;
     steps.push_back([r, resize](HWND hDialog, HWND hPanel) {
@@ -38,16 +38,14 @@ inline std::vector<DialogDriver::Step> PanelSteps(PanelRun* r, bool resize) {
         DialogSetFileName(hDialog, r->folder);
         DialogPressOk(hDialog);
     });
-    for (int i = 0; i < 10; ++i)
-        steps.push_back(nullptr);
     for (const std::string& name : r->names) {
-        steps.push_back([r, name](HWND hDialog, HWND hPanel) {
+        steps.push_back({FileDialogInFolder(r->folder), [r, name](HWND hDialog, HWND hPanel) {
             DialogSetFileName(hDialog, name);
             DialogNotifyPanel(hDialog, hPanel);
             r->lines.push_back(DialogItemText(hPanel, 1012) + "|" + DialogItemText(hPanel, 1013) + "|" +
                                DialogItemText(hPanel, 1014));
             r->seen.push_back({0, 0, g_nPreviewX, g_nPreviewY, 0, 0, g_fPreviewScale});
-        });
+        }});
     }
     return steps;
 }

@@ -56,6 +56,28 @@ void ListFiles(const std::string& folder, std::vector<std::string>* out) {
     FindClose(h);
 }
 
+std::vector<std::string> CorpusFiles(const char* folder) {
+    std::string path = CorpusPath(folder);
+    if (!path.empty() && path.back() == '\\')
+        path.pop_back();
+    std::vector<std::string> files;
+    ListFiles(path, &files);
+    return files;
+}
+
+std::vector<std::string> FilesMatching(const std::string& folder, const char* pattern) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((folder + pattern).c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        names.push_back(fd.cFileName);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    return names;
+}
+
 namespace {
 // Removes a folder and everything in it, read-only files included.
 void RemoveTree(const std::string& folder) {
@@ -154,6 +176,24 @@ std::string MakeBmp(int w, int h, const std::function<COLORREF(int x, int y)>& c
         }
     }
     return bytes;
+}
+
+std::string ReadAll(const std::string& path) {
+    std::string bytes;
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return bytes;
+    DWORD size = GetFileSize(h, nullptr), got = 0;
+    bytes.resize(size);
+    if (size && !ReadFile(h, &bytes[0], size, &got, nullptr))
+        got = 0;
+    bytes.resize(got);
+    CloseHandle(h);
+    return bytes;
+}
+
+bool FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 void CopyCorpusFile(const char* relative, const std::string& folder, const char* name) {
@@ -282,36 +322,11 @@ MessageBoxWatcher::~MessageBoxWatcher() {
         s_pActive = nullptr;
 }
 
-namespace {
-struct FindDialog {
-    bool bFileDialog;  // only the system's file dialog, known by its file name box
-    HWND found;
-};
-BOOL CALLBACK FindDialogProc(HWND h, LPARAM lp) {
-    FindDialog* f = reinterpret_cast<FindDialog*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(h, &pid);
-    char cls[32];
-    if (pid == GetCurrentProcessId() && IsWindowVisible(h) && GetClassNameA(h, cls, sizeof cls) &&
-        strcmp(cls, "#32770") == 0 && (!f->bFileDialog || GetDlgItem(h, 0x480) || GetDlgItem(h, 0x47C))) {
-        f->found = h;
-        return FALSE;
-    }
-    return TRUE;
-}
-// A visible dialog of this process: any, or the file dialog.
-HWND FindVisibleDialog(bool bFileDialog) {
-    FindDialog f = {bFileDialog, nullptr};
-    EnumWindows(FindDialogProc, reinterpret_cast<LPARAM>(&f));
-    return f.found;
-}
-}  // namespace
-
 void CALLBACK MessageBoxWatcher::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
     MessageBoxWatcher* w = s_pActive;
     if (!w)
         return;
-    HWND hBox = FindVisibleDialog(false);
+    HWND hBox = FindProcessDialog([](HWND) { return true; });
     if (!hBox || hBox == w->m_hLastBox)
         return;
     char text[1024] = "", caption[256] = "";
@@ -324,42 +339,6 @@ void CALLBACK MessageBoxWatcher::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
     PostMessageA(hBox, WM_COMMAND, IDOK, 0);
 }
 
-COLORREF ScreenPixel(HWND hWnd, int x, int y) {
-    POINT p = {x, y};
-    ClientToScreen(hWnd, &p);
-    HDC hdc = GetDC(nullptr);
-    COLORREF c = GetPixel(hdc, p.x, p.y);
-    ReleaseDC(nullptr, hdc);
-    return c;
-}
-
-// Colours of a screen rectangle as they are now, row by row from the top.
-std::vector<COLORREF> ScreenColours(const RECT& rc) {
-    int w = rc.right - rc.left, h = rc.bottom - rc.top;
-    std::vector<COLORREF> out;
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC mem = CreateCompatibleDC(screen);
-    HGDIOBJ old = SelectObject(mem, dib);
-    BitBlt(mem, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
-    GdiFlush();
-    const uint32_t* p = static_cast<const uint32_t*>(bits);
-    for (int i = 0; i < w * h; ++i)
-        out.push_back(RGB((p[i] >> 16) & 0xFF, (p[i] >> 8) & 0xFF, p[i] & 0xFF));
-    SelectObject(mem, old);
-    DeleteDC(mem);
-    DeleteObject(dib);
-    ReleaseDC(nullptr, screen);
-    return out;
-}
-
 // ---- DialogDriver -----------------------------------------------------------------------------
 
 namespace {
@@ -370,13 +349,21 @@ BOOL CALLBACK FindPanelProc(HWND h, LPARAM lp) {
     }
     return TRUE;
 }
+
+bool IsFileDialog(HWND h) {
+    return GetDlgItem(h, 0x480) || GetDlgItem(h, 0x47C);
+}
 }  // namespace
 
 DialogDriver* DialogDriver::s_pActive = nullptr;
 
-DialogDriver::DialogDriver(std::vector<Step> steps) : m_steps(std::move(steps)) {
+DialogDriver::DialogDriver(std::vector<Step> steps, Wanted dialog, DWORD msTimeout)
+    : m_steps(std::move(steps)),
+      m_dialog(dialog ? std::move(dialog) : Wanted(IsFileDialog)),
+      m_nTimeout(msTimeout),
+      m_nStarted(GetTickCount()) {
     s_pActive = this;
-    m_nTimer = SetTimer(nullptr, 0, 100, OnTimer);
+    m_nTimer = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, OnTimer);
 }
 
 DialogDriver::~DialogDriver() {
@@ -389,19 +376,47 @@ void CALLBACK DialogDriver::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
     DialogDriver* d = s_pActive;
     if (!d)
         return;
-    HWND hDialog = FindVisibleDialog(true);
-    if (!hDialog)
+    if (GetTickCount() - d->m_nStarted > d->m_nTimeout) {
+        // Given up: every dialog of this process is ended, boxes over the file dialog first, so
+        // that the command that showed them returns and the test fails instead of hanging.
+        d->m_bTimedOut = true;
+        if (HWND h = FindProcessDialog([](HWND hDlg) { return IsWindowEnabled(hDlg) != FALSE; }))
+            EndDialog(h, IDCANCEL);
+        return;
+    }
+    if (d->m_nNext >= d->m_steps.size()) {
+        if (HWND hDialog = FindReadyDialog(d->m_dialog))
+            DialogCancel(hDialog);
+        return;
+    }
+    // Copied: a step that opens a box runs the ticks of the box's loop before it returns.
+    Step step = d->m_steps[d->m_nNext];
+    if (!FindReadyDialog(step.wanted ? step.wanted : d->m_dialog))
         return;
     HWND hPanel = nullptr;
-    EnumChildWindows(hDialog, FindPanelProc, reinterpret_cast<LPARAM>(&hPanel));
-    if (d->m_nNext < d->m_steps.size()) {
-        const Step& step = d->m_steps[d->m_nNext++];
-        if (step)
-            step(hDialog, hPanel);
-        d->m_bRan = true;
-    } else {
-        DialogCancel(hDialog);
-    }
+    HWND hDialog = FindProcessDialog(d->m_dialog);
+    if (hDialog)
+        EnumChildWindows(hDialog, FindPanelProc, reinterpret_cast<LPARAM>(&hPanel));
+    ++d->m_nNext;
+    d->m_bRan = true;
+    if (step.run)
+        step.run(hDialog, hPanel);
+}
+
+DialogDriver::Wanted FileDialogInFolder(const std::string& folder) {
+    std::string wanted = folder;
+    if (!wanted.empty() && wanted.back() == '\\')
+        wanted.pop_back();
+    return [wanted](HWND hDialog) {
+        char now[MAX_PATH] = "";
+        if (!IsFileDialog(hDialog) ||
+            SendMessageA(hDialog, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(now)) <= 0)
+            return false;
+        std::string s = now;
+        if (!s.empty() && s.back() == '\\')
+            s.pop_back();
+        return _stricmp(s.c_str(), wanted.c_str()) == 0;
+    };
 }
 
 bool WaitGone(HWND hWnd, DWORD ms) {
@@ -548,6 +563,7 @@ double Psnr(const std::vector<UINT>& a, const std::vector<UINT>& b) {
 namespace {
 struct DialogSearch {
     const std::function<bool(HWND)>* pIsWanted;
+    DWORD pid;
     HWND hFound;
 };
 BOOL CALLBACK FindProcessDialogProc(HWND h, LPARAM lp) {
@@ -555,8 +571,8 @@ BOOL CALLBACK FindProcessDialogProc(HWND h, LPARAM lp) {
     DWORD pid = 0;
     GetWindowThreadProcessId(h, &pid);
     char cls[32] = "";
-    if (pid == GetCurrentProcessId() && IsWindowVisible(h) && GetClassNameA(h, cls, sizeof cls) &&
-        strcmp(cls, "#32770") == 0 && (*pSearch->pIsWanted)(h)) {
+    if (pid == pSearch->pid && IsWindowVisible(h) && GetClassNameA(h, cls, sizeof cls) && strcmp(cls, "#32770") == 0 &&
+        (*pSearch->pIsWanted)(h)) {
         pSearch->hFound = h;
         return FALSE;
     }
@@ -564,10 +580,43 @@ BOOL CALLBACK FindProcessDialogProc(HWND h, LPARAM lp) {
 }
 }  // namespace
 
-HWND FindProcessDialog(const std::function<bool(HWND hDialog)>& isWanted) {
-    DialogSearch search = {&isWanted, nullptr};
+HWND FindProcessDialog(const std::function<bool(HWND hDialog)>& isWanted, DWORD pid) {
+    DialogSearch search = {&isWanted, pid ? pid : GetCurrentProcessId(), nullptr};
     EnumWindows(FindProcessDialogProc, reinterpret_cast<LPARAM>(&search));
     return search.hFound;
+}
+
+HWND FindDialogCaptioned(const std::string& caption, DWORD pid) {
+    return FindProcessDialog([&](HWND h) { return WindowCaption(h) == caption; }, pid);
+}
+
+HWND FindReadyDialog(const std::function<bool(HWND hDialog)>& isWanted) {
+    HWND h = FindProcessDialog([&](HWND hDlg) { return IsWindowEnabled(hDlg) && isWanted(hDlg); });
+    if (!h || GetWindowThreadProcessId(h, nullptr) != GetCurrentThreadId())
+        return h;
+    // On its own thread the dialog is ready once its loop has nothing left to do (the timer that
+    // asks does not count).
+    return HIWORD(GetQueueStatus(QS_ALLINPUT & ~QS_TIMER)) == 0 ? h : nullptr;
+}
+
+HWND WaitForDialog(const std::function<bool(HWND hDialog)>& isWanted, DWORD ms) {
+    // The program's thread pumps while it waits; another thread (a user of its own) looks again
+    // as soon as a window of the program's changes, or after a moment.
+    CWnd* pMain = AfxGetMainWnd();
+    bool bPump = pMain && GetWindowThreadProcessId(pMain->m_hWnd, nullptr) == GetCurrentThreadId();
+    DWORD end = GetTickCount() + ms;
+    for (;;) {
+        if (bPump)
+            PumpNow();
+        if (HWND h = FindReadyDialog(isWanted))
+            return h;
+        if (static_cast<LONG>(end - GetTickCount()) <= 0)
+            return nullptr;
+        if (bPump)
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        else
+            Sleep(10);
+    }
 }
 
 std::string WindowCaption(HWND hWnd) {

@@ -1,5 +1,6 @@
 // Helpers shared by the test programs: a real start of the application inside the test
-// process, message pumping, message-box watching, pixels, files and registry clean-up.
+// process, message pumping, message-box watching and dialog driving, files and registry clean-up;
+// the screen and the real mouse and keys are DesktopUtil's.
 #pragma once
 
 #include <windows.h>
@@ -10,7 +11,9 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <type_traits>
 
+#include "DesktopUtil.h"
 #include "app/Norvel.h"
 #include "frame/MainFrm.h"
 #include "view/NorvelView.h"
@@ -25,12 +28,19 @@ void PumpNow();
 std::string CorpusPath(const char* relative);
 // Every file under a folder (given without a trailing backslash) and its subfolders.
 void ListFiles(const std::string& folder, std::vector<std::string>* out);
+// Every file of the corpus, or of one of its folders, and their subfolders.
+std::vector<std::string> CorpusFiles(const char* folder = "");
+// Names of the files of a folder (given with its backslash) that match a pattern such as "mrv*.tmp".
+std::vector<std::string> FilesMatching(const std::string& folder, const char* pattern);
 // How many operations a leak soak makes: nShort in every run (exact counts show a leak of one
 // object per operation within a few dozen), nLong in the soak entries (MORVANE_SOAK set).
 int SoakSteps(int nShort, int nLong);
 // A fresh, empty folder under the temporary folder.
 std::string MakeTempFolder(const char* name);
 void WriteFile(const std::string& path, const std::string& bytes);
+// The bytes of a file (empty when it cannot be read; others may have it open meanwhile).
+std::string ReadAll(const std::string& path);
+bool FileExists(const std::string& path);
 // The bytes of a 24-bit bottom-up bitmap file whose pixel (x, y), y from the top, has the given colour.
 std::string MakeBmp(int w, int h, const std::function<COLORREF(int x, int y)>& colourAt);
 // Copies a corpus picture into a folder under the given name.
@@ -95,24 +105,54 @@ private:
     UINT_PTR m_nTimer = 0;
 };
 
-// Drives the open dialog from inside its own modal loop: a thread timer finds the dialog (the
-// system's window) and its child panel (the program's template) and runs one step per tick;
-// an empty step just waits a tick. The dialog is cancelled when the steps are done.
+// Drives a dialog (by default the file dialog) from inside its own modal loop. A step runs once
+// the window it needs is up and ready for a user (shown, enabled, and its loop idle after the
+// step before): the dialog, or the one a step names (a box over the dialog). An empty step waits
+// for one such round. When the steps are done the dialog is cancelled. After msTimeout without
+// that, every dialog of the process is ended, so that a test fails instead of hanging.
 class DialogDriver {
 public:
-    typedef std::function<void(HWND hDialog, HWND hPanel)> Step;
-    explicit DialogDriver(std::vector<Step> steps);
+    typedef std::function<void(HWND hDialog, HWND hPanel)> Run;
+    typedef std::function<void(HWND hDialog)> RunOnDialog;
+    typedef std::function<bool(HWND hDialog)> Wanted;
+    struct Step {
+        Step(std::nullptr_t) {}
+        template <class F, typename std::enable_if<std::is_convertible<F, Run>::value, int>::type = 0>
+        Step(F f) : run(std::move(f)) {}
+        template <class F, typename std::enable_if<std::is_convertible<F, RunOnDialog>::value, int>::type = 0>
+        Step(F f) : run([g = RunOnDialog(std::move(f))](HWND hDialog, HWND) { g(hDialog); }) {}
+        template <class F>
+        Step(Wanted w, F f) : Step(std::move(f)) {
+            wanted = std::move(w);
+        }
+        Wanted wanted;  // empty: the dialog driven
+        Run run;        // given the dialog and the file dialog's panel (either may be null)
+    };
+    explicit DialogDriver(std::vector<Step> steps, Wanted dialog = nullptr, DWORD msTimeout = 60000);
     ~DialogDriver();
-    bool ran() const { return m_bRan; }
+    DialogDriver(const DialogDriver&) = delete;
+    DialogDriver& operator=(const DialogDriver&) = delete;
+    // A step ran, and the driver did not have to give up.
+    bool ran() const { return m_bRan && !m_bTimedOut; }
+    bool timedOut() const { return m_bTimedOut; }
+    size_t stepsRun() const { return m_nNext; }
 
 private:
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
     static DialogDriver* s_pActive;
     std::vector<Step> m_steps;
+    Wanted m_dialog;
     size_t m_nNext = 0;
     bool m_bRan = false;
+    bool m_bTimedOut = false;
+    DWORD m_nTimeout;
+    DWORD m_nStarted;
     UINT_PTR m_nTimer = 0;
 };
+
+// The file dialog once it shows the folder (given with or without its backslash): the wait of a
+// step after one that sent the dialog into a folder.
+DialogDriver::Wanted FileDialogInFolder(const std::string& folder);
 
 // Actions on an open dialog.
 void DialogSetFileName(HWND hDialog, const std::string& text);
@@ -123,18 +163,22 @@ void DialogNotifyPanel(HWND hDialog, HWND hPanel);
 std::string DialogItemText(HWND hPanel, int nID);
 // Waits until the dialog window is gone or the time is up.
 bool WaitGone(HWND hWnd, DWORD ms);
-// A shown dialog (class #32770) of this process that satisfies isWanted; nullptr when none is.
-HWND FindProcessDialog(const std::function<bool(HWND hDialog)>& isWanted);
+// A shown dialog (class #32770) of process pid (0: this one) that satisfies isWanted; nullptr when
+// none is.
+HWND FindProcessDialog(const std::function<bool(HWND hDialog)>& isWanted, DWORD pid = 0);
+// One with that caption.
+HWND FindDialogCaptioned(const std::string& caption, DWORD pid = 0);
+// One of this process that satisfies isWanted and is ready for a user: shown, enabled (no box of
+// its own over it) and, when it runs on the calling thread, with nothing left in the queue.
+HWND FindReadyDialog(const std::function<bool(HWND hDialog)>& isWanted);
+// Waits for such a dialog (pumping, on the program's thread); nullptr when the time is up.
+HWND WaitForDialog(const std::function<bool(HWND hDialog)>& isWanted, DWORD ms = 15000);
 // Its caption.
 std::string WindowCaption(HWND hWnd);
 
 // Runs Open through the dialog on the given path (OK) or cancels it (empty path).
 void OpenThroughDialog(CNorvelView* view, const std::string& path);
 
-// Colours of a screen rectangle as they are now, row by row from the top.
-std::vector<COLORREF> ScreenColours(const RECT& rc);
-// Colour of a pixel of a window's client area as it is on the screen.
-COLORREF ScreenPixel(HWND hWnd, int x, int y);
 // Resets the view's module state to what a fresh process has.
 void ResetViewState();
 

@@ -8,8 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "AppFixture.h"
 #include "DesktopUtil.h"
-#include "TestUtil.h"
 #include "controls/Label.h"
 #include "dialogs/AboutDlg.h"
 #include "res/resource.h"
@@ -52,28 +52,11 @@ private:
 };
 
 // ---- the About box ------------------------------------------------------------------------------
-struct FindArgs {
-    const char* caption;
-    HWND found;
-};
-BOOL CALLBACK FindProc(HWND h, LPARAM lp) {
-    FindArgs* p = reinterpret_cast<FindArgs*>(lp);
-    char cls[32] = "", text[64] = "";
-    GetClassNameA(h, cls, sizeof cls);
-    GetWindowTextA(h, text, sizeof text);
-    if (IsWindowVisible(h) && strcmp(cls, "#32770") == 0 && strcmp(text, p->caption) == 0) {
-        p->found = h;
-        return FALSE;
-    }
-    return TRUE;
-}
 HWND FindAbout() {
-    FindArgs a = {"About Morvane", nullptr};
-    EnumThreadWindows(GetCurrentThreadId(), FindProc, reinterpret_cast<LPARAM>(&a));
-    return a.found;
+    return FindDialogCaptioned("About Morvane");
 }
 
-// Once the About box shows, runs the user's steps inside its modal loop; the steps end by
+// Once the About box shows and is ready, runs the user's steps inside its modal loop; the steps end by
 // closing it (the box is closed anyway if they do not).
 class AboutUser {
 public:
@@ -102,12 +85,11 @@ private:
     }
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
         AboutUser* self = s_pActive;
-        HWND h = FindAbout();
+        HWND h = FindReadyDialog([](HWND d) { return WindowCaption(d) == "About Morvane"; });
         if (!self || self->m_bRan || !h)
             return;
         self->m_bRan = true;
         KillTimer(nullptr, id);
-        PumpFor(50);
         self->m_steps(h);
         if (IsWindow(h) && IsWindowVisible(h))
             PostMessageA(h, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
@@ -194,18 +176,6 @@ std::string TestProgramFolder() {
     return s.substr(0, s.find_last_of('\\') + 1);
 }
 
-std::string ReadAll(const std::string& path) {
-    std::string data;
-    if (FILE* f = fopen(path.c_str(), "rb")) {
-        char buf[4096];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, f)) > 0)
-            data.append(buf, n);
-        fclose(f);
-    }
-    return data;
-}
-
 // The command of a URL protocol under HKEY_CLASSES_ROOT, set for the test's time.
 class ScopedProtocolCommand {
 public:
@@ -245,11 +215,7 @@ std::string WaitForCommandLine(const std::string& record, DWORD ms) {
     }
 }
 
-class AboutTest : public ::testing::Test {
-protected:
-    void SetUp() override { DeleteMorvaneRegistry(); }
-    void TearDown() override { DeleteMorvaneRegistry(); }
-};
+class AboutTest : public CleanRegistryTest {};
 }  // namespace
 
 // ---- the label ----------------------------------------------------------------------------------

@@ -5,7 +5,7 @@
 #include <map>
 
 #include "DesktopUtil.h"
-#include "MenuFixture.h"
+#include "MenuUtil.h"
 
 namespace {
 class BitmapMenuTest : public MenuFixture {};

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "CaptureFixture.h"
+#include "AppFixture.h"
 
 namespace {
 // Another top-level window with a push button, away from the main frame.
@@ -37,8 +37,9 @@ private:
     HWND m_hButton;
 };
 
-class ObjectTest : public CaptureAppTest {
+class ObjectTest : public AppTest {
 protected:
+    ObjectTest() : AppTest(CaptureStart()) {}
     void Start() {
         Command(ID_TOOLS_CAPTUREOBJECT);
         PumpFor(150);

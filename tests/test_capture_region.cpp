@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "CaptureFixture.h"
+#include "AppFixture.h"
 #include "capture/RegionGeometry.h"
 
 namespace {
@@ -27,23 +27,20 @@ CRect YellowBox(const RECT& area) {
     return box.left == INT_MAX ? CRect() : box;
 }
 
-COLORREF At(int x, int y) {
-    return ScreenColours(CRect(x, y, x + 1, y + 1))[0];
-}
-
 // The pattern window of these tests and where it sits.
 const int kPatX = 20, kPatY = 20, kPatW = 180, kPatH = 130;
 
-class RegionTest : public CaptureAppTest {
+class RegionTest : public AppTest {
 protected:
+    RegionTest() : AppTest(CaptureStart()) {}
     void SetUp() override {
-        CaptureAppTest::SetUp();
+        AppTest::SetUp();
         pattern.reset(new PatternWindow(kPatX, kPatY, kPatW, kPatH));
         SetForegroundWindow(frame->m_hWnd);
         PumpFor(50);
     }
     void TearDown() override {
-        CaptureAppTest::TearDown();
+        AppTest::TearDown();
         pattern.reset();
     }
     // Runs Capture Region and waits for the overlay.
@@ -145,11 +142,11 @@ TEST_F(RegionTest, OverlayShowsTheScreenAsItWasWithCrosshairAndLabel) {
 
     MouseTo(500, 300);
     // The frozen screen under the overlay, the crosshair through the cursor.
-    EXPECT_EQ(PatternColour(30, 40), At(kPatX + 30, kPatY + 40));
-    EXPECT_EQ(kLine, At(500, 10));
-    EXPECT_EQ(kLine, At(500, 700));
-    EXPECT_EQ(kLine, At(10, 300));
-    EXPECT_EQ(kLine, At(1000, 300));
+    EXPECT_EQ(PatternColour(30, 40), ScreenPixel(nullptr, kPatX + 30, kPatY + 40));
+    EXPECT_EQ(kLine, ScreenPixel(nullptr, 500, 10));
+    EXPECT_EQ(kLine, ScreenPixel(nullptr, 500, 700));
+    EXPECT_EQ(kLine, ScreenPixel(nullptr, 10, 300));
+    EXPECT_EQ(kLine, ScreenPixel(nullptr, 1000, 300));
     // The label: 20 pixels right of and below the cursor.
     CRect label = YellowBox(CRect(480, 280, 760, 400));
     EXPECT_EQ(520, label.left);
@@ -170,8 +167,8 @@ TEST_F(RegionTest, OverlayShowsTheScreenAsItWasWithCrosshairAndLabel) {
     // A repaint shows the frozen copy and the marks again.
     ::InvalidateRect(t.m_hWnd, nullptr, TRUE);
     t.UpdateWindow();
-    EXPECT_EQ(PatternColour(30, 40), At(kPatX + 30, kPatY + 40));
-    EXPECT_EQ(kLine, At(960, 10));
+    EXPECT_EQ(PatternColour(30, 40), ScreenPixel(nullptr, kPatX + 30, kPatY + 40));
+    EXPECT_EQ(kLine, ScreenPixel(nullptr, 960, 10));
 
     // After the first corner: the long label and the rectangle from the corner to the cursor.
     LeftClickAt(300, 200);
@@ -179,8 +176,8 @@ TEST_F(RegionTest, OverlayShowsTheScreenAsItWasWithCrosshairAndLabel) {
     MouseTo(400, 260);
     EXPECT_EQ(98, t.m_nWidth);
     EXPECT_EQ(58, t.m_nHeight);
-    EXPECT_EQ(kLine, At(350, 200));  // top side
-    EXPECT_EQ(kLine, At(300, 230));  // left side
+    EXPECT_EQ(kLine, ScreenPixel(nullptr, 350, 200));  // top side
+    EXPECT_EQ(kLine, ScreenPixel(nullptr, 300, 230));  // left side
     CRect longLabel = YellowBox(CRect(400, 260, 1024, 400));
     EXPECT_EQ(420, longLabel.left);
     EXPECT_GT(longLabel.Width(), tw);  // "X=300 Y=200 W=98 H=58" is longer

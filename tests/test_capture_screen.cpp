@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "CaptureFixture.h"
+#include "AppFixture.h"
 #include "capture/BitmapFile.h"
 #include "view/Fit.h"
 #include "view/PictureCache.h"
@@ -12,8 +12,9 @@
 namespace {
 const int kPatX = 40, kPatY = 620, kPatW = 300, kPatH = 120;
 
-class ScreenTest : public CaptureAppTest {
+class ScreenTest : public AppTest {
 protected:
+    ScreenTest() : AppTest(CaptureStart()) {}
     void Capture() {
         Command(ID_TOOLS_CAPTURESCREEN);
         Settle();

@@ -6,7 +6,7 @@
 
 #include <stdio.h>
 
-#include "OutputFixture.h"
+#include "AppFixture.h"
 #include "view/ImageExport.h"
 
 namespace {
@@ -50,7 +50,7 @@ std::string DecodedColour(const std::string& path, int x, int y) {
 }
 }  // namespace
 
-class ClipboardTest : public OutputTest {};
+class ClipboardTest : public AppTest {};
 
 TEST_F(ClipboardTest, AnotherProgramReadsTheJpegAsABitmapWithItsPixels) {
     std::string src = CorpusPath("jpeg/video-001.jpeg");  // 150 x 103

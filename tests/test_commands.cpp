@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "AppFixture.h"
 #include "RunSteps.h"
-#include "TestUtil.h"
 #include "controls/BitmapMenu.h"
 #include "res/resource.h"
 
@@ -44,15 +44,7 @@ std::string PopupItems(HMENU hPopup) {
     return s;
 }
 
-class CommandsTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        run.reset(new RunningApp);
-        ASSERT_TRUE(run->started());
-    }
-    void TearDown() override { run.reset(); }
-    std::unique_ptr<RunningApp> run;
-};
+class CommandsTest : public AppTest {};
 
 }  // namespace
 
@@ -137,7 +129,6 @@ TEST_F(CommandsTest, ToolbarPromptsAndTooltips) {
         {32787, "Capture full screen", "Capture Screen"},
         {32841, "Frequently Asked Questions", "FAQ"},
     };
-    CMainFrame* frame = run->frame();
     CToolBar& tb = frame->m_wndToolBar;
     int n = 0;
     for (int i = 0; i < tb.GetCount(); ++i) {
@@ -168,7 +159,6 @@ TEST_F(CommandsTest, ToolbarPromptsAndTooltips) {
 }
 
 TEST_F(CommandsTest, RealMouseOverPreviousShowsPreAndItsPrompt) {
-    CMainFrame* frame = run->frame();
     CToolBar& tb = frame->m_wndToolBar;
     SetForegroundWindow(frame->m_hWnd);
     RECT r;
@@ -198,7 +188,6 @@ TEST_F(CommandsTest, RealMouseOverPreviousShowsPreAndItsPrompt) {
 }
 
 TEST_F(CommandsTest, HoveringMenuItemsShowsTheirPrompts) {
-    CMainFrame* frame = run->frame();
     HMENU hView = GetSubMenu(frame->GetMenu(), 2);
     frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(ID_VIEW_AUTOZOOM, MF_STRING), reinterpret_cast<LPARAM>(hView));
     EXPECT_EQ(CString("View image at fit size"), frame->m_wndStatusBar.GetPaneText(0));

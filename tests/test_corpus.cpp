@@ -42,8 +42,7 @@ bool EndsWith(const std::string& s, const char* tail) {
 }  // namespace
 
 TEST_F(CorpusTest, EveryFileMeasuresSanely) {
-    std::vector<std::string> files;
-    ListFiles(CorpusPath("").substr(0, CorpusPath("").size() - 1), &files);
+    std::vector<std::string> files = CorpusFiles();
     ASSERT_GT(files.size(), 100u) << "corpus not found at " << CorpusPath("");
     int readable = 0;
     for (const std::string& f : files) {
@@ -100,8 +99,7 @@ TEST_F(CorpusTest, PictureTooBigForThisProcessFailsCleanly) {
 }
 
 TEST(CorpusView, EveryFileIsDrawnThroughTheView) {
-    std::vector<std::string> files;
-    ListFiles(CorpusPath("").substr(0, CorpusPath("").size() - 1), &files);
+    std::vector<std::string> files = CorpusFiles();
     RunningApp run;
     ASSERT_TRUE(run.started());
     CNorvelView* view = run.view();

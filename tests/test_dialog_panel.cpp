@@ -143,10 +143,7 @@ TEST(OpenDialogTest, PanelClearOfTheSystemsControlsAndPreviewSurvivesARepaint) {
                 DialogSetFileName(hDialog, folder);
                 DialogPressOk(hDialog);
             },
-            nullptr,
-            nullptr,
-            nullptr,
-            [&](HWND hDialog, HWND hPanel) {
+            {FileDialogInFolder(folder), [&](HWND hDialog, HWND hPanel) {
                 DialogSetFileName(hDialog, "red.bmp");
                 DialogNotifyPanel(hDialog, hPanel);
                 HWND hFrame = GetDlgItem(hPanel, 1011);
@@ -156,7 +153,7 @@ TEST(OpenDialogTest, PanelClearOfTheSystemsControlsAndPreviewSurvivesARepaint) {
                 // The whole panel repainted from scratch, as when another window passed over it.
                 RedrawWindow(hPanel, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
                 after = ScreenPixel(hFrame, centre.x, centre.y);
-            },
+            }},
         });
         run.frame()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_OPEN, 0), 0);
         EXPECT_TRUE(driver.ran());

@@ -1,7 +1,7 @@
 // Full-screen mode in the running program: F11 takes caption, menu and bars away and covers the
 // screen, Esc in the view puts back exactly what was there; the picture is refitted both ways
 // (ratio, origin and the pixels on the screen), keys keep working, and nothing leaks.
-#include "ZoomFixture.h"
+#include "AppFixture.h"
 
 #include "view/Fit.h"
 
@@ -20,19 +20,11 @@ struct FrameState {
     bool bStatusBar;
 };
 
-class FullScreenTest : public ZoomFixture {
+class FullScreenTest : public AppTest {
 protected:
-    // The fixture's set-up with a folder of this program's own: test programs of other areas may
-    // run at the same time and empty theirs.
-    void SetUp() override {
-        DeleteMorvaneRegistry();
-        folder = MakeTempFolder("fullscreen");
-        run.reset(new RunningApp);
-        ASSERT_TRUE(run->started());
-        view = run->view();
-        ASSERT_NE(nullptr, view);
-        SetForegroundWindow(run->frame()->m_hWnd);
-    }
+    // A folder of this program's own: test programs of other areas may run at the same time and
+    // empty theirs.
+    FullScreenTest() : AppTest(AppStart().Folder("fullscreen")) {}
     CMainFrame* Frame() { return run->frame(); }
     FrameState State() {
         FrameState s;
@@ -158,7 +150,7 @@ TEST_F(FullScreenTest, TwoHundredPercentBeforeF11IsFittedAfterAndZoomInDoublesTh
 TEST_F(FullScreenTest, PageDownStepsWhileFullScreenAndF11Toggles) {
     for (const char* name : {"a.bmp", "b.bmp", "c.bmp"})
         WritePicture(name, 300, 200, Blocks);
-    view->OpenChosenFile((folder + "a.bmp").c_str(), "a.bmp");
+    view->OpenChosenFile((m_strFolder + "a.bmp").c_str(), "a.bmp");
     PumpNow();
     HMENU hMenu = Frame()->GetMenu();
 

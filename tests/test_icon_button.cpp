@@ -5,8 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "DesktopUtil.h"
-#include "TestUtil.h"
+#include "AppFixture.h"
 #include "controls/IconButton.h"
 #include "res/resource.h"
 
@@ -46,11 +45,10 @@ COLORREF Shadow() {
     return GetSysColor(COLOR_BTNSHADOW);
 }
 
-class IconButtonTest : public ::testing::Test {
+class IconButtonTest : public AppTest {
 protected:
     void SetUp() override {
-        run.reset(new RunningApp);
-        ASSERT_TRUE(run->started());
+        AppTest::SetUp();
         host.reset(new CButtonHost);
         button.reset(new CTestButton);
         ASSERT_TRUE(
@@ -67,7 +65,7 @@ protected:
         MouseLeftUp();
         button.reset();
         host.reset();
-        run.reset();
+        AppTest::TearDown();
     }
     // The pointer on the host, away from the button.
     void Park() { MouseMoveTo(host->m_hWnd, 200, 80); }
@@ -76,7 +74,7 @@ protected:
         button->RedrawWindow();
         PumpNow();
     }
-    ClientPixels Screen() { return ClientPixels(button->m_hWnd, CRect(0, 0, kWidth, kHeight)); }
+    ScreenGrab Screen() { return ScreenGrab(button->m_hWnd, CRect(0, 0, kWidth, kHeight)); }
     // What the button should show: its icon at (x, y), "Apply" centred in the rectangle that
     // starts at xCaption, in the normal or the disabled look.
     void DrawExpected(ReferenceImage& ref, int x, int y, int xCaption, int yCaption, UINT state) {
@@ -101,7 +99,6 @@ protected:
         SelectObject(ref.dc(), hOld);
     }
 
-    std::unique_ptr<RunningApp> run;
     std::unique_ptr<CButtonHost> host;
     std::unique_ptr<CTestButton> button;
 };
@@ -147,7 +144,7 @@ TEST_F(IconButtonTest, OwnerDrawnWithTheIconAndTheCentredCaption) {
     Redraw();
     ReferenceImage expected(kWidth, kHeight, Face());
     DrawExpected(expected, 3, -4, 35, 0, DSS_NORMAL);
-    ClientPixels screen = Screen();
+    ScreenGrab screen = Screen();
     EXPECT_EQ(0, CountDifferences(screen, expected, 0, 0, kWidth, kHeight));
     // Both parts are really there: the icon's green and the caption's ink.
     bool bGreen = false, bInk = false;
@@ -173,7 +170,7 @@ TEST_F(IconButtonTest, HoverBorderComesAndGoesWithTheMouse) {
     EXPECT_TRUE(button->m_bMouseOver);
     EXPECT_EQ(button->m_hWnd, GetCapture());
     PumpUntil([&] { return Screen().at(0, 11) == Highlight(); });
-    ClientPixels raised = Screen();
+    ScreenGrab raised = Screen();
     EXPECT_EQ(Highlight(), raised.at(0, 11));         // left edge lit
     EXPECT_EQ(Highlight(), raised.at(50, 0));         // top edge lit
     EXPECT_EQ(Shadow(), raised.at(kWidth - 1, 11));   // right edge shaded
@@ -183,7 +180,7 @@ TEST_F(IconButtonTest, HoverBorderComesAndGoesWithTheMouse) {
     EXPECT_FALSE(button->m_bMouseOver);
     EXPECT_EQ(nullptr, GetCapture());
     PumpUntil([&] { return Screen().at(0, 11) == Face(); });
-    ClientPixels flat = Screen();
+    ScreenGrab flat = Screen();
     EXPECT_EQ(Face(), flat.at(0, 11));
     EXPECT_EQ(Face(), flat.at(kWidth - 1, 11));
 
@@ -203,7 +200,7 @@ TEST_F(IconButtonTest, PressedLookMovesIconAndCaptionAndSinks) {
     Redraw();
     ReferenceImage expected(kWidth, kHeight, Face());
     DrawExpected(expected, 4, -3, 36, 1, DSS_NORMAL);
-    ClientPixels screen = Screen();
+    ScreenGrab screen = Screen();
     // Inside the border the picture is the one moved by (1, 1).
     EXPECT_EQ(0, CountDifferences(screen, expected, 1, 1, kWidth - 1, kHeight - 1));
     EXPECT_EQ(Shadow(), screen.at(0, 11));               // sunken: left edge shaded
@@ -252,7 +249,7 @@ TEST_F(IconButtonTest, DisabledButtonDrawsEmbossed) {
     Redraw();
     ReferenceImage expected(kWidth, kHeight, Face());
     DrawExpected(expected, 3, -4, 35, 0, DSS_DISABLED);
-    ClientPixels screen = Screen();
+    ScreenGrab screen = Screen();
     EXPECT_EQ(0, CountDifferences(screen, expected, 0, 0, kWidth, kHeight));
     ReferenceImage normal(kWidth, kHeight, Face());
     DrawExpected(normal, 3, -4, 35, 0, DSS_NORMAL);

@@ -4,7 +4,7 @@
 
 #include <map>
 
-#include "OutputFixture.h"
+#include "AppFixture.h"
 
 namespace {
 std::string TestProgramFolder() {
@@ -82,7 +82,7 @@ private:
 };
 }  // namespace
 
-class LaunchTest : public OutputTest {};
+class LaunchTest : public AppTest {};
 
 TEST_F(LaunchTest, ImageEditStartsThePaintProgramMaximisedOnTheQuotedPath) {
     std::string paintDir = MakeTempFolder("paint program");

@@ -3,7 +3,7 @@
 // shadow, the highlight bar, the shortcut labels and separators; then the view's context and
 // zoom-ratio menus: where they open, what choosing an item does, and that they are destroyed.
 #include "DesktopUtil.h"
-#include "MenuFixture.h"
+#include "MenuUtil.h"
 
 namespace {
 class MenuDrawingTest : public MenuFixture {

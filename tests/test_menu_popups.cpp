@@ -4,7 +4,7 @@
 #include "DesktopUtil.h"
 #include <map>
 
-#include "MenuFixture.h"
+#include "MenuUtil.h"
 
 namespace {
 class MenuPopupTest : public MenuFixture {

@@ -9,49 +9,22 @@
 
 #include <string>
 
-#include "TestUtil.h"
+#include "AppFixture.h"
 #include "res/resource.h"
 
 namespace {
-class NavigationTest : public ::testing::Test {
+class NavigationTest : public AppTest {
 protected:
-    void SetUp() override {
-        DeleteMorvaneRegistry();
-        run.reset(new RunningApp);
-        ASSERT_TRUE(run->started());
-        view = run->view();
-        SetForegroundWindow(run->frame()->m_hWnd);
-    }
-    void TearDown() override {
-        run.reset();
-        DeleteMorvaneRegistry();
-    }
-    // Opens a file as Open does once the dialog returns it.
-    void Open(const std::string& path) {
-        size_t slash = path.find_last_of('\\');
-        view->OpenChosenFile(path.c_str(), path.substr(slash + 1).c_str());
-        view->UpdateWindow();
-        PumpNow();
-    }
-    void Command(UINT nID) {
-        run->frame()->SendMessage(WM_COMMAND, MAKEWPARAM(nID, 1), 0);
-        view->UpdateWindow();
-        PumpNow();
-    }
-    CString Pane(int i) { return run->frame()->m_wndStatusBar.GetPaneText(i); }
     std::string ListText() {
         std::string s;
         for (int i = 0; i < g_fileList.GetSize(); ++i)
             s += std::string(g_fileList[i].Mid(g_strFolder.GetLength())) + ";";
         return s;
     }
-    void MakePictures(const std::string& folder, std::initializer_list<const char*> names) {
+    void MakePictures(const std::string& where, std::initializer_list<const char*> names) {
         for (const char* n : names)
-            CopyCorpusFile("bmp/image.bmp", folder, n);
+            CopyCorpusFile("bmp/image.bmp", where, n);
     }
-
-    std::unique_ptr<RunningApp> run;
-    CNorvelView* view = nullptr;
 };
 }  // namespace
 

@@ -1,6 +1,6 @@
 // Dragging a zoomed picture with real mouse input: which axes move, the clamp, the hand
 // cursors, the end of a drag outside the view, the pixels drawn, and no leaks over a long drag.
-#include "ZoomFixture.h"
+#include "AppFixture.h"
 
 #include <psapi.h>
 
@@ -28,8 +28,9 @@ SIZE_T PrivateBytes() {
     return pmc.PagefileUsage;
 }
 
-class PanTest : public ZoomFixture {
+class PanTest : public AppTest {
 protected:
+    PanTest() : AppTest(AppStart().Folder("zoom")) {}
     // A picture 801 wide and 100 high at 100 % in a view 500 x 300: centred at (-150, 100),
     // wider than the view only.
     void ShowWideAtFullSize() {
@@ -44,7 +45,7 @@ protected:
     }
     // The band under each sampled point of the picture's row matches the origin.
     void ExpectBandsAt(int nDrawX) {
-        ClientPixels row(view->m_hWnd, CRect(0, 150, 500, 151));
+        ScreenGrab row(view->m_hWnd, CRect(0, 150, 500, 151));
         for (int sx = 0; sx < 500; ++sx) {
             int px = sx - nDrawX;
             if (px % 20 == 10) {

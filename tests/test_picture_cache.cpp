@@ -2,7 +2,7 @@
 // check against files edited, replaced, renamed and deleted by others, and the view drawing
 // exactly what a bare decode and draw gives for every corpus picture, with no growth over a
 // thousand Next steps.
-#include "ZoomFixture.h"
+#include "AppFixture.h"
 
 #include "framework/GdiPlus.h"
 #include "view/ImageExport.h"
@@ -162,11 +162,9 @@ TEST_F(PictureCacheTest, MetafilesStayVector) {
     CPictureCache cache;
     Gdiplus::Image* p = cache.Get(CorpusPath("emf/").c_str());
     EXPECT_EQ(nullptr, p);
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((CorpusPath("emf/") + "*.emf").c_str(), &fd);
-    ASSERT_NE(INVALID_HANDLE_VALUE, h);
-    FindClose(h);
-    p = cache.Get((CorpusPath("emf/") + fd.cFileName).c_str());
+    std::vector<std::string> emf = FilesMatching(CorpusPath("emf/"), "*.emf");
+    ASSERT_FALSE(emf.empty());
+    p = cache.Get((CorpusPath("emf/") + emf[0]).c_str());
     ASSERT_NE(nullptr, p);
     EXPECT_EQ(Gdiplus::ImageTypeMetafile, p->GetType());
     EXPECT_EQ(0ull, cache.DecodedBytes());
@@ -205,13 +203,14 @@ TEST(GdiPlusSession, SessionsNestAndEachKeepsGdiPlusRunning) {
 // ---- the view ----------------------------------------------------------------------------------
 
 namespace {
-class ViewCacheTest : public ZoomFixture {
+class ViewCacheTest : public AppTest {
 protected:
+    ViewCacheTest() : AppTest(AppStart().Folder("zoom")) {}
     // The view's client pixels as they are on the screen.
     std::vector<COLORREF> Shown() {
         CRect rc;
         view->GetClientRect(&rc);
-        ClientPixels px(view->m_hWnd, rc);
+        ScreenGrab px(view->m_hWnd, rc);
         std::vector<COLORREF> out;
         for (int y = 0; y < rc.Height(); ++y)
             for (int x = 0; x < rc.Width(); ++x)
@@ -275,8 +274,7 @@ protected:
 }  // namespace
 
 TEST_F(ViewCacheTest, EveryCorpusPictureLooksAsABareDecodeAndDrawDrawsIt) {
-    std::vector<std::string> files;
-    ListFiles(CorpusPath("").substr(0, CorpusPath("").size() - 1), &files);
+    std::vector<std::string> files = CorpusFiles();
     // The listing, and the picture too large to decode, are no pictures to compare.
     files.erase(std::remove_if(files.begin(), files.end(),
                                [](const std::string& f) {
@@ -366,7 +364,7 @@ TEST_F(ViewCacheTest, EditsRenamesAndDeletionsByOthersShowAtTheNextPaint) {
     EXPECT_EQ(kViewGrey, At(200, 100));
 
     // Renamed while shown (nothing holds it open), then deleted: grey, 0 x 0.
-    std::string moved = folder + "moved.bmp";
+    std::string moved = m_strFolder + "moved.bmp";
     ASSERT_TRUE(MoveFileA(path.c_str(), moved.c_str()));
     Repaint();
     EXPECT_EQ(0, g_nImageWidth);
@@ -406,7 +404,7 @@ TEST_F(ViewCacheTest, TheCaptureFileIsSeenThroughTheSameCheck) {
     ASSERT_EQ(CString(" Capture is ok!"), Pane(1));
     ASSERT_GT(g_nImageWidth, 0);
     // Nothing holds the capture file: it can be renamed while shown.
-    std::string moved = folder + "capture.bmp";
+    std::string moved = m_strFolder + "capture.bmp";
     ASSERT_TRUE(MoveFileA(CaptureFilePath(), moved.c_str()));
     Repaint();
     EXPECT_EQ(0, g_nImageWidth);
@@ -436,9 +434,9 @@ TEST_F(ViewCacheTest, AThousandNextStepsLeaveNoGrowth) {
     WritePicture("z.bmp", 4, 4, Solid);
     CNorvelApp& app = run->app();
     app.m_bImageLoaded = 1;
-    g_strFolder = folder.c_str();
+    g_strFolder = m_strFolder.c_str();
     g_strFileName = "z.bmp";
-    g_strFilePath = (folder + "z.bmp").c_str();
+    g_strFilePath = (m_strFolder + "z.bmp").c_str();
     CNorvelView::BuildFileList();
     ASSERT_EQ(kPictures + 1, g_fileList.GetSize());
     ASSERT_EQ(kPictures, g_nFileIndex);
@@ -501,7 +499,7 @@ TEST_F(ViewCacheTest, PicturesThatLetTheBackgroundThroughAreDraggedOverTheBackgr
     // a fresh paint does, never over the last step's pixels; steps far enough to leave any
     // rendering too.
     SizeView(600, 400);
-    const std::string f = folder + "alpha.png";
+    const std::string f = m_strFolder + "alpha.png";
     {
         Gdiplus::Bitmap bitmap(1000, 800, PixelFormat32bppARGB);
         for (int y = 0; y < 800; ++y)
@@ -531,15 +529,15 @@ TEST_F(ViewCacheTest, NeighboursAreDecodedAheadAndTakenOnlyWhileTheirFilesAreUnc
     SizeView(400, 300);
     for (const char* name : {"a.bmp", "b.bmp", "c.bmp", "d.bmp"})
         WritePicture(name, 300, 200, name[0] == 'b' ? Diagonal : Solid);
-    CopyCorpusFile("jpeg/photo caf\xc3\xa9 au lait.jpg", folder, "e.jpg");
-    CopyCorpusFile("png/coffee.png", folder, "f.png");
-    view->OpenChosenFile((folder + "a.bmp").c_str(), "a.bmp");
+    CopyCorpusFile("jpeg/photo caf\xc3\xa9 au lait.jpg", m_strFolder, "e.jpg");
+    CopyCorpusFile("png/coffee.png", m_strFolder, "f.png");
+    view->OpenChosenFile((m_strFolder + "a.bmp").c_str(), "a.bmp");
     Repaint();
     CPicturePreload& ahead = *view->m_pPreload;
     ahead.WaitIdle();
     EXPECT_EQ(1, ahead.Held());  // the next picture; there is no previous one
     // Nothing holds a file decoded ahead open: others may rename or delete it meanwhile.
-    const std::string b = folder + "b.bmp", moved = folder + "moved.bmp";
+    const std::string b = m_strFolder + "b.bmp", moved = m_strFolder + "moved.bmp";
     ASSERT_TRUE(MoveFileA(b.c_str(), moved.c_str()));
     ASSERT_TRUE(MoveFileA(moved.c_str(), b.c_str()));
 
@@ -563,7 +561,7 @@ TEST_F(ViewCacheTest, NeighboursAreDecodedAheadAndTakenOnlyWhileTheirFilesAreUnc
 
     // A file deleted after it was decoded ahead is gone for the view too.
     ahead.WaitIdle();
-    ASSERT_TRUE(DeleteFileA((folder + "d.bmp").c_str()));
+    ASSERT_TRUE(DeleteFileA((m_strFolder + "d.bmp").c_str()));
     view->StepInList(+1);
     Repaint();
     EXPECT_EQ(0, g_nImageWidth);
@@ -575,7 +573,7 @@ TEST_F(ViewCacheTest, NeighboursAreDecodedAheadAndTakenOnlyWhileTheirFilesAreUnc
         Repaint();
         EXPECT_EQ(nDecodes + 1, view->m_pPicture->Decodes()) << name;
         EXPECT_GT(g_nImageWidth, 0) << name;
-        EXPECT_EQ("", Compare(folder + name, "decoded ahead")) << name;
+        EXPECT_EQ("", Compare(m_strFolder + name, "decoded ahead")) << name;
     }
 
     // With keeping off, nothing is decoded ahead.

@@ -1,7 +1,7 @@
 // The pixel size a picture file announces in its header: equal to GDI+'s measure on every corpus
 // picture, safe on malformed and mutated headers, and a decompression bomb refused by the view
 // and by Save As exactly as an unreadable picture is, without a decode.
-#include "OutputFixture.h"
+#include "AppFixture.h"
 
 #include "framework/AfxGdiPlus.h"
 #include "framework/AfxPictureSize.h"
@@ -163,8 +163,7 @@ TEST(PictureSize, CorpusSizesAreWhatGdiPlusMeasures) {
     int nSame = 0;
     std::vector<std::string> blocked, unreadable, differing;
     for (const char* folder : {"bmp", "gif", "ico", "jpeg", "png", "tiff", "large"}) {
-        std::vector<std::string> files;
-        ListFiles(CorpusPath(folder), &files);
+        std::vector<std::string> files = CorpusFiles(folder);
         ASSERT_FALSE(files.empty()) << folder;
         for (const std::string& f : files) {
             UINT cx, cy;
@@ -195,8 +194,7 @@ TEST(PictureSize, CorpusSizesAreWhatGdiPlusMeasures) {
 }
 
 TEST(PictureSize, MalformedFilesAreReadSafely) {
-    std::vector<std::string> files, blocked;
-    ListFiles(CorpusPath("malformed"), &files);
+    std::vector<std::string> files = CorpusFiles("malformed"), blocked;
     ASSERT_GT(files.size(), 25u);
     for (const std::string& f : files) {
         UINT cx = 1, cy = 1, mx = 1, my = 1;
@@ -221,8 +219,7 @@ TEST(PictureSize, MalformedFilesAreReadSafely) {
 // Thousands of mutated headers, each placed against a page no one may read: any read past the
 // end faults. Seeded, so every run reads the same bytes.
 TEST(PictureSize, MutatedHeadersNeverReadPastTheEnd) {
-    std::vector<std::string> files;
-    ListFiles(CorpusPath("").substr(0, CorpusPath("").size() - 1), &files);
+    std::vector<std::string> files = CorpusFiles();
     const size_t kMax = 16 * 1024, kPage = 4096;
     BYTE* pBlock = static_cast<BYTE*>(VirtualAlloc(nullptr, kMax + kPage, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
     ASSERT_NE(nullptr, pBlock);
@@ -286,7 +283,7 @@ TEST(PictureSize, FileSharedAndClosedAtOnce) {
     EXPECT_FALSE(AfxPictureTooLarge((path + ".missing").c_str()));
 }
 
-using BombOpenTest = OutputTest;
+using BombOpenTest = AppTest;
 
 TEST_F(BombOpenTest, OpenAndSaveAsTreatTheBombAsUnreadable) {
     const std::string folder = MakeTempFolder("bomb");

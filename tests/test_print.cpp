@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "TestPrinter.h"
-#include "ZoomFixture.h"
+#include "AppFixture.h"
 
 namespace {
 // 100-pixel blocks, none of them grey or white, each told apart from its neighbours.
@@ -90,14 +90,14 @@ private:
 };
 PrintDialogDriver* PrintDialogDriver::s_pActive = nullptr;
 
-class PrintTest : public ZoomFixture {
+class PrintTest : public AppTest {
 protected:
+    PrintTest() : AppTest(AppStart().Folder("print")) {}  // a folder no other test program empties meanwhile
     void SetUp() override {
         std::string error;
         ASSERT_TRUE(EnsureTestPrinter(&error)) << error;
         ClearTestPrinterOutput();
-        ZoomFixture::SetUp();
-        folder = MakeTempFolder("print");  // a folder no other test program empties meanwhile
+        AppTest::SetUp();
         HDC hScreen = GetDC(nullptr);
         screenDpiX = GetDeviceCaps(hScreen, LOGPIXELSX);
         screenDpiY = GetDeviceCaps(hScreen, LOGPIXELSY);
@@ -144,7 +144,7 @@ protected:
     int CountMismatches(const PrintedPage& page, int step) {
         CRect rc;
         view->GetClientRect(&rc);
-        ClientPixels screen(view->m_hWnd, rc);
+        ScreenGrab screen(view->m_hWnd, rc);
         int bad = 0, compared = 0;
         for (int y = 1; y < rc.Height() - 1; y += step) {
             for (int x = 1; x < rc.Width() - 1; x += step) {

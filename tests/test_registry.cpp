@@ -3,14 +3,10 @@
 
 #include <shlobj.h>
 
-#include "TestUtil.h"
+#include "AppFixture.h"
 
 namespace {
-class RegistryTest : public ::testing::Test {
-protected:
-    void SetUp() override { DeleteMorvaneRegistry(); }
-    void TearDown() override { DeleteMorvaneRegistry(); }
-};
+class RegistryTest : public CleanRegistryTest {};
 
 // A drop of one file, as the shell hands it to a window.
 HDROP MakeDrop(const std::string& path) {

@@ -7,45 +7,17 @@
 #include <functional>
 #include <vector>
 
-#include "OutputFixture.h"
+#include "AppFixture.h"
 #include "dialogs/RenameDlg.h"
 
 namespace {
-HWND FindRenameDialog() {
-    return FindProcessDialog([](HWND h) { return WindowCaption(h) == "Rename"; });
-}
-
-// Runs one step per timer tick while the dialog is up; cancels it when the steps are done.
-class RenameDriver {
+// Steps on the Rename dialog, each once the dialog (or the box a step names) is ready; the dialog
+// is cancelled when they are done.
+class RenameDriver : public DialogDriver {
 public:
-    typedef std::function<void(HWND)> Step;
-    explicit RenameDriver(std::vector<Step> steps) : m_steps(std::move(steps)) {
-        s_pActive = this;
-        m_nTimer = SetTimer(nullptr, 0, 60, OnTimer);
-    }
-    ~RenameDriver() {
-        KillTimer(nullptr, m_nTimer);
-        s_pActive = nullptr;
-    }
-    size_t stepsRun() const { return m_nNext; }
-
-private:
-    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
-        RenameDriver* d = s_pActive;
-        HWND hDlg = d ? FindRenameDialog() : nullptr;
-        if (!hDlg)
-            return;
-        if (d->m_nNext < d->m_steps.size())
-            d->m_steps[d->m_nNext++](hDlg);
-        else
-            PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    }
-    static RenameDriver* s_pActive;
-    std::vector<Step> m_steps;
-    size_t m_nNext = 0;
-    UINT_PTR m_nTimer = 0;
+    explicit RenameDriver(std::vector<Step> steps) : DialogDriver(std::move(steps), IsRenameDialog) {}
+    static bool IsRenameDialog(HWND h) { return WindowCaption(h) == "Rename"; }
 };
-RenameDriver* RenameDriver::s_pActive = nullptr;
 
 std::string EditText(HWND hDlg) {
     char buf[256] = "";
@@ -73,8 +45,11 @@ struct SeenBox {
     bool seen = false;
     std::string caption, text;
 };
+bool IsBox(HWND h) {
+    return WindowCaption(h) != "Rename" && GetDlgItem(h, 0xFFFF);
+}
 void AnswerBox(SeenBox* box) {
-    HWND h = FindProcessDialog([](HWND d) { return WindowCaption(d) != "Rename" && GetDlgItem(d, 0xFFFF); });
+    HWND h = FindProcessDialog(IsBox);
     box->seen = h != nullptr;
     if (!h)
         return;
@@ -199,13 +174,13 @@ TEST(RenameRules, FileErrorMessagesFromTheStringTable) {
     EXPECT_EQ(CFileException::badPath, e.m_cause);
 }
 
-class RenameTest : public OutputTest {
+class RenameTest : public AppTest {
 protected:
     std::string MakeFolder(const char* name, std::initializer_list<const char*> files) {
-        std::string folder = MakeTempFolder(name);
+        std::string made = MakeTempFolder(name);
         for (const char* f : files)
-            CopyCorpusFile("jpeg/video-001.jpeg", folder, f);
-        return folder;
+            CopyCorpusFile("jpeg/video-001.jpeg", made, f);
+        return made;
     }
 };
 
@@ -457,7 +432,7 @@ TEST_F(RenameTest, ANameTooLongForTheFolderIsRefusedWithAMessage) {
             enabled[i] = ApplyEnabled(h);
             PressEnter(h);  // Apply, answered from the dialog's own loop
         });
-        steps.push_back([&, i](HWND) { AnswerBox(&boxes[i]); });
+        steps.push_back({IsBox, [&, i](HWND) { AnswerBox(&boxes[i]); }});
         steps.push_back([&, i](HWND h) { open[i] = IsWindowVisible(h) != FALSE; });
     }
     {

@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "OutputFixture.h"
+#include "AppFixture.h"
 #include "view/ImageExport.h"
 
 using namespace Gdiplus;
@@ -93,7 +93,7 @@ TEST(EncoderLookup, ExtensionChoosesTheMimeTypeWithoutRegardToCase) {
         EXPECT_STREQ(r.mime, MimeTypeForExtension(r.ext)) << r.ext;
 }
 
-class SaveTest : public OutputTest {};
+class SaveTest : public AppTest {};
 
 // Writes every source in every target format through the view; the files stay in the folder
 // named by MORVANE_SAVE_OUT (when set) with a manifest for ImageMagick: "name width height FORMAT".

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "OutputFixture.h"
+#include "AppFixture.h"
 
 namespace {
 std::vector<std::string> TypeList(HWND hDialog, int* pSelected) {
@@ -20,30 +20,16 @@ std::vector<std::string> TypeList(HWND hDialog, int* pSelected) {
     *pSelected = static_cast<int>(SendMessageA(hCombo, CB_GETCURSEL, 0, 0));
     return items;
 }
-BOOL CALLBACK FindQuestionProc(HWND h, LPARAM lp) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(h, &pid);
-    char cls[32] = "";
-    GetClassNameA(h, cls, sizeof cls);
-    if (pid == GetCurrentProcessId() && IsWindowVisible(h) && strcmp(cls, "#32770") == 0 && !GetDlgItem(h, 0x480) &&
-        !GetDlgItem(h, 0x47C) && GetDlgItem(h, IDNO)) {
-        *reinterpret_cast<HWND*>(lp) = h;
-        return FALSE;
-    }
-    return TRUE;
-}
-// The replace question over the save dialog, or null.
-HWND FindQuestion() {
-    HWND h = nullptr;
-    EnumWindows(FindQuestionProc, reinterpret_cast<LPARAM>(&h));
-    return h;
+// The replace question over the save dialog.
+bool IsQuestion(HWND h) {
+    return !GetDlgItem(h, 0x480) && !GetDlgItem(h, 0x47C) && GetDlgItem(h, IDNO);
 }
 std::string Magic(const std::string& path) {
     return ReadAll(path).substr(0, 4);
 }
 }  // namespace
 
-class SaveDialogTest : public OutputTest {};
+class SaveDialogTest : public AppTest {};
 
 TEST_F(SaveDialogTest, SaveAsOffersTheSixTypesBitmapFirstAndAddsBmp) {
     std::string folder = MakeTempFolder("savedlg-asis");
@@ -124,8 +110,8 @@ TEST_F(SaveDialogTest, ReplacingAFileIsAskedFirst) {
                                      DialogSetFileName(h, folder + c.typed);
                                      DialogPressOk(h);
                                  },
-                                 [&](HWND, HWND) {
-                                     HWND q = FindQuestion();
+                                 {IsQuestion, [&](HWND, HWND) {
+                                     HWND q = FindProcessDialog(IsQuestion);
                                      asked = q != nullptr;
                                      if (!q)
                                          return;
@@ -135,8 +121,8 @@ TEST_F(SaveDialogTest, ReplacingAFileIsAskedFirst) {
                                      GetDlgItemTextA(q, 0xFFFF, buf, sizeof buf);
                                      text = buf;
                                      PostMessageA(q, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
-                                 },
-                                 nullptr});  // a tick to settle; then the dialog is cancelled if still open
+                                 }},
+                                 nullptr});  // a round to settle; then the dialog is cancelled if still open
             Command(ID_FILE_SAVE_AS);
         }
         EXPECT_TRUE(asked) << c.typed << " " << answer;
@@ -175,4 +161,28 @@ TEST_F(SaveDialogTest, SaveAsIntoAFolderAndUnderNamesInAnyScript) {
         }
         EXPECT_EQ(c.magic, Magic(folder + c.file).substr(0, strlen(c.magic)));
     }
+}
+
+TEST_F(SaveDialogTest, AStepWhoseWindowNeverComesIsGivenUpAndTheDialogEnded) {
+    std::string folder = MakeTempFolder("savedlg-given-up");
+    CopyCorpusFile("jpeg/video-001.jpeg", folder, "photo.jpeg");
+    Open(folder + "photo.jpeg");
+    bool bRan = false;
+    std::vector<DialogDriver::Step> steps = {{[](HWND) { return false; }, [&](HWND, HWND) { bRan = true; }}};
+    DWORD nStart = GetTickCount();
+    {
+        DialogDriver driver(steps, nullptr, 3000);
+        Command(ID_FILE_SAVE_AS);
+        EXPECT_TRUE(driver.timedOut());
+        EXPECT_FALSE(driver.ran());
+    }
+    EXPECT_FALSE(bRan);
+    EXPECT_LT(GetTickCount() - nStart, 30000u);
+    EXPECT_EQ(nullptr, FindProcessDialog([](HWND) { return true; }));
+    // Nothing saved: the folder holds the picture alone.
+    std::vector<std::string> names;
+    for (const std::string& n : FilesMatching(folder, "*"))
+        if (n != "." && n != "..")
+            names.push_back(n);
+    EXPECT_EQ(std::vector<std::string>{"photo.jpeg"}, names);
 }

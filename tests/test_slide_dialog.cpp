@@ -7,18 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "TestUtil.h"
+#include "AppFixture.h"
 #include "dialogs/SlideSetupDlg.h"
 #include "res/resource.h"
 
 namespace {
-const char kSlideKey[] = "Software\\Morvane of ZENTARO\\Morvane\\SLIDE";
-
 void WriteSlideTimer(DWORD nValue) {
-    HKEY h;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, kSlideKey, &h));
-    RegSetValueExA(h, "timer", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&nValue), sizeof nValue);
-    RegCloseKey(h);
+    ASSERT_TRUE(WriteMorvaneDword("SLIDE", "timer", nValue));
 }
 
 std::string Text(HWND h) {
@@ -46,13 +41,7 @@ void CALLBACK DriveDialog(HWND, UINT, UINT_PTR, DWORD) {
     Seen* p = s_pSeen;
     if (!p || p->bShown)
         return;
-    HWND h = nullptr;
-    for (HWND w = GetTopWindow(nullptr); w && !h; w = GetWindow(w, GW_HWNDNEXT)) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(w, &pid);
-        if (pid == GetCurrentProcessId() && IsWindowVisible(w) && GetDlgItem(w, IDC_SLIDE_SLIDER))
-            h = w;
-    }
+    HWND h = FindReadyDialog([](HWND w) { return GetDlgItem(w, IDC_SLIDE_SLIDER) != nullptr; });
     if (!h)
         return;
     p->bShown = true;
@@ -103,19 +92,9 @@ Seen RunDialog(bool bCommand, std::vector<WPARAM> keys, int nClose) {
     return seen;
 }
 
-class SlideDialogTest : public ::testing::Test {
+class SlideDialogTest : public AppTest {
 protected:
-    void SetUp() override {
-        DeleteMorvaneRegistry();
-        run.reset(new RunningApp);
-        ASSERT_TRUE(run->started());
-    }
-    void TearDown() override {
-        run.reset();
-        DeleteMorvaneRegistry();
-    }
     bool Stored(DWORD* value) { return ReadMorvaneDword("SLIDE", "timer", value); }
-    std::unique_ptr<RunningApp> run;
 };
 }  // namespace
 

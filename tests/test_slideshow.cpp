@@ -1,7 +1,7 @@
 // The slide show in the running program: Start/Stop and its check mark, the ticks stepping
 // through a folder and wrapping, the delay read from the registry at the start, the command
 // refused for a folder of one picture, ticks behind a modal dialog, and a capture meanwhile.
-#include "ZoomFixture.h"
+#include "AppFixture.h"
 
 #include <algorithm>
 
@@ -11,35 +11,22 @@
 namespace {
 const COLORREF kColours[] = {RGB(200, 30, 30), RGB(30, 200, 30), RGB(30, 30, 200)};
 const char* const kNames[] = {"a.bmp", "b.bmp", "c.bmp"};
-const char kSlideKey[] = "Software\\Morvane of ZENTARO\\Morvane\\SLIDE";
-
 void WriteSlideTimer(DWORD nValue) {
-    HKEY h;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, kSlideKey, &h));
-    RegSetValueExA(h, "timer", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&nValue), sizeof nValue);
-    RegCloseKey(h);
+    ASSERT_TRUE(WriteMorvaneDword("SLIDE", "timer", nValue));
 }
 
-class SlideShowTest : public ZoomFixture {
+class SlideShowTest : public AppTest {
 protected:
-    // The fixture's set-up with a folder of this program's own: test programs of other areas may
-    // run at the same time and empty theirs.
-    void SetUp() override {
-        DeleteMorvaneRegistry();
-        folder = MakeTempFolder("slideshow");
-        run.reset(new RunningApp);
-        ASSERT_TRUE(run->started());
-        view = run->view();
-        ASSERT_NE(nullptr, view);
-        SetForegroundWindow(run->frame()->m_hWnd);
-    }
+    // A folder of this program's own: test programs of other areas may run at the same time and
+    // empty theirs.
+    SlideShowTest() : AppTest(AppStart().Folder("slideshow")) {}
     // A folder of three plain pictures, opened at the first.
     void OpenThree() {
         for (int i = 0; i < 3; ++i) {
             COLORREF c = kColours[i];
             WritePicture(kNames[i], 120, 80, [c](int, int) { return c; });
         }
-        view->OpenChosenFile((folder + "a.bmp").c_str(), "a.bmp");
+        view->OpenChosenFile((m_strFolder + "a.bmp").c_str(), "a.bmp");
         PumpNow();
         view->UpdateWindow();
         ASSERT_EQ(0, g_nFileIndex);
@@ -97,20 +84,8 @@ private:
 };
 TickWatcher* TickWatcher::s_pActive = nullptr;
 
-BOOL CALLBACK FindSlideProc(HWND h, LPARAM lp) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(h, &pid);
-    if (pid == GetCurrentProcessId() && IsWindowVisible(h) && GetDlgItem(h, IDC_SLIDE_SLIDER)) {
-        *reinterpret_cast<HWND*>(lp) = h;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 HWND FindSlideDialog() {
-    HWND found = nullptr;
-    EnumWindows(FindSlideProc, reinterpret_cast<LPARAM>(&found));
-    return found;
+    return FindProcessDialog([](HWND h) { return GetDlgItem(h, IDC_SLIDE_SLIDER) != nullptr; });
 }
 }  // namespace
 
@@ -191,10 +166,10 @@ TEST_F(SlideShowTest, AFolderOfOnePictureDisablesStartStopAfterOneOfSeveral) {
 TEST_F(SlideShowTest, TicksStepOverPicturesThatCannotBeShownAndDropFilesThatAreGone) {
     // a, c and d are pictures, b is not.
     WritePicture("a.bmp", 120, 80, [](int, int) { return kColours[0]; });
-    WriteFile(folder + "b.bmp", "no picture at all");
+    WriteFile(m_strFolder + "b.bmp", "no picture at all");
     WritePicture("c.bmp", 120, 80, [](int, int) { return kColours[1]; });
     WritePicture("d.bmp", 120, 80, [](int, int) { return kColours[2]; });
-    view->OpenChosenFile((folder + "a.bmp").c_str(), "a.bmp");
+    view->OpenChosenFile((m_strFolder + "a.bmp").c_str(), "a.bmp");
     PumpNow();
     ASSERT_EQ(4, g_fileList.GetSize());
     Command(ID_TOOLS_SLIDESTARTSTOP);
@@ -212,7 +187,7 @@ TEST_F(SlideShowTest, TicksStepOverPicturesThatCannotBeShownAndDropFilesThatAreG
     };
     for (const Step& st : steps) {
         if (st.gone) {
-            ASSERT_TRUE(DeleteFileA((folder + st.gone).c_str()));
+            ASSERT_TRUE(DeleteFileA((m_strFolder + st.gone).c_str()));
         }
         Tick();
         EXPECT_EQ(st.index, g_nFileIndex) << st.name;

@@ -4,8 +4,8 @@
 
 #include <vector>
 
+#include "AppFixture.h"
 #include "DesktopUtil.h"
-#include "TestUtil.h"
 #include "frame/Splash.h"
 #include "res/resource.h"
 
@@ -82,11 +82,7 @@ std::vector<COLORREF> SplashBitmapPixels(int* pWidth, int* pHeight) {
     return out;
 }
 
-class SplashTest : public ::testing::Test {
-protected:
-    void SetUp() override { DeleteMorvaneRegistry(); }
-    void TearDown() override { DeleteMorvaneRegistry(); }
-};
+class SplashTest : public CleanRegistryTest {};
 }  // namespace
 
 TEST_F(SplashTest, ShowsTheBitmapCentredOverTheNewFrame) {

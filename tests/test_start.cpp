@@ -2,7 +2,7 @@
 // the state every command starts in.
 #include <gtest/gtest.h>
 
-#include "TestUtil.h"
+#include "AppFixture.h"
 #include "res/resource.h"
 
 namespace {
@@ -18,11 +18,7 @@ const UINT kFlaggedCommands[] = {ID_VIEW_PREVIOUS,        ID_VIEW_NEXT, ID_VIEW_
                                  ID_TOOLS_SLIDESTARTSTOP, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_IMAGE_COPY,  ID_FILE_PRINT,
                                  ID_IMAGE_RENAME,         ID_IMAGE_EDIT};
 
-class StartTest : public ::testing::Test {
-protected:
-    void SetUp() override { DeleteMorvaneRegistry(); }
-    void TearDown() override { DeleteMorvaneRegistry(); }
-};
+class StartTest : public CleanRegistryTest {};
 }  // namespace
 
 TEST_F(StartTest, FrameIsFixedSizeAndCentred) {

@@ -95,30 +95,6 @@ struct Seen {
     bool bAnimationPlays = false;
 };
 
-struct FindArgs {
-    const char* caption;
-    HWND found;
-};
-
-BOOL CALLBACK FindProc(HWND h, LPARAM lp) {
-    FindArgs* p = reinterpret_cast<FindArgs*>(lp);
-    char cls[32] = "", text[64] = "";
-    GetClassNameA(h, cls, sizeof cls);
-    GetWindowTextA(h, text, sizeof text);
-    if (IsWindowVisible(h) && strcmp(cls, "#32770") == 0 && strcmp(text, p->caption) == 0) {
-        p->found = h;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// A dialog of this thread on the screen, by its caption.
-HWND FindVisibleDialog(const char* caption) {
-    FindArgs a = {caption, nullptr};
-    EnumThreadWindows(GetCurrentThreadId(), FindProc, reinterpret_cast<LPARAM>(&a));
-    return a.found;
-}
-
 std::string ItemText(HWND hDlg, int nID) {
     char buf[256] = "";
     GetDlgItemTextA(hDlg, nID, buf, sizeof buf);
@@ -158,7 +134,7 @@ private:
         UpdateRun* self = s_pActive;
         if (!self || self->m_bDone)
             return;
-        HWND h = FindVisibleDialog("Update");
+        HWND h = FindDialogCaptioned("Update");
         if (!h)
             return;
         self->m_bDone = true;
@@ -210,18 +186,6 @@ const std::string kShouldUpdate = kShouldUpdateMessage;
 const std::string kUpToDate = kUpToDateMessage;
 const std::string kBusy = kServerBusyMessage;
 
-std::string ReadAll(const std::string& path) {
-    std::string data;
-    if (FILE* f = fopen(path.c_str(), "rb")) {
-        char buf[4096];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, f)) > 0)
-            data.append(buf, n);
-        fclose(f);
-    }
-    return data;
-}
-
 bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -234,42 +198,16 @@ std::string TempFolder() {
 
 // Files of the user's temporary folder that the download's unique names look like.
 std::set<std::string> DownloadTempFiles() {
-    std::set<std::string> names;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((TempFolder() + "upd*.tmp").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE)
-        return names;
-    do
-        names.insert(fd.cFileName);
-    while (FindNextFileA(h, &fd));
-    FindClose(h);
-    return names;
+    std::vector<std::string> names = FilesMatching(TempFolder(), "upd*.tmp");
+    return std::set<std::string>(names.begin(), names.end());
 }
 int CountDownloadTempFiles() {
     return static_cast<int>(DownloadTempFiles().size());
 }
 
-struct ProcessDialogArgs {
-    DWORD pid;
-    bool found;
-};
-BOOL CALLBACK FindProcessUpdateDialog(HWND h, LPARAM lp) {
-    ProcessDialogArgs* p = reinterpret_cast<ProcessDialogArgs*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(h, &pid);
-    char text[64] = "";
-    GetWindowTextA(h, text, sizeof text);
-    if (pid == p->pid && IsWindowVisible(h) && strcmp(text, "Update") == 0) {
-        p->found = true;
-        return FALSE;
-    }
-    return TRUE;
-}
 // The process shows its Update dialog: its check is over.
 bool ShowsUpdateDialog(DWORD pid) {
-    ProcessDialogArgs a = {pid, false};
-    EnumWindows(FindProcessUpdateDialog, reinterpret_cast<LPARAM>(&a));
-    return a.found;
+    return FindDialogCaptioned("Update", pid) != nullptr;
 }
 
 class UpdateTest : public ::testing::Test {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "TestUtil.h"
+#include "AppFixture.h"
 
 namespace {
 // A picture whose left half is red and right half blue, top row green.
@@ -16,37 +16,15 @@ std::string MakeBmp(int w, int h) {
 
 const COLORREF kGrey = RGB(128, 128, 128);
 
-class ViewTest : public ::testing::Test {
+class ViewTest : public AppTest {
 protected:
-    void SetUp() override {
-        DeleteMorvaneRegistry();
-        DeleteFileA(CaptureFilePath());
-        folder = MakeTempFolder("view");
-        run.reset(new RunningApp);
-        ASSERT_TRUE(run->started());
-        view = run->view();
-        SetForegroundWindow(run->frame()->m_hWnd);
-    }
-    void TearDown() override {
-        run.reset();
-        DeleteFileA(CaptureFilePath());
-        DeleteMorvaneRegistry();
-    }
+    ViewTest() : AppTest(AppStart().Folder("view").NoCaptureFile()) {}
+    // Only the picture named: the paint itself sets the rest.
     void Show(const std::string& path) {
         run->app().m_bImageLoaded = 1;
         g_strFilePath = path.c_str();
         Repaint();
     }
-    void Repaint() {
-        view->Invalidate(TRUE);
-        view->UpdateWindow();
-        PumpNow();
-    }
-    COLORREF At(int x, int y) { return ScreenPixel(view->m_hWnd, x, y); }
-
-    std::unique_ptr<RunningApp> run;
-    CNorvelView* view = nullptr;
-    std::string folder;
 };
 }  // namespace
 
@@ -63,8 +41,8 @@ TEST_F(ViewTest, EmptyViewIsGreyAndMeasured) {
 }
 
 TEST_F(ViewTest, SmallPictureDrawnUnscaledAtTheCentre) {
-    WriteFile(folder + "small.bmp", MakeBmp(100, 80));
-    Show(folder + "small.bmp");
+    WriteFile(m_strFolder + "small.bmp", MakeBmp(100, 80));
+    Show(m_strFolder + "small.bmp");
     EXPECT_EQ(100, g_nImageWidth);
     EXPECT_EQ(80, g_nImageHeight);
     EXPECT_DOUBLE_EQ(1.0, g_dZoom);
@@ -81,8 +59,8 @@ TEST_F(ViewTest, SmallPictureDrawnUnscaledAtTheCentre) {
 }
 
 TEST_F(ViewTest, LargePictureIsFittedAndDrawnInTheFittedRectangle) {
-    WriteFile(folder + "wide.bmp", MakeBmp(2000, 500));
-    Show(folder + "wide.bmp");
+    WriteFile(m_strFolder + "wide.bmp", MakeBmp(2000, 500));
+    Show(m_strFolder + "wide.bmp");
     double zoom = static_cast<double>(g_nClientWidth) / 2000;
     if (500 * zoom > g_nClientHeight)
         zoom = static_cast<double>(g_nClientHeight) / 500;
@@ -97,8 +75,8 @@ TEST_F(ViewTest, LargePictureIsFittedAndDrawnInTheFittedRectangle) {
 }
 
 TEST_F(ViewTest, AutoZoomRefitsAfterTheWindowChangesSize) {
-    WriteFile(folder + "wide.bmp", MakeBmp(2000, 500));
-    Show(folder + "wide.bmp");
+    WriteFile(m_strFolder + "wide.bmp", MakeBmp(2000, 500));
+    Show(m_strFolder + "wide.bmp");
     double before = g_dZoom;
     CStatusBar& bar = run->frame()->m_wndStatusBar;
     bar.SetPaneText(4, "kept");
@@ -110,18 +88,18 @@ TEST_F(ViewTest, AutoZoomRefitsAfterTheWindowChangesSize) {
 }
 
 TEST_F(ViewTest, UnreadablePictureLeavesTheViewGrey) {
-    WriteFile(folder + "broken.png", "not a png");
-    Show(folder + "broken.png");
+    WriteFile(m_strFolder + "broken.png", "not a png");
+    Show(m_strFolder + "broken.png");
     EXPECT_EQ(0, g_nImageWidth);
     EXPECT_EQ(0, g_nImageHeight);
     EXPECT_DOUBLE_EQ(1.0, g_dZoom);
     EXPECT_EQ(g_nClientWidth / 2, g_nDrawX);
     EXPECT_EQ(kGrey, At(g_nClientWidth / 2, g_nClientHeight / 2));
     // A shown file deleted behind the program's back: grey at the next paint, no message.
-    WriteFile(folder + "gone.bmp", MakeBmp(100, 80));
-    Show(folder + "gone.bmp");
+    WriteFile(m_strFolder + "gone.bmp", MakeBmp(100, 80));
+    Show(m_strFolder + "gone.bmp");
     EXPECT_EQ(100, g_nImageWidth);
-    DeleteFileA((folder + "gone.bmp").c_str());
+    DeleteFileA((m_strFolder + "gone.bmp").c_str());
     MessageBoxWatcher watcher;
     Repaint();
     EXPECT_EQ(0, g_nImageWidth);
@@ -183,8 +161,8 @@ TEST_F(ViewTest, ZoomTextIsTheFlooredPercentage) {
 }
 
 TEST_F(ViewTest, AThousandPaintsLeakNoHandles) {
-    WriteFile(folder + "small.bmp", MakeBmp(64, 48));
-    Show(folder + "small.bmp");
+    WriteFile(m_strFolder + "small.bmp", MakeBmp(64, 48));
+    Show(m_strFolder + "small.bmp");
     Repaint();
     int gdi = CountGdiObjects(), windows = CountThreadWindows();
     ASSERT_GT(gdi, 0);

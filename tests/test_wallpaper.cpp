@@ -3,7 +3,7 @@
 // picture's size, the picture on the virtual desktop centred, tiled or stretched, None, the
 // corpus's JPEG, PNG with alpha and EMF, the commands refusing stale content, and COM balance.
 #include "CaptureUtil.h"
-#include "ZoomFixture.h"
+#include "AppFixture.h"
 
 #include <objbase.h>
 
@@ -96,20 +96,20 @@ SIZE PlatformBitmapSize(const char* path) {
     return s;
 }
 
-class WallpaperTest : public ZoomFixture {
+class WallpaperTest : public AppTest {
 protected:
+    WallpaperTest() : AppTest(AppStart().Folder("wallpaper")) {}
     void SetUp() override {
         saved[0] = ReadDesktopValue("WallpaperStyle");
         saved[1] = ReadDesktopValue("TileWallpaper");
         saved[2] = ReadDesktopValue("Wallpaper");
         SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(""), SPIF_SENDWININICHANGE);
-        ZoomFixture::SetUp();
-        folder = MakeTempFolder("wallpaper");
+        AppTest::SetUp();
         screenW = GetSystemMetrics(SM_CXSCREEN);
         screenH = GetSystemMetrics(SM_CYSCREEN);
     }
     void TearDown() override {
-        ZoomFixture::TearDown();
+        AppTest::TearDown();
         // Other test programs read this desktop's pixels: leave it plain, as it was.
         SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(""), SPIF_SENDWININICHANGE);
         WriteDesktopValue("WallpaperStyle", saved[0]);
@@ -229,8 +229,8 @@ TEST_F(WallpaperTest, JpegPngWithAlphaAndEmfBecomeBitmapsOfTheirSize) {
     const char* files[] = {"jpeg/video-001.jpeg", "png/basn4a08.png", "emf/fish.emf"};
     for (const char* rel : files) {
         std::string name = std::string(rel).substr(std::string(rel).find('/') + 1);
-        CopyCorpusFile(rel, folder, name.c_str());
-        Open(folder + name, name.c_str());
+        CopyCorpusFile(rel, m_strFolder, name.c_str());
+        Open(m_strFolder + name, name.c_str());
         ASSERT_GT(g_nImageWidth, 0) << rel;
         DeleteFileA(CaptureFilePath());
         Command(ID_WALLPAPER_CENTER);
@@ -274,8 +274,8 @@ TEST_F(WallpaperTest, NothingToExportLeavesDesktopAndStylesAsTheyWereAndSaysWhy)
         EXPECT_EQ(1, boxes.count());
         EXPECT_EQ("The picture could not be read: the wallpaper was not changed.", boxes.lastText());
     }
-    WriteFile(folder + "broken.jpeg", "\xFF\xD8\xFF\xE0 this is no picture at all");
-    Open(folder + "broken.jpeg", "broken.jpeg");
+    WriteFile(m_strFolder + "broken.jpeg", "\xFF\xD8\xFF\xE0 this is no picture at all");
+    Open(m_strFolder + "broken.jpeg", "broken.jpeg");
     {
         MessageBoxWatcher boxes;  // the file shown does not decode
         Command(ID_WALLPAPER_STRETCH);
@@ -306,7 +306,7 @@ TEST_F(WallpaperTest, ACaptureShownIsTheWallpaper) {
 // Where the preferred place of the capture file cannot be written, the export, the wallpaper
 // and the stored setting all name the file in the user's own folder.
 TEST_F(WallpaperTest, TheWallpaperFollowsTheCaptureFileToTheUsersFolder) {
-    ClosedCaptureRoot closed(folder);
+    ClosedCaptureRoot closed(m_strFolder);
     const std::string expected = closed.expected();
     Open(WritePicture("squares.bmp", 120, 90, Squares), "squares.bmp");
     MessageBoxWatcher boxes;
@@ -344,7 +344,7 @@ TEST_F(WallpaperTest, ComIsLeftAsItWasAndASecondCommandWorks) {
 // three bytes for each of these characters) becomes the wallpaper whole: the stored value, read
 // in UTF-16 as the shell reads it, names that very file.
 TEST_F(WallpaperTest, APathInAnyScriptLongerInBytesThanMaxPathIsSetWhole) {
-    std::string sub = folder + "Обои 日本\\";
+    std::string sub = m_strFolder + "Обои 日本\\";
     ASSERT_TRUE(CreateDirectoryA(sub.c_str(), nullptr));
     std::string name;
     while (AfxCharCount((sub + name).c_str()) < MAX_PATH - 10)

@@ -1,6 +1,6 @@
 // Zoom out, Zoom in, the fixed ratios and Auto Zoom in the running program: ratio, origin, the
 // zoom pane, the drag permissions, the Auto Zoom check mark and the picture on the screen.
-#include "ZoomFixture.h"
+#include "AppFixture.h"
 
 namespace {
 // 100-pixel blocks whose colour names the block: red counts columns, green rows.
@@ -8,7 +8,10 @@ COLORREF Blocks(int x, int y) {
     return RGB((x / 100) * 12, (y / 100) * 25, 128);
 }
 
-class ZoomTest : public ZoomFixture {};
+class ZoomTest : public AppTest {
+protected:
+    ZoomTest() : AppTest(AppStart().Folder("zoom")) {}
+};
 }  // namespace
 
 TEST_F(ZoomTest, WidePictureFitsThenZoomInCentresAndAllowsDragging) {

@@ -1,7 +1,7 @@
 // The Zoom dialog driven as a user drives it, from a second thread while the program's thread
 // runs the dialog: typing, Escape, Enter, the Apply button under the mouse, its tooltip, the
 // range and integer messages, and the ratio that reaches the command.
-#include "ZoomFixture.h"
+#include "AppFixture.h"
 
 #include <atomic>
 #include <mutex>
@@ -10,31 +10,9 @@
 #include "dialogs/ZoomDlg.h"
 
 namespace {
-struct FindArgs {
-    DWORD pid;
-    bool bZoomDialog;  // the Zoom dialog, or any other dialog (a message box)
-    HWND found;
-};
-
-BOOL CALLBACK FindProc(HWND h, LPARAM lp) {
-    FindArgs* a = reinterpret_cast<FindArgs*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(h, &pid);
-    char cls[32] = "";
-    if (pid != a->pid || !IsWindowVisible(h) || !GetClassNameA(h, cls, sizeof cls) || strcmp(cls, "#32770") != 0)
-        return TRUE;
-    bool bZoom = GetDlgItem(h, IDC_ZOOM_RATIO) != nullptr;
-    if (bZoom == a->bZoomDialog) {
-        a->found = h;
-        return FALSE;
-    }
-    return TRUE;
-}
-
+// The Zoom dialog, or any other dialog (a message box), shown by this process.
 HWND FindDialog(bool bZoomDialog) {
-    FindArgs a = {GetCurrentProcessId(), bZoomDialog, nullptr};
-    EnumWindows(FindProc, reinterpret_cast<LPARAM>(&a));
-    return a.found;
+    return FindProcessDialog([=](HWND h) { return (GetDlgItem(h, IDC_ZOOM_RATIO) != nullptr) == bZoomDialog; });
 }
 
 std::string TextOf(HWND h) {
@@ -79,29 +57,19 @@ public:
     }
     void CloseBox() { PostMessageA(m_hDialog, WM_SYSCOMMAND, SC_CLOSE, 0); }
     // The mouse on the Apply button (client point of the button).
-    void MouseOnApply(int x, int y) {
-        HWND hApply = GetDlgItem(m_hDialog, IDOK);
+    POINT MouseOnApply(int x, int y) {
         POINT p = {x, y};
-        ClientToScreen(hApply, &p);
-        int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
-        INPUT in = {};
-        in.type = INPUT_MOUSE;
-        in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-        in.mi.dx = (p.x * 65536 + cx - 1) / cx;
-        in.mi.dy = (p.y * 65536 + cy - 1) / cy;
-        SendInput(1, &in, sizeof in);
+        ClientToScreen(GetDlgItem(m_hDialog, IDOK), &p);
+        SendPointer(p.x, p.y);
         Sleep(100);
+        return p;
     }
     void ClickApply() {
         MouseOnApply(20, 8);
-        MouseOnApply(21, 9);
-        INPUT in[2] = {};
-        in[0].type = in[1].type = INPUT_MOUSE;
-        in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-        in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-        SendInput(1, &in[0], sizeof in[0]);
+        POINT p = MouseOnApply(21, 9);
+        SendPointer(p.x, p.y, MOUSEEVENTF_LEFTDOWN);
         Sleep(150);
-        SendInput(1, &in[1], sizeof in[1]);
+        SendPointer(p.x, p.y, MOUSEEVENTF_LEFTUP);
     }
     bool WaitFor(const std::function<bool()>& condition, DWORD ms = 8000) {
         DWORD end = GetTickCount() + ms;
@@ -138,9 +106,7 @@ private:
             Sleep(10);
     }
     void Run() {
-        DWORD end = GetTickCount() + 15000;
-        while (!(m_hDialog = FindDialog(true)) && static_cast<LONG>(end - GetTickCount()) > 0)
-            Sleep(20);
+        m_hDialog = WaitForDialog([](HWND h) { return GetDlgItem(h, IDC_ZOOM_RATIO) != nullptr; });
         if (!m_hDialog)
             return;
         initialText = EditText();
@@ -159,10 +125,11 @@ private:
     std::thread m_thread;
 };
 
-class ZoomDialogTest : public ZoomFixture {
+class ZoomDialogTest : public AppTest {
 protected:
+    ZoomDialogTest() : AppTest(AppStart().Folder("zoom")) {}
     void SetUp() override {
-        ZoomFixture::SetUp();
+        AppTest::SetUp();
         SizeView(600, 400);
         Show(WritePicture("small.bmp", 100, 80, [](int x, int) { return x < 50 ? RGB(200, 0, 0) : RGB(0, 0, 200); }));
         ASSERT_DOUBLE_EQ(1.0, g_dZoom);
@@ -290,7 +257,7 @@ TEST_F(ZoomDialogTest, ApplyButtonShowsItsIconAndTooltip) {
         GetClientRect(hApply, &rc);
         // The icon's green, once the dialog has painted.
         u.WaitFor([&] {
-            ClientPixels px(hApply, rc);
+            ScreenGrab px(hApply, rc);
             for (int y = 0; y < px.height(); ++y)
                 for (int x = 0; x < 36 && x < px.width(); ++x) {
                     COLORREF c = px.at(x, y);
