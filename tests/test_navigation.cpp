@@ -90,29 +90,6 @@ TEST_F(NavigationTest, PageDownAndPageUpStepThroughTheLoop) {
     EXPECT_EQ(CString("2 in 3"), Pane(5));
 }
 
-TEST_F(NavigationTest, StepsSwitchAutoZoomBackOnAndClearCaptures) {
-    std::string folder = MakeTempFolder("auto");
-    MakePictures(folder, {"a.bmp", "b.bmp"});
-    Open(folder + "a.bmp");
-    g_bManualZoom = 1;
-    g_dZoom = 2.0;
-    run->app().m_bScreenCaptured = 1;
-    Command(ID_VIEW_NEXT);
-    EXPECT_EQ(0, g_bManualZoom);
-    EXPECT_EQ(0, run->app().m_bScreenCaptured);
-    EXPECT_DOUBLE_EQ(1.0, g_dZoom);  // refitted by the paint
-}
-
-TEST_F(NavigationTest, SinglePictureDisablesBothSteps) {
-    std::string folder = MakeTempFolder("single");
-    MakePictures(folder, {"only.bmp"});
-    Open(folder + "only.bmp");
-    EXPECT_EQ(CString("1 in 1"), Pane(5));
-    EXPECT_FALSE(view->m_bEnablePrevious);
-    EXPECT_FALSE(view->m_bEnableNext);
-    EXPECT_FALSE(view->m_bEnableSlideShow);
-}
-
 TEST_F(NavigationTest, NameNoPatternMatchesStaysAtIndexZero) {
     std::string folder = MakeTempFolder("jpeg");
     MakePictures(folder, {"a.bmp", "b.bmp", "c.bmp"});

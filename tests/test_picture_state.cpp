@@ -165,6 +165,14 @@ TEST_F(PictureStateTest, OpeningAndSteppingThroughTheFolder) {
          [](CNorvelApp& a, CNorvelView& v) { EXPECT_TRUE(EntryShown(a, v, 2)); },
          {"file", "C:\\p\\c.bmp 2/3", "3 at -150,-100 auto panX panY refit full",
           "SaveAs Print Copy Rename Edit Previous ZoomOut ZoomIn Zoom SlideShow"}},
+        {"a step from a zoomed screen capture: auto zoom again, the capture off", OpenMiddleOfThree,
+         [](CNorvelApp& a, CNorvelView& v) {
+             ZoomChosen(a, 2.0);
+             a.m_bScreenCaptured = 1;
+             EXPECT_TRUE(EntryShown(a, v, 2));
+         },
+         {"file", "C:\\p\\c.bmp 2/3", "2 at 0,0 auto",
+          "SaveAs Print Copy Rename Edit Previous ZoomOut ZoomIn Zoom SlideShow"}},
         {"previous to the first entry", OpenMiddleOfThree,
          [](CNorvelApp& a, CNorvelView& v) { EXPECT_TRUE(EntryShown(a, v, 0)); },
          {"file", "C:\\p\\a.bmp 0/3", "1 at 150,100 auto",
@@ -255,7 +263,10 @@ TEST_F(PictureStateTest, CapturesBegunShownAndCanceled) {
 TEST_F(PictureStateTest, ZoomCommandsPanningAndModes) {
     const Row rows[] = {
         {"a fixed ratio: the user's zoom, centred, panned where it overflows, refits cancelled", ZoomedIn,
-         [](CNorvelApp& a, CNorvelView&) { ZoomChosen(a, 2.5); },
+         [](CNorvelApp& a, CNorvelView&) {
+             a.m_bCaptureRefitPending = 1;
+             ZoomChosen(a, 2.5);
+         },
          {"file", "C:\\p\\b.bmp 1/3", "2.5 at -75,-50 manual panX panY full", kFileCommands}},
         {"a ratio that fits: no panning", ZoomedIn, [](CNorvelApp& a, CNorvelView&) { ZoomChosen(a, 0.5); },
          {"file", "C:\\p\\b.bmp 1/3", "0.5 at 225,150 manual full", kFileCommands}},
@@ -271,6 +282,21 @@ TEST_F(PictureStateTest, ZoomCommandsPanningAndModes) {
              EXPECT_TRUE(ZoomStepped(a, +1));
          },
          {"file", "C:\\p\\b.bmp 1/3", "16 at -2100,-1400 manual panX panY", kFileCommands}},
+        {"five zoom ins from 1: 2, 4, 8, 16, then only the panning ends", OpenMiddleOfThree,
+         [](CNorvelApp& a, CNorvelView&) {
+             for (double z : {2.0, 4.0, 8.0, 16.0}) {
+                 EXPECT_TRUE(ZoomStepped(a, +1));
+                 EXPECT_DOUBLE_EQ(z, g_dZoom);
+             }
+             EXPECT_FALSE(ZoomStepped(a, +1));
+         },
+         {"file", "C:\\p\\b.bmp 1/3", "16 at -2100,-1400 manual", kFileCommands}},
+        {"a zoom step cancels the refits of full screen and captures", ZoomedIn,
+         [](CNorvelApp& a, CNorvelView&) {
+             a.m_bCaptureRefitPending = 1;
+             EXPECT_TRUE(ZoomStepped(a, +1));
+         },
+         {"file", "C:\\p\\b.bmp 1/3", "6 at -600,-400 manual panX panY full", kFileCommands}},
         {"zoom in at 16: nothing but the user's zoom and no panning", ZoomedIn,
          [](CNorvelApp& a, CNorvelView&) {
              g_dZoom = 16.0;
@@ -376,6 +402,11 @@ TEST_F(PictureStateTest, PaneTextsFollowTheState) {
     EXPECT_EQ(CString("Capture is canceled!"), t.pane[1]);
     for (int i = 2; i <= 5; ++i)
         EXPECT_EQ(CString(""), t.pane[i]) << i;
+
+    Open(app, view, "only.bmp", {"only.bmp"});
+    EXPECT_EQ(CString("1 in 1"), FilePanes().pane[5]);
+    Open(app, view, "scan.tif", {});
+    EXPECT_EQ(CString("1 in 0"), FilePanes().pane[5]);
 
     // The Rename exchange text.
     RenameTextSet(app, "holiday");

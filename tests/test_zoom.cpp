@@ -45,27 +45,6 @@ TEST_F(ZoomTest, WidePictureFitsThenZoomInCentresAndAllowsDragging) {
     EXPECT_DOUBLE_EQ(0.8, g_dZoom);
 }
 
-TEST_F(ZoomTest, FiveZoomInsFromOneEndAtSixteen) {
-    SizeView(600, 400);
-    Show(WritePicture("small.bmp", 100, 80, Blocks));
-    ASSERT_DOUBLE_EQ(1.0, g_dZoom);
-    const double expected[] = {2, 4, 8, 16};
-    for (double z : expected) {
-        Command(ID_VIEW_ZOOMIN);
-        EXPECT_DOUBLE_EQ(z, g_dZoom);
-    }
-    EXPECT_EQ(CString("1600.00%"), Pane(4));
-    EXPECT_TRUE(PanX() && PanY());  // 1600 x 1280 in 600 x 400
-    EXPECT_EQ((600 - 1600) / 2, g_nDrawX);
-
-    // The fifth press changes nothing but the drag permissions and Auto Zoom.
-    Command(ID_VIEW_ZOOMIN);
-    EXPECT_DOUBLE_EQ(16.0, g_dZoom);
-    EXPECT_EQ(CString("1600.00%"), Pane(4));
-    EXPECT_FALSE(PanX() || PanY());
-    EXPECT_EQ(1, g_bManualZoom);
-}
-
 TEST_F(ZoomTest, ZoomOutFromAFittedFifteenPercentHalvesOnce) {
     SizeView(600, 400);
     Show(WritePicture("strip.bmp", 4000, 100, Blocks));
@@ -164,21 +143,6 @@ TEST_F(ZoomTest, PresetsAndAutoZoomWithNoPicture) {
     EXPECT_EQ(CString("100.00%"), Pane(4));
     EXPECT_TRUE(AutoZoomChecked());
     EXPECT_EQ(kViewGrey, At(300, 200));
-}
-
-TEST_F(ZoomTest, ZoomCommandsCancelTheRefitsOfFullScreenAndCaptures) {
-    SizeView(600, 400);
-    Show(WritePicture("small.bmp", 100, 80, Blocks));
-    CNorvelApp& app = run->app();
-    app.m_bRefitPending = 1;
-    app.m_bCaptureRefitPending = 1;
-    Command(ID_ZOOM_150);
-    EXPECT_FALSE(app.m_bRefitPending || app.m_bCaptureRefitPending);
-    app.m_bRefitPending = 1;
-    app.m_bCaptureRefitPending = 1;
-    Command(ID_VIEW_ZOOMIN);
-    EXPECT_FALSE(app.m_bRefitPending || app.m_bCaptureRefitPending);
-    EXPECT_DOUBLE_EQ(3.0, g_dZoom);  // and the paint kept the ratio
 }
 
 TEST_F(ZoomTest, ZoomedCaptureKeepsItsRatioAcrossPaints) {
