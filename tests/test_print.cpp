@@ -23,72 +23,13 @@ bool Near(COLORREF a, COLORREF b, int tolerance = 12) {
            abs(GetBValue(a) - GetBValue(b)) <= tolerance;
 }
 
-// The print dialog, found by its printer list (cmb4), answered with Print or Cancel from inside
-// its own modal loop, after an optional action of the test's; a message box that follows is
-// read and answered with OK.
-class PrintDialogDriver {
-public:
-    explicit PrintDialogDriver(bool bPrint, std::function<void()> beforeAnswer = nullptr)
-        : m_bPrint(bPrint), m_beforeAnswer(std::move(beforeAnswer)) {
-        s_pActive = this;
-        m_nTimer = SetTimer(nullptr, 0, 100, OnTimer);
-    }
-    ~PrintDialogDriver() {
-        KillTimer(nullptr, m_nTimer);
-        s_pActive = nullptr;
-    }
-    int seen() const { return m_nSeen; }
-    std::string printer() const { return m_printer; }
-    int boxes() const { return m_nBoxes; }
-    std::string boxCaption() const { return m_boxCaption; }
-    std::string boxText() const { return m_boxText; }
-
-private:
-    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
-        PrintDialogDriver* d = s_pActive;
-        if (!d)
-            return;
-        // A message box: no printer list (0x473), a text (0xFFFF).
-        HWND hBox = FindProcessDialog([](HWND h) { return !GetDlgItem(h, 0x473) && GetDlgItem(h, 0xFFFF); });
-        if (hBox && d->m_nSeen > 0 && hBox != d->m_hLastBox) {
-            d->m_hLastBox = hBox;
-            ++d->m_nBoxes;
-            char caption[256] = "", text[1024] = "";
-            GetWindowTextA(hBox, caption, sizeof caption);
-            GetDlgItemTextA(hBox, 0xFFFF, text, sizeof text);
-            d->m_boxCaption = caption;
-            d->m_boxText = text;
-            PostMessageA(hBox, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-            return;
-        }
-        // The print dialog: its printer list.
-        HWND h = FindProcessDialog([](HWND hDlg) { return GetDlgItem(hDlg, 0x473) != nullptr; });
-        if (!h || h == d->m_hLast)
-            return;
-        d->m_hLast = h;
-        ++d->m_nSeen;
-        char name[256] = "";
-        GetDlgItemTextA(h, 0x473, name, sizeof name);
-        d->m_printer = name;
-        if (d->m_beforeAnswer)
-            d->m_beforeAnswer();
-        if (d->m_bPrint)
-            DialogPressOk(h);
-        else
-            DialogCancel(h);
-    }
-    static PrintDialogDriver* s_pActive;
-    bool m_bPrint;
-    std::function<void()> m_beforeAnswer;
-    int m_nSeen = 0;
-    HWND m_hLast = nullptr;
-    std::string m_printer;
-    int m_nBoxes = 0;
-    HWND m_hLastBox = nullptr;
-    std::string m_boxCaption, m_boxText;
-    UINT_PTR m_nTimer = 0;
-};
-PrintDialogDriver* PrintDialogDriver::s_pActive = nullptr;
+// The print dialog, found by its printer list (cmb4), and a message box: no printer list, a text.
+bool IsPrintDialog(HWND h) {
+    return GetDlgItem(h, 0x473) != nullptr;
+}
+bool IsMessageBox(HWND h) {
+    return !GetDlgItem(h, 0x473) && GetDlgItem(h, 0xFFFF);
+}
 
 class PrintTest : public AppTest {
 protected:
@@ -107,17 +48,36 @@ protected:
         view->OpenChosenFile(path.c_str(), name);
         Repaint();
     }
-    // Print from the File menu's key, the dialog answered (after beforeAnswer, when given); the
-    // number of dialogs seen. *pBox, when given, gets the message box that followed.
+    // Print from the File menu's key: the print dialog, once up, answered with Print or Cancel
+    // (after beforeAnswer, when given); a message box that follows is read and answered with OK.
+    // The number of print dialogs seen. *pBox, when given, gets the box ("caption: text").
     int Print(bool bPrint, std::function<void()> beforeAnswer = nullptr, std::string* pBox = nullptr) {
-        PrintDialogDriver driver(bPrint, std::move(beforeAnswer));
+        std::string printer, box;
+        DialogDriver driver({[&](HWND hDialog) {
+                                 printer = DialogItemText(hDialog, 0x473);
+                                 if (beforeAnswer)
+                                     beforeAnswer();
+                                 if (bPrint)
+                                     DialogPressOk(hDialog);
+                                 else
+                                     DialogCancel(hDialog);
+                             },
+                             {IsMessageBox,
+                              [&](HWND) {
+                                  HWND hBox = FindProcessDialog(IsMessageBox);
+                                  box = WindowCaption(hBox) + ": " + DialogItemText(hBox, 0xFFFF);
+                                  PostMessageA(hBox, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+                              }}},
+                            IsPrintDialog);
         Command(ID_FILE_PRINT);
-        EXPECT_TRUE(driver.seen() == 0 || driver.printer() == "Morvane Test Printer") << driver.printer();
+        EXPECT_FALSE(driver.timedOut());
+        int seen = driver.stepsRun() > 0 ? 1 : 0;
+        EXPECT_TRUE(seen == 0 || printer == "Morvane Test Printer") << printer;
         if (pBox)
-            *pBox = driver.boxes() ? driver.boxCaption() + ": " + driver.boxText() : "";
+            *pBox = box;
         else
-            EXPECT_EQ(0, driver.boxes()) << driver.boxText();
-        return driver.seen();
+            EXPECT_EQ("", box);
+        return seen;
     }
     // The rendered page of the job just printed; Ghostscript runs behind the printer's port.
     bool WaitForPage(PrintedPage* page) {
