@@ -1,21 +1,18 @@
 // The open dialog driven like a user from inside the test process: the preview panel (into a
 // folder, then selecting files), malformed pictures of the corpus in the preview, and a
 // cancelled dialog.
-#include <gtest/gtest.h>
-
+#include "AppFixture.h"
 #include "PanelSteps.h"
-#include "res/resource.h"
 
 namespace {
 std::string MakeBmp(int w, int h, COLORREF colour) {
     return ::MakeBmp(w, h, [colour](int, int) { return colour; });
 }
 
+class OpenDialogTest : public AppTest {};
 }  // namespace
 
-TEST(OpenDialogTest, PreviewPanelMeasuresFitsAndDrawsEachSelection) {
-    RunningApp run;
-    ASSERT_TRUE(run.started());
+TEST_F(OpenDialogTest, PreviewPanelMeasuresFitsAndDrawsEachSelection) {
     PanelRun r;
     r.folder = MakeTempFolder("preview");
     WriteFile(r.folder + "p50.bmp", MakeBmp(50, 40, RGB(255, 0, 0)));
@@ -26,7 +23,7 @@ TEST(OpenDialogTest, PreviewPanelMeasuresFitsAndDrawsEachSelection) {
     r.names = {"p50.bmp", "p300.bmp", "p60.bmp", "PHOTO.JPG", "sub", "missing.gif"};
     {
         DialogDriver driver(PanelSteps(&r, true));
-        run.frame()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_OPEN, 0), 0);
+        frame->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_OPEN, 0), 0);
         EXPECT_TRUE(driver.ran());
     }
     EXPECT_EQ(106, r.frameW);
@@ -46,12 +43,10 @@ TEST(OpenDialogTest, PreviewPanelMeasuresFitsAndDrawsEachSelection) {
     EXPECT_EQ("Width:  0|Height: 0|Format: BITMAP", r.lines[4]);
     EXPECT_EQ("Width:  0|Height: 0|Format: GIF", r.lines[5]);
     // Cancelled: nothing opened.
-    EXPECT_EQ(0, run.app().m_bImageLoaded);
+    EXPECT_EQ(0, app().m_bImageLoaded);
 }
 
-TEST(OpenDialogTest, MalformedFilesInThePreview) {
-    RunningApp run;
-    ASSERT_TRUE(run.started());
+TEST_F(OpenDialogTest, MalformedFilesInThePreview) {
     PanelRun r;
     r.folder = CorpusPath("malformed");
     r.names = {"invalid-crc32.png",
@@ -63,7 +58,7 @@ TEST(OpenDialogTest, MalformedFilesInThePreview) {
                std::string(1100, 'x') + ".bmp"};
     {
         DialogDriver driver(PanelSteps(&r, false));
-        run.frame()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_OPEN, 0), 0);
+        frame->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_OPEN, 0), 0);
     }
     ASSERT_EQ(r.names.size(), r.lines.size());
     for (size_t i = 0; i < r.names.size(); ++i) {
@@ -73,13 +68,10 @@ TEST(OpenDialogTest, MalformedFilesInThePreview) {
     }
     // A name far longer than any path buffer: nothing to show, nothing overrun.
     EXPECT_EQ(0u, r.lines.back().find("Width:  0|Height: 0|"));
-    EXPECT_TRUE(IsWindow(run.frame()->m_hWnd));
+    EXPECT_TRUE(IsWindow(frame->m_hWnd));
 }
 
-TEST(OpenDialogTest, CancelledDialogReappliesTheEnableRule) {
-    RunningApp run;
-    ASSERT_TRUE(run.started());
-    CNorvelView* view = run.view();
+TEST_F(OpenDialogTest, CancelledDialogReappliesTheEnableRule) {
     std::string folder = MakeTempFolder("cancel");
     for (const char* name : {"a.bmp", "b.bmp", "c.bmp"})
         CopyCorpusFile("bmp/image.bmp", folder, name);
@@ -122,9 +114,7 @@ std::string Describe(const Ctl& c) {
 }
 }  // namespace
 
-TEST(OpenDialogTest, PanelClearOfTheSystemsControlsAndPreviewSurvivesARepaint) {
-    RunningApp run;
-    ASSERT_TRUE(run.started());
+TEST_F(OpenDialogTest, PanelClearOfTheSystemsControlsAndPreviewSurvivesARepaint) {
     std::string folder = MakeTempFolder("layout");
     WriteFile(folder + "red.bmp", MakeBmp(50, 40, RGB(255, 0, 0)));
     std::vector<Ctl> system, panel;
@@ -155,7 +145,7 @@ TEST(OpenDialogTest, PanelClearOfTheSystemsControlsAndPreviewSurvivesARepaint) {
                 after = ScreenPixel(hFrame, centre.x, centre.y);
             }},
         });
-        run.frame()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_OPEN, 0), 0);
+        frame->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_OPEN, 0), 0);
         EXPECT_TRUE(driver.ran());
     }
     ASSERT_FALSE(system.empty());

@@ -18,13 +18,10 @@ const UINT kFlaggedCommands[] = {ID_VIEW_PREVIOUS,        ID_VIEW_NEXT, ID_VIEW_
                                  ID_TOOLS_SLIDESTARTSTOP, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_IMAGE_COPY,  ID_FILE_PRINT,
                                  ID_IMAGE_RENAME,         ID_IMAGE_EDIT};
 
-class StartTest : public CleanRegistryTest {};
+class StartTest : public AppTest {};
 }  // namespace
 
 TEST_F(StartTest, FrameIsFixedSizeAndCentred) {
-    RunningApp run;
-    ASSERT_TRUE(run.started());
-    CMainFrame* frame = run.frame();
     ASSERT_NE(nullptr, frame);
     EXPECT_EQ(1024, GetSystemMetrics(SM_CXSCREEN));
     CRect rc;
@@ -50,9 +47,7 @@ TEST_F(StartTest, FrameIsFixedSizeAndCentred) {
 }
 
 TEST_F(StartTest, StatusBarHasSixFixedPanesAndTheIdleText) {
-    RunningApp run;
-    ASSERT_TRUE(run.started());
-    CStatusBar& bar = run.frame()->m_wndStatusBar;
+    CStatusBar& bar = frame->m_wndStatusBar;
     EXPECT_EQ(AFX_IDW_STATUS_BAR, static_cast<UINT>(bar.GetDlgCtrlID()));
     int edges[8] = {};
     ASSERT_EQ(6, bar.SendMessage(SB_GETPARTS, 8, reinterpret_cast<LPARAM>(edges)));
@@ -75,9 +70,7 @@ TEST_F(StartTest, StatusBarHasSixFixedPanesAndTheIdleText) {
 }
 
 TEST_F(StartTest, ToolbarLoadsWithTheZoomDropDown) {
-    RunningApp run;
-    ASSERT_TRUE(run.started());
-    CToolBar& tb = run.frame()->m_wndToolBar;
+    CToolBar& tb = frame->m_wndToolBar;
     EXPECT_EQ(AFX_IDW_TOOLBAR, static_cast<UINT>(tb.GetDlgCtrlID()));
     int buttons = 0;
     for (int i = 0; i < tb.GetCount(); ++i)
@@ -104,28 +97,24 @@ TEST_F(StartTest, ToolbarLoadsWithTheZoomDropDown) {
 }
 
 TEST_F(StartTest, EverythingStartsOffAndFlaggedCommandsAreDisabled) {
-    RunningApp run;
-    ASSERT_TRUE(run.started());
-    CNorvelApp& app = run.app();
-    EXPECT_EQ(0, app.m_bImageLoaded);
-    EXPECT_EQ(0, app.m_bRegionCaptured);
-    EXPECT_EQ(0, app.m_bObjectCaptured);
-    EXPECT_EQ(0, app.m_bScreenCaptured);
-    EXPECT_EQ(0, app.m_bPanX);
-    EXPECT_EQ(0, app.m_bPanY);
-    CNorvelView* v = run.view();
-    ASSERT_NE(nullptr, v);
+    EXPECT_EQ(0, app().m_bImageLoaded);
+    EXPECT_EQ(0, app().m_bRegionCaptured);
+    EXPECT_EQ(0, app().m_bObjectCaptured);
+    EXPECT_EQ(0, app().m_bScreenCaptured);
+    EXPECT_EQ(0, app().m_bPanX);
+    EXPECT_EQ(0, app().m_bPanY);
+    CNorvelView* v = view;
     EXPECT_EQ(0, v->m_bEnablePrevious + v->m_bEnableNext + v->m_bEnableZoomOut + v->m_bEnableZoomIn +
                      v->m_bEnableSlideShow + v->m_bEnableSave + v->m_bEnableSaveAs + v->m_bEnableCopy +
                      v->m_bEnablePrint + v->m_bEnableRename + g_bEnableZoomDialog + g_bEnableImageEdit);
     EXPECT_NE(nullptr, v->m_hCursorOpenHand);
     EXPECT_NE(nullptr, v->m_hCursorClosedHand);
-    EXPECT_TRUE(app.m_gdiplus.Started());  // GDI+ belongs to the application object
+    EXPECT_TRUE(app().m_gdiplus.Started());  // GDI+ belongs to the application object
 
     PumpNow();
-    HWND hTool = run.frame()->m_wndToolBar.m_hWnd;
+    HWND hTool = frame->m_wndToolBar.m_hWnd;
     for (UINT id : kFlaggedCommands) {
-        EXPECT_FALSE(CommandEnabled(run.frame(), id)) << id;
+        EXPECT_FALSE(CommandEnabled(frame, id)) << id;
         if (SendMessageA(hTool, TB_COMMANDTOINDEX, id, 0) >= 0) {
             EXPECT_FALSE(SendMessageA(hTool, TB_ISBUTTONENABLED, id, 0)) << id;
         }
@@ -136,38 +125,32 @@ TEST_F(StartTest, EverythingStartsOffAndFlaggedCommandsAreDisabled) {
 
     // A flagged command sent as a key is refused before any handler: the view keeps its state.
     for (UINT id : kFlaggedCommands)
-        run.frame()->SendMessage(WM_COMMAND, MAKEWPARAM(id, 1), 0);
-    EXPECT_EQ(0, app.m_bImageLoaded);
-    EXPECT_TRUE(IsWindow(run.frame()->m_hWnd));
+        frame->SendMessage(WM_COMMAND, MAKEWPARAM(id, 1), 0);
+    EXPECT_EQ(0, app().m_bImageLoaded);
+    EXPECT_TRUE(IsWindow(frame->m_hWnd));
 }
 
 TEST_F(StartTest, AutoZoomIsChecked) {
-    RunningApp run;
-    ASSERT_TRUE(run.started());
-    HMENU hView = GetSubMenu(run.frame()->GetMenu(), 2);
-    run.frame()->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(hView), MAKELPARAM(2, FALSE));
+    HMENU hView = GetSubMenu(frame->GetMenu(), 2);
+    frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(hView), MAKELPARAM(2, FALSE));
     EXPECT_TRUE(GetMenuState(hView, ID_VIEW_AUTOZOOM, MF_BYCOMMAND) & MF_CHECKED);
     EXPECT_TRUE(GetMenuState(hView, ID_VIEW_NEXT, MF_BYCOMMAND) & MF_GRAYED);
 }
 
 TEST_F(StartTest, TemplateStringAndTitles) {
-    RunningApp run;
-    ASSERT_TRUE(run.started());
-    CDocTemplate* t = run.app().GetFirstDocTemplate();
+    CDocTemplate* t = app().GetFirstDocTemplate();
     ASSERT_NE(nullptr, t);
     EXPECT_EQ(CString("Norvel"), t->GetDocString(0));
     EXPECT_EQ(CString(""), t->GetDocString(1));
     EXPECT_EQ(CString("Norv"), t->GetDocString(2));
     EXPECT_EQ(CString("Norvel.Document"), t->GetDocString(5));
     EXPECT_EQ(CString("Norv Document"), t->GetDocString(6));
-    EXPECT_EQ(CString("Morvane"), run.app().m_strAppName);
-    EXPECT_EQ(CString("Morvane of ZENTARO"), run.app().m_strRegistryKey);
+    EXPECT_EQ(CString("Morvane"), app().m_strAppName);
+    EXPECT_EQ(CString("Morvane of ZENTARO"), app().m_strRegistryKey);
 }
 
 TEST_F(StartTest, MenuBarHasTheFivePopups) {
-    RunningApp run;
-    ASSERT_TRUE(run.started());
-    HMENU hMenu = run.frame()->GetMenu();
+    HMENU hMenu = frame->GetMenu();
     ASSERT_EQ(5, GetMenuItemCount(hMenu));
     const char* names[] = {"&File", "&Image", "&View", "&Tools", "&Help"};
     for (int i = 0; i < 5; ++i) {
@@ -178,11 +161,9 @@ TEST_F(StartTest, MenuBarHasTheFivePopups) {
 }
 
 TEST_F(StartTest, HelpWithoutTheHelpFileSaysNothing) {
-    RunningApp run;
-    ASSERT_TRUE(run.started());
     MessageBoxWatcher watcher;
-    run.frame()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_HELP_INDEX, 1), 0);
+    frame->SendMessage(WM_COMMAND, MAKEWPARAM(ID_HELP_INDEX, 1), 0);
     PumpFor(300);
     EXPECT_EQ(0, watcher.count());
-    EXPECT_TRUE(IsWindow(run.frame()->m_hWnd));
+    EXPECT_TRUE(IsWindow(frame->m_hWnd));
 }
