@@ -1,9 +1,7 @@
 // Runs the application's own message loop (CWinApp::Run) and carries out test steps inside it.
-// Each step waits for the loop to go idle after the step before (seen as the idle update the
-// loop sends the main window) and then runs in the wait that follows, as the next thing the
-// user does: it meets the state the user would meet, and its message arrives while the loop
-// waits, as a user's does. The loop ends after the last step, or after a minute if the loop
-// stops going idle.
+// Each step waits for the loop to go idle after the step before (the idle update the loop sends
+// the main window) and runs in the wait that follows, as a user's next action would. The loop
+// ends after the last step, or after msTimeout if it stops going idle.
 #pragma once
 
 #include <windows.h>
@@ -16,7 +14,7 @@
 class LoopSteps {
 public:
     typedef std::function<void()> Step;
-    // Runs pApp->Run() until the steps are done; returns whether every step ran.
+    // Runs pApp->Run() until the steps are done; whether every step ran.
     static bool Run(CWinApp* pApp, std::vector<Step> steps, DWORD msTimeout = 60000) {
         s_steps = std::move(steps);
         s_nNext = 0;
@@ -26,7 +24,6 @@ public:
         HHOOK hHook = SetWindowsHookExA(WH_CALLWNDPROC, &OnCallWndProc, nullptr, GetCurrentThreadId());
         s_nStep = 0;
         s_nBound = SetTimer(nullptr, 0, msTimeout, &OnBound);
-        // The first step waits like the others, for the loop's first idle update.
         if (hHook)
             pApp->Run();
         KillTimer(nullptr, s_nBound);
@@ -40,7 +37,7 @@ public:
     }
 
 private:
-    // The idle update: the next step is due in the loop's wait that follows. A timer of the
+    // The idle update: the next step is due in the loop's wait that follows, once. A timer of the
     // shortest period, set now, arrives there (a posted message would be taken before the wait).
     static LRESULT CALLBACK OnCallWndProc(int nCode, WPARAM wParam, LPARAM lParam) {
         const CWPSTRUCT* p = reinterpret_cast<const CWPSTRUCT*>(lParam);
@@ -50,7 +47,6 @@ private:
         return CallNextHookEx(nullptr, nCode, wParam, lParam);
     }
     static void CALLBACK OnStep(HWND, UINT, UINT_PTR, DWORD) {
-        // Once: the step after waits for the next idle update.
         KillTimer(nullptr, s_nStep);
         s_nStep = 0;
         if (s_nNext < s_steps.size()) {
