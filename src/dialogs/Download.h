@@ -11,9 +11,9 @@ const DWORD kDownloadTimeoutMs = 5000;
 
 // Copies the URL into the local file (created or truncated) in blocks of 512 bytes, up to the
 // answer's announced length when it has one. Returns "YES" when the server answered with a 2xx
-// status and the whole answer was written; otherwise the
-// failure's text (at most 254 characters), and a file that was begun is removed. An unreachable
-// or silent server fails after kDownloadTimeoutMs.
+// status and the whole answer was written; otherwise the failure's text (at most 254
+// characters), and a file that was begun is removed. An unreachable or silent server fails
+// after kDownloadTimeoutMs.
 CString DownloadFile(const CString& strURL, const CString& strLocalFile);
 
 // The published version in the first bytes of a downloaded file: at most 4 characters, ending at

@@ -61,8 +61,7 @@ void CHttpFile::Close() {
 }
 
 BOOL CHttpFile::QueryInfoStatusCode(DWORD& dwStatusCode) const {
-    DWORD dwSize = sizeof dwStatusCode;
-    return ::HttpQueryInfoA(m_hFile, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &dwStatusCode, &dwSize, nullptr);
+    return QueryInfo(HTTP_QUERY_STATUS_CODE, dwStatusCode);
 }
 
 BOOL CHttpFile::QueryInfo(DWORD dwInfoLevel, DWORD& dwResult) const {

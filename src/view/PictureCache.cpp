@@ -62,10 +62,13 @@ HGLOBAL ReadFileToGlobal(const char* pszPath, ULONGLONG nMaxBytes, DWORD* pnByte
     return hMem;
 }
 
-Gdiplus::Image* LoadPictureFile(const char* pszPath) {
+Gdiplus::Image* LoadPictureFile(const char* pszPath, bool* pbTooLarge) {
     // A picture announced too large for any decode is unreadable: this platform's decoder
     // allocates it whole and can take the process down with it. Nothing is decoded.
-    if (AfxPictureTooLarge(pszPath))
+    const bool bTooLarge = AfxPictureTooLarge(pszPath);
+    if (pbTooLarge)
+        *pbTooLarge = bTooLarge;
+    if (bTooLarge)
         return nullptr;
     // Loaded from the file exactly as a bare GDI+ load does, so the platform's decoders meet
     // every file, malformed ones included, as they always did. (Fed a stream on a memory copy
@@ -181,11 +184,12 @@ Gdiplus::Image* CPictureCache::Get(const char* pszPath) {
 }
 
 bool CPictureCache::Decode(const char* pszPath, const FileIdentity& id) {
-    if (AfxPictureTooLarge(pszPath))
+    bool bTooLarge = false;
+    m_pImage = LoadPictureFile(pszPath, &bTooLarge);
+    if (bTooLarge)
         return false;
     ++m_nDecodes;
     ++m_nGeneration;
-    m_pImage = LoadPictureFile(pszPath);
     if (!m_pImage)
         return false;
     const bool bBitmap = m_pImage->GetType() == Gdiplus::ImageTypeBitmap;

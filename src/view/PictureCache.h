@@ -93,8 +93,9 @@ private:
 };
 
 // The picture of pszPath loaded from its file as a bare GDI+ load does (the file stays open
-// while it lives); nullptr for a file that is gone, does not decode or is announced too large.
-Gdiplus::Image* LoadPictureFile(const char* pszPath);
+// while it lives); nullptr for a file that is gone, does not decode or is announced too large
+// (then *pbTooLarge, when given, is set: the decoder never saw it).
+Gdiplus::Image* LoadPictureFile(const char* pszPath, bool* pbTooLarge = nullptr);
 // A copy of a loaded raster picture in its own pixel format, which holds no file; nullptr when
 // GDI+ fails.
 Gdiplus::Bitmap* CopyLoadedBitmap(Gdiplus::Image* pLoaded);
