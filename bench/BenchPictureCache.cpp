@@ -56,8 +56,9 @@ LoopRepaint PumpUntilQuiet(HWND hView, double t0, DWORD nQuietMs) {
 LoopRepaint Uncover(CFrameWnd* pFrame, HWND hView) {
     CRect rc;
     pFrame->GetWindowRect(&rc);
-    HWND hCover = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP | WS_VISIBLE, rc.left,
-                                  rc.top, rc.Width(), rc.Height(), nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND hCover =
+        CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP | WS_VISIBLE, rc.left, rc.top,
+                        rc.Width(), rc.Height(), nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     PumpUntilQuiet(hView, Seconds(), 150);
     double t0 = Seconds();
     DestroyWindow(hCover);
@@ -139,9 +140,11 @@ void BenchPicture(RunningApp& run, const std::string& picture) {
             view->UpdateWindow();
         });
         int nView = 0, nAll = 0;
-        double loop = MedianLoop(nKept ? 9 : 3, [&] { return InvalidateAndLoop(hView); }, &nView, &nAll);
+        double loop = MedianLoop(
+            nKept ? 9 : 3, [&] { return InvalidateAndLoop(hView); }, &nView, &nAll);
         int nViewU = 0, nAllU = 0;
-        double uncover = MedianLoop(nKept ? 5 : 3, [&] { return Uncover(frame, hView); }, &nViewU, &nAllU);
+        double uncover = MedianLoop(
+            nKept ? 5 : 3, [&] { return Uncover(frame, hView); }, &nViewU, &nAllU);
         printf(" repaint of the fitted picture, %s:\n", how);
         Line("Invalidate + UpdateWindow", paint, bareFit, nKept ? "<= 0.1" : "-");
         Line("invalidated, painted through the loop", loop, bareFit, nKept ? "<= 0.1" : "-");

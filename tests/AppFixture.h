@@ -31,11 +31,26 @@ struct AppStart {
     bool bParkPointer = false;         // the pointer put out of the way of every window first
     DWORD nSettleMs = 0;               // pumped after the start (0: what is waiting)
     DWORD nCommandSettleMs = 0;        // pumped after each command, for what the command starts
-    AppStart& Folder(const char* name) { folderName = name; return *this; }
-    AppStart& NoCaptureFile() { bNoCaptureFile = true; return *this; }
-    AppStart& ParkPointer() { bParkPointer = true; return *this; }
-    AppStart& Settle(DWORD ms) { nSettleMs = ms; return *this; }
-    AppStart& CommandSettle(DWORD ms) { nCommandSettleMs = ms; return *this; }
+    AppStart& Folder(const char* name) {
+        folderName = name;
+        return *this;
+    }
+    AppStart& NoCaptureFile() {
+        bNoCaptureFile = true;
+        return *this;
+    }
+    AppStart& ParkPointer() {
+        bParkPointer = true;
+        return *this;
+    }
+    AppStart& Settle(DWORD ms) {
+        nSettleMs = ms;
+        return *this;
+    }
+    AppStart& CommandSettle(DWORD ms) {
+        nCommandSettleMs = ms;
+        return *this;
+    }
 };
 
 // The capture tests' start: no capture file, the pointer away from every window, and time after

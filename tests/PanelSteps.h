@@ -40,12 +40,12 @@ inline std::vector<DialogDriver::Step> PanelSteps(PanelRun* r, bool resize) {
     });
     for (const std::string& name : r->names) {
         steps.push_back({FileDialogInFolder(r->folder), [r, name](HWND hDialog, HWND hPanel) {
-            DialogSetFileName(hDialog, name);
-            DialogNotifyPanel(hDialog, hPanel);
-            r->lines.push_back(DialogItemText(hPanel, 1012) + "|" + DialogItemText(hPanel, 1013) + "|" +
-                               DialogItemText(hPanel, 1014));
-            r->seen.push_back({0, 0, g_nPreviewX, g_nPreviewY, 0, 0, g_fPreviewScale});
-        }});
+                             DialogSetFileName(hDialog, name);
+                             DialogNotifyPanel(hDialog, hPanel);
+                             r->lines.push_back(DialogItemText(hPanel, 1012) + "|" + DialogItemText(hPanel, 1013) +
+                                                "|" + DialogItemText(hPanel, 1014));
+                             r->seen.push_back({0, 0, g_nPreviewX, g_nPreviewY, 0, 0, g_fPreviewScale});
+                         }});
     }
     return steps;
 }

@@ -74,8 +74,8 @@ std::string UnixPath(const char* pszWindowsPath) {
 std::string PortCommand() {
     std::string dir = UnixPath(kOutputFolder);
     std::string ps = "'" + dir + "/job.ps'", ppm = "'" + dir + "/job.ppm'", tmp = "'" + dir + "/job.ppm.part'";
-    return "|cat > " + ps + " && gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=ppmraw -r300 -sOutputFile=" + tmp + " " +
-           ps + " && mv " + tmp + " " + ppm;
+    return "|cat > " + ps + " && gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=ppmraw -r300 -sOutputFile=" + tmp + " " + ps +
+           " && mv " + tmp + " " + ppm;
 }
 
 bool PrinterHasPort(const std::string& port) {

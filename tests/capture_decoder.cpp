@@ -108,10 +108,12 @@ int main(int argc, char** argv) {
         run.frame()->SendMessage(WM_COMMAND, MAKEWPARAM(ID_TOOLS_CAPTUREREGION, 0), 0);
         HWND hTarget = nullptr;
         POINT first = {px + 10, py + 10};
-        if (!PumpUntil([&] {
-                hTarget = run.frame()->m_wndTarget.GetSafeHwnd();
-                return hTarget && IsWindowVisible(hTarget) && WindowFromPoint(first) == hTarget;
-            }, 20000))
+        if (!PumpUntil(
+                [&] {
+                    hTarget = run.frame()->m_wndTarget.GetSafeHwnd();
+                    return hTarget && IsWindowVisible(hTarget) && WindowFromPoint(first) == hTarget;
+                },
+                20000))
             return 7;
         LeftClickAt(px + 10, py + 10);
         MouseTo(px + 110, py + 70);

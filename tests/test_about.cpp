@@ -23,8 +23,8 @@ public:
     LabelHost() {
         m_parent.CreateEx(0, AfxRegisterWndClass(0, LoadCursor(nullptr, IDC_ARROW), GetSysColorBrush(COLOR_3DFACE)),
                           "label host", WS_POPUP | WS_VISIBLE, 100, 100, 320, 80, nullptr, nullptr);
-        HWND hStatic = CreateWindowExA(0, "STATIC", "support@zentaro.example", WS_CHILD | WS_VISIBLE | SS_LEFT, 10,
-                                       10, 300, 40, m_parent.m_hWnd, reinterpret_cast<HMENU>(1004), nullptr, nullptr);
+        HWND hStatic = CreateWindowExA(0, "STATIC", "support@zentaro.example", WS_CHILD | WS_VISIBLE | SS_LEFT, 10, 10,
+                                       300, 40, m_parent.m_hWnd, reinterpret_cast<HMENU>(1004), nullptr, nullptr);
         label.SubclassWindow(hStatic);
         SetWindowPos(m_parent.m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         PumpFor(50);
@@ -361,7 +361,9 @@ TEST_F(AboutTest, ValuesAreBlueUnderlinedAndOnlyTheLinksShowTheHand) {
         int nBlue = 0;
         bool bUnderlineRow = false;
         HCURSOR hCursor = nullptr;
-    } rows[] = {{IDC_ABOUT_HOMEPAGE, true}, {IDC_ABOUT_SUPPORT, true}, {IDC_ABOUT_TELEPHONE, false},
+    } rows[] = {{IDC_ABOUT_HOMEPAGE, true},
+                {IDC_ABOUT_SUPPORT, true},
+                {IDC_ABOUT_TELEPHONE, false},
                 {IDC_ABOUT_FACSIMILE, false}};
     HCURSOR hOverExit = nullptr;
     AboutUser user([&](HWND h) {

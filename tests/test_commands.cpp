@@ -263,19 +263,19 @@ TEST_F(CommandsTest, ToolbarShowsTheStatesOnceTheProgramsLoopIsIdle) {
     auto enabled = [&](UINT id) { return tb.SendMessage(TB_ISBUTTONENABLED, id) != 0; };
     bool bPrev = false, bNext = false, bSave = false, bNextAtEnd = true;
     PumpNow();
-    ASSERT_TRUE(LoopSteps::Run(&run->app(),
-                               {
-                                   // What Open does once its dialog has returned the third of four.
-                                   [&] { run->view()->OpenChosenFile((folder + "c.bmp").c_str(), "c.bmp"); },
-                                   [&] {
-                                       bPrev = enabled(ID_VIEW_PREVIOUS);
-                                       bNext = enabled(ID_VIEW_NEXT);
-                                   },
-                                   [&] { run->frame()->PostMessage(WM_COMMAND, MAKEWPARAM(ID_VIEW_NEXT, 1), 0); },
-                                   [&] { bNextAtEnd = enabled(ID_VIEW_NEXT); },
-                                   [&] { run->frame()->SendMessage(WM_COMMAND, ID_TOOLS_CAPTURESCREEN); },
-                                   [&] { bSave = enabled(ID_FILE_SAVE); },
-                               }));
+    ASSERT_TRUE(
+        LoopSteps::Run(&run->app(), {
+                                        // What Open does once its dialog has returned the third of four.
+                                        [&] { run->view()->OpenChosenFile((folder + "c.bmp").c_str(), "c.bmp"); },
+                                        [&] {
+                                            bPrev = enabled(ID_VIEW_PREVIOUS);
+                                            bNext = enabled(ID_VIEW_NEXT);
+                                        },
+                                        [&] { run->frame()->PostMessage(WM_COMMAND, MAKEWPARAM(ID_VIEW_NEXT, 1), 0); },
+                                        [&] { bNextAtEnd = enabled(ID_VIEW_NEXT); },
+                                        [&] { run->frame()->SendMessage(WM_COMMAND, ID_TOOLS_CAPTURESCREEN); },
+                                        [&] { bSave = enabled(ID_FILE_SAVE); },
+                                    }));
     EXPECT_TRUE(bPrev);
     EXPECT_TRUE(bNext);
     EXPECT_FALSE(bNextAtEnd);

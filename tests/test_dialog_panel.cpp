@@ -133,17 +133,18 @@ TEST_F(OpenDialogTest, PanelClearOfTheSystemsControlsAndPreviewSurvivesARepaint)
                 DialogSetFileName(hDialog, folder);
                 DialogPressOk(hDialog);
             },
-            {FileDialogInFolder(folder), [&](HWND hDialog, HWND hPanel) {
-                DialogSetFileName(hDialog, "red.bmp");
-                DialogNotifyPanel(hDialog, hPanel);
-                HWND hFrame = GetDlgItem(hPanel, 1011);
-                UpdateWindow(hFrame);
-                centre = {g_nPreviewX + 25, g_nPreviewY + 20};
-                before = ScreenPixel(hFrame, centre.x, centre.y);
-                // The whole panel repainted from scratch, as when another window passed over it.
-                RedrawWindow(hPanel, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-                after = ScreenPixel(hFrame, centre.x, centre.y);
-            }},
+            {FileDialogInFolder(folder),
+             [&](HWND hDialog, HWND hPanel) {
+                 DialogSetFileName(hDialog, "red.bmp");
+                 DialogNotifyPanel(hDialog, hPanel);
+                 HWND hFrame = GetDlgItem(hPanel, 1011);
+                 UpdateWindow(hFrame);
+                 centre = {g_nPreviewX + 25, g_nPreviewY + 20};
+                 before = ScreenPixel(hFrame, centre.x, centre.y);
+                 // The whole panel repainted from scratch, as when another window passed over it.
+                 RedrawWindow(hPanel, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+                 after = ScreenPixel(hFrame, centre.x, centre.y);
+             }},
         });
         frame->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_OPEN, 0), 0);
         EXPECT_TRUE(driver.ran());

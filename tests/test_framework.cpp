@@ -342,28 +342,26 @@ TEST_F(FrameworkTest, RunShowsTheCurrentStatesOnceIdle) {
     mouseMove();
     bool bAfterChange = false, bAfterModal = true, bAfterPosted = false;
     int nBoxes = 0;
-    ASSERT_TRUE(LoopSteps::Run(
-        &app,
-        {
-            [&] {
-                g_bNextEnabled = TRUE;  // a change while the loop waited
-                mouseMove();
-            },
-            [&] { bAfterChange = nextEnabled(); },
-            [&] {
-                g_bNextEnabled = FALSE;
-                MessageBoxWatcher boxes;
-                AfxMessageBox("modal");  // a modal loop of its own, closed by the watcher
-                nBoxes = boxes.count();
-                mouseMove();
-            },
-            [&] { bAfterModal = nextEnabled(); },
-            [&] {
-                g_bNextEnabled = TRUE;
-                frame->PostMessage(WM_COMMAND, MAKEWPARAM(ID_VIEW_NEXT, 1), 0);
-            },
-            [&] { bAfterPosted = nextEnabled(); },
-        }));
+    ASSERT_TRUE(LoopSteps::Run(&app, {
+                                         [&] {
+                                             g_bNextEnabled = TRUE;  // a change while the loop waited
+                                             mouseMove();
+                                         },
+                                         [&] { bAfterChange = nextEnabled(); },
+                                         [&] {
+                                             g_bNextEnabled = FALSE;
+                                             MessageBoxWatcher boxes;
+                                             AfxMessageBox("modal");  // a modal loop of its own, closed by the watcher
+                                             nBoxes = boxes.count();
+                                             mouseMove();
+                                         },
+                                         [&] { bAfterModal = nextEnabled(); },
+                                         [&] {
+                                             g_bNextEnabled = TRUE;
+                                             frame->PostMessage(WM_COMMAND, MAKEWPARAM(ID_VIEW_NEXT, 1), 0);
+                                         },
+                                         [&] { bAfterPosted = nextEnabled(); },
+                                     }));
     EXPECT_TRUE(bAfterChange);
     EXPECT_EQ(1, nBoxes);
     EXPECT_FALSE(bAfterModal);

@@ -193,8 +193,8 @@ TEST(MalformedNavigation, OpenedAndSteppedOverWithNext) {
 // first, as before), each shown with its name, size and dimensions while stepping.
 TEST_F(NavigationTest, NamesInAnyScriptAreListedSortedAndSteppedThrough) {
     std::string folder = MakeTempFolder("Φάκελος 日本");
-    const char* names[] = {"Z.bmp", "a.bmp", "cafe\xcc\x81.bmp", "Ελληνικά.png", "Привет.bmp", "日本の桜.bmp",
-                           "🌴 holiday.bmp"};
+    const char* names[] = {"Z.bmp",      "a.bmp",        "cafe\xcc\x81.bmp", "Ελληνικά.png",
+                           "Привет.bmp", "日本の桜.bmp", "🌴 holiday.bmp"};
     for (const char* n : names)
         CopyCorpusFile(strstr(n, ".png") ? "png/basn0g08.png" : "bmp/image.bmp", folder, n);
     Open(folder + "a.bmp");
@@ -356,9 +356,9 @@ TEST_F(NavigationTest, TheOpenDialogListsNamesInAnyScriptWithRealGlyphs) {
                                      LVFINDINFOW find = {};
                                      find.flags = LVFI_STRING;
                                      find.psz = name.c_str();
-                                     int item = static_cast<int>(
-                                         SendMessageW(hList, LVM_FINDITEMW, static_cast<WPARAM>(-1),
-                                                      reinterpret_cast<LPARAM>(&find)));
+                                     int item =
+                                         static_cast<int>(SendMessageW(hList, LVM_FINDITEMW, static_cast<WPARAM>(-1),
+                                                                       reinterpret_cast<LPARAM>(&find)));
                                      if (item < 0)
                                          continue;
                                      RECT rc = {};

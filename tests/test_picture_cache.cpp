@@ -317,7 +317,8 @@ TEST_F(ViewCacheTest, EveryCorpusPictureLooksAsABareDecodeAndDrawDrawsIt) {
 
 TEST_F(ViewCacheTest, ScalesOfTheZoomDialogAndZoomStepsLookTheSame) {
     SizeView(600, 400);
-    const char* pictures[] = {"png/coffee.png", "jpeg/photo caf\xc3\xa9 au lait.jpg", "bmp/llama.bmp", "tiff/sample1.tif"};
+    const char* pictures[] = {"png/coffee.png", "jpeg/photo caf\xc3\xa9 au lait.jpg", "bmp/llama.bmp",
+                              "tiff/sample1.tif"};
     const double ratios[] = {0.37, 0.5, 0.75, 1.5, 2.0, 3.3, 8.0, 16.0};
     for (const char* rel : pictures) {
         std::string f = CorpusPath(rel);
@@ -504,8 +505,9 @@ TEST_F(ViewCacheTest, PicturesThatLetTheBackgroundThroughAreDraggedOverTheBackgr
         Gdiplus::Bitmap bitmap(1000, 800, PixelFormat32bppARGB);
         for (int y = 0; y < 800; ++y)
             for (int x = 0; x < 1000; ++x)
-                bitmap.SetPixel(x, y, Gdiplus::Color(static_cast<BYTE>((x / 50) * 13), static_cast<BYTE>(x * 7),
-                                                     static_cast<BYTE>(y * 3), static_cast<BYTE>((x + y) / 4)));
+                bitmap.SetPixel(x, y,
+                                Gdiplus::Color(static_cast<BYTE>((x / 50) * 13), static_cast<BYTE>(x * 7),
+                                               static_cast<BYTE>(y * 3), static_cast<BYTE>((x + y) / 4)));
         CLSID png;
         ASSERT_TRUE(FindEncoderByMimeType(L"image/png", &png));
         ASSERT_EQ(Gdiplus::Ok, bitmap.Save(ToWide(f.c_str()), &png, nullptr));

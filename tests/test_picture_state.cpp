@@ -38,25 +38,25 @@ Snapshot Take(const CNorvelApp& app, const CNorvelView& view) {
                      {app.m_bObjectCaptured, "object"},
                      {app.m_bScreenCaptured, "screen"}},
                     "-");
-    s.position = std::string(g_strFilePath) + " " + std::to_string(g_nFileIndex) + "/" +
-                 std::to_string(g_fileList.GetSize());
+    s.position =
+        std::string(g_strFilePath) + " " + std::to_string(g_nFileIndex) + "/" + std::to_string(g_fileList.GetSize());
     char zoom[64];
     snprintf(zoom, sizeof zoom, "%g at %d,%d ", g_dZoom, g_nDrawX, g_nDrawY);
     s.zoom = zoom + std::string(g_bManualZoom ? "manual" : "auto");
-    for (const auto& f : {std::make_pair(app.m_bPanX, " panX"), std::make_pair(app.m_bPanY, " panY"),
-                          std::make_pair(app.m_bRefitPending, " refit"),
-                          std::make_pair(app.m_bCaptureRefitPending, " capture-refit"),
-                          std::make_pair(app.m_bFullScreen, " full")})
+    for (const auto& f :
+         {std::make_pair(app.m_bPanX, " panX"), std::make_pair(app.m_bPanY, " panY"),
+          std::make_pair(app.m_bRefitPending, " refit"), std::make_pair(app.m_bCaptureRefitPending, " capture-refit"),
+          std::make_pair(app.m_bFullScreen, " full")})
         if (f.first)
             s.zoom += f.second;
     std::string c;
-    for (const auto& f : {std::make_pair(view.m_bEnableSave, "Save"), std::make_pair(view.m_bEnableSaveAs, "SaveAs"),
-                          std::make_pair(view.m_bEnablePrint, "Print"), std::make_pair(view.m_bEnableCopy, "Copy"),
-                          std::make_pair(view.m_bEnableRename, "Rename"), std::make_pair(g_bEnableImageEdit, "Edit"),
-                          std::make_pair(view.m_bEnablePrevious, "Previous"), std::make_pair(view.m_bEnableNext, "Next"),
-                          std::make_pair(view.m_bEnableZoomOut, "ZoomOut"), std::make_pair(view.m_bEnableZoomIn, "ZoomIn"),
-                          std::make_pair(g_bEnableZoomDialog, "Zoom"),
-                          std::make_pair(view.m_bEnableSlideShow, "SlideShow")})
+    for (const auto& f :
+         {std::make_pair(view.m_bEnableSave, "Save"), std::make_pair(view.m_bEnableSaveAs, "SaveAs"),
+          std::make_pair(view.m_bEnablePrint, "Print"), std::make_pair(view.m_bEnableCopy, "Copy"),
+          std::make_pair(view.m_bEnableRename, "Rename"), std::make_pair(g_bEnableImageEdit, "Edit"),
+          std::make_pair(view.m_bEnablePrevious, "Previous"), std::make_pair(view.m_bEnableNext, "Next"),
+          std::make_pair(view.m_bEnableZoomOut, "ZoomOut"), std::make_pair(view.m_bEnableZoomIn, "ZoomIn"),
+          std::make_pair(g_bEnableZoomDialog, "Zoom"), std::make_pair(view.m_bEnableSlideShow, "SlideShow")})
         if (f.first)
             c += (c.empty() ? "" : " ") + std::string(f.second);
     s.commands = c;
@@ -146,26 +146,37 @@ protected:
 
 TEST_F(PictureStateTest, OpeningAndSteppingThroughTheFolder) {
     const Row rows[] = {
-        {"a fresh view offers nothing", nullptr, [](CNorvelApp&, CNorvelView&) {},
-         {"-", " 0/0", "0 at 0,0 auto", ""}},
-        {"open lists the folder sorted and finds the file", nullptr, OpenMiddleOfThree,
+        {"a fresh view offers nothing", nullptr, [](CNorvelApp&, CNorvelView&) {}, {"-", " 0/0", "0 at 0,0 auto", ""}},
+        {"open lists the folder sorted and finds the file",
+         nullptr,
+         OpenMiddleOfThree,
          {"file", "C:\\p\\b.bmp 1/3", "1 at 150,100 auto", kFileCommands}},
-        {"open in a folder of one: no show, no stepping", nullptr,
+        {"open in a folder of one: no show, no stepping",
+         nullptr,
          [](CNorvelApp& a, CNorvelView& v) { Open(a, v, "a.bmp", {"a.bmp"}); },
          {"file", "C:\\p\\a.bmp 0/1", "1 at 150,100 auto", "SaveAs Print Copy Rename Edit ZoomOut ZoomIn Zoom"}},
-        {"open of a file the listing misses keeps the first position", nullptr,
-         [](CNorvelApp& a, CNorvelView& v) { Open(a, v, "x.bmp", {"b.bmp", "a.bmp"}); },
+        {"open of a file the listing misses keeps the first position",
+         nullptr,
+         [](CNorvelApp& a, CNorvelView& v) {
+             Open(a, v, "x.bmp", {"b.bmp", "a.bmp"});
+         },
          {"file", "C:\\p\\x.bmp 0/2", "1 at 150,100 auto",
           "SaveAs Print Copy Rename Edit Next ZoomOut ZoomIn Zoom SlideShow"}},
-        {"open after a capture: the capture is off, Save too", RegionShown, OpenMiddleOfThree,
+        {"open after a capture: the capture is off, Save too",
+         RegionShown,
+         OpenMiddleOfThree,
          {"file", "C:\\p\\b.bmp 1/3", "1 at 150,100 auto capture-refit", kFileCommands}},
-        {"open of a zoomed picture: fitted, not panned, the full screen refit stays", ZoomedIn, OpenMiddleOfThree,
+        {"open of a zoomed picture: fitted, not panned, the full screen refit stays",
+         ZoomedIn,
+         OpenMiddleOfThree,
          {"file", "C:\\p\\b.bmp 1/3", "1 at 150,100 auto refit full", kFileCommands}},
-        {"next to the last entry: Next goes off, the zoom refits", ZoomedIn,
+        {"next to the last entry: Next goes off, the zoom refits",
+         ZoomedIn,
          [](CNorvelApp& a, CNorvelView& v) { EXPECT_TRUE(EntryShown(a, v, 2)); },
          {"file", "C:\\p\\c.bmp 2/3", "3 at -150,-100 auto panX panY refit full",
           "SaveAs Print Copy Rename Edit Previous ZoomOut ZoomIn Zoom SlideShow"}},
-        {"a step from a zoomed screen capture: auto zoom again, the capture off", OpenMiddleOfThree,
+        {"a step from a zoomed screen capture: auto zoom again, the capture off",
+         OpenMiddleOfThree,
          [](CNorvelApp& a, CNorvelView& v) {
              ZoomChosen(a, 2.0);
              a.m_bScreenCaptured = 1;
@@ -173,26 +184,31 @@ TEST_F(PictureStateTest, OpeningAndSteppingThroughTheFolder) {
          },
          {"file", "C:\\p\\c.bmp 2/3", "2 at 0,0 auto",
           "SaveAs Print Copy Rename Edit Previous ZoomOut ZoomIn Zoom SlideShow"}},
-        {"previous to the first entry", OpenMiddleOfThree,
+        {"previous to the first entry",
+         OpenMiddleOfThree,
          [](CNorvelApp& a, CNorvelView& v) { EXPECT_TRUE(EntryShown(a, v, 0)); },
          {"file", "C:\\p\\a.bmp 0/3", "1 at 150,100 auto",
           "SaveAs Print Copy Rename Edit Next ZoomOut ZoomIn Zoom SlideShow"}},
-        {"a step outside the list changes nothing", OpenMiddleOfThree,
+        {"a step outside the list changes nothing",
+         OpenMiddleOfThree,
          [](CNorvelApp& a, CNorvelView& v) {
              EXPECT_FALSE(EntryShown(a, v, 3));
              EXPECT_FALSE(EntryShown(a, v, -1));
          },
          {"file", "C:\\p\\b.bmp 1/3", "1 at 150,100 auto", kFileCommands}},
-        {"an entry before the shown one leaves the list: the position follows", OpenMiddleOfThree,
+        {"an entry before the shown one leaves the list: the position follows",
+         OpenMiddleOfThree,
          [](CNorvelApp&, CNorvelView&) { EntryDropped(0); },
          {"file", "C:\\p\\b.bmp 0/2", "1 at 150,100 auto", kFileCommands}},
-        {"an entry after it leaves: the position stays", OpenMiddleOfThree,
+        {"an entry after it leaves: the position stays",
+         OpenMiddleOfThree,
          [](CNorvelApp&, CNorvelView&) {
              EntryDropped(2);
              EntryDropped(7);  // outside the list: nothing
          },
          {"file", "C:\\p\\b.bmp 1/2", "1 at 150,100 auto", kFileCommands}},
-        {"the show ends with the list shortened under the position", OpenMiddleOfThree,
+        {"the show ends with the list shortened under the position",
+         OpenMiddleOfThree,
          [](CNorvelApp&, CNorvelView& v) {
              g_nFileIndex = 2;
              EntryDropped(1);
@@ -201,10 +217,12 @@ TEST_F(PictureStateTest, OpeningAndSteppingThroughTheFolder) {
              SlideShowEnded(v);
          },
          {"file", "C:\\p\\b.bmp 0/1", "1 at 150,100 auto", "SaveAs Print Copy Rename Edit ZoomOut ZoomIn Zoom"}},
-        {"the shown file renamed: the entry and the path follow", OpenMiddleOfThree,
+        {"the shown file renamed: the entry and the path follow",
+         OpenMiddleOfThree,
          [](CNorvelApp&, CNorvelView&) { EXPECT_TRUE(FileRenamed(1, "C:\\p\\b.bmp", "C:\\p\\holiday.bmp")); },
          {"file", "C:\\p\\holiday.bmp 1/3", "1 at 150,100 auto", kFileCommands}},
-        {"a file renamed after the show stepped on: its entry only", OpenMiddleOfThree,
+        {"a file renamed after the show stepped on: its entry only",
+         OpenMiddleOfThree,
          [](CNorvelApp& a, CNorvelView& v) {
              EntryShown(a, v, 2);
              EXPECT_FALSE(FileRenamed(1, "C:\\p\\b.bmp", "C:\\p\\holiday.bmp"));
@@ -221,31 +239,38 @@ TEST_F(PictureStateTest, OpeningAndSteppingThroughTheFolder) {
 
 TEST_F(PictureStateTest, CapturesBegunShownAndCanceled) {
     const Row rows[] = {
-        {"a region capture begins over a zoomed file: refit asked, no panning", ZoomedIn,
+        {"a region capture begins over a zoomed file: refit asked, no panning",
+         ZoomedIn,
          [](CNorvelApp& a, CNorvelView&) { CaptureBegun(a, kCaptureRegion, nullptr); },
          {"region", "C:\\p\\b.bmp 1/3", "3 at -150,-100 manual refit capture-refit full", kFileCommands}},
-        {"a window capture begins", OpenMiddleOfThree,
+        {"a window capture begins",
+         OpenMiddleOfThree,
          [](CNorvelApp& a, CNorvelView&) { CaptureBegun(a, kCaptureObject, nullptr); },
          {"object", "C:\\p\\b.bmp 1/3", "1 at 150,100 auto capture-refit", kFileCommands}},
-        {"a screen capture is in its file at once", OpenMiddleOfThree,
+        {"a screen capture is in its file at once",
+         OpenMiddleOfThree,
          [](CNorvelApp& a, CNorvelView&) { CaptureBegun(a, kCaptureScreen, kCapture); },
          {"screen", std::string(kCapture) + " 1/3", "1 at 150,100 auto capture-refit", kFileCommands}},
-        {"one capture after another: only the last one's flag", RegionShown,
+        {"one capture after another: only the last one's flag",
+         RegionShown,
          [](CNorvelApp& a, CNorvelView&) { CaptureBegun(a, kCaptureObject, nullptr); },
          {"object", std::string(kCapture) + " 1/3", "1 at 150,100 auto capture-refit", kCaptureCommands}},
-        {"a capture shown offers Save, not the file's commands", OpenMiddleOfThree,
+        {"a capture shown offers Save, not the file's commands",
+         OpenMiddleOfThree,
          [](CNorvelApp& a, CNorvelView& v) {
              CaptureBegun(a, kCaptureRegion, nullptr);
              CaptureShown(v, kCapture);
          },
          {"region", std::string(kCapture) + " 1/3", "1 at 150,100 auto capture-refit", kCaptureCommands}},
-        {"a canceled overlay leaves no capture", OpenMiddleOfThree,
+        {"a canceled overlay leaves no capture",
+         OpenMiddleOfThree,
          [](CNorvelApp& a, CNorvelView&) {
              CaptureBegun(a, kCaptureObject, nullptr);
              CaptureCanceled(a);
          },
          {"-", "C:\\p\\b.bmp 1/3", "1 at 150,100 auto capture-refit", kFileCommands}},
-        {"the capture's paint refits while the refit is pending, keeping the panning", RegionShown,
+        {"the capture's paint refits while the refit is pending, keeping the panning",
+         RegionShown,
          [](CNorvelApp& a, CNorvelView&) {
              g_bManualZoom = 1;
              g_dZoom = 3;
@@ -262,27 +287,33 @@ TEST_F(PictureStateTest, CapturesBegunShownAndCanceled) {
 
 TEST_F(PictureStateTest, ZoomCommandsPanningAndModes) {
     const Row rows[] = {
-        {"a fixed ratio: the user's zoom, centred, panned where it overflows, refits cancelled", ZoomedIn,
+        {"a fixed ratio: the user's zoom, centred, panned where it overflows, refits cancelled",
+         ZoomedIn,
          [](CNorvelApp& a, CNorvelView&) {
              a.m_bCaptureRefitPending = 1;
              ZoomChosen(a, 2.5);
          },
          {"file", "C:\\p\\b.bmp 1/3", "2.5 at -75,-50 manual panX panY full", kFileCommands}},
-        {"a ratio that fits: no panning", ZoomedIn, [](CNorvelApp& a, CNorvelView&) { ZoomChosen(a, 0.5); },
+        {"a ratio that fits: no panning",
+         ZoomedIn,
+         [](CNorvelApp& a, CNorvelView&) { ZoomChosen(a, 0.5); },
          {"file", "C:\\p\\b.bmp 1/3", "0.5 at 225,150 manual full", kFileCommands}},
-        {"only the axis that overflows pans", OpenMiddleOfThree,
+        {"only the axis that overflows pans",
+         OpenMiddleOfThree,
          [](CNorvelApp& a, CNorvelView&) {
              PictureMeasured(400, 100);
              ZoomChosen(a, 2.0);
          },
          {"file", "C:\\p\\b.bmp 1/3", "2 at -100,100 manual panX", kFileCommands}},
-        {"zoom in from 8 doubles to 16", OpenMiddleOfThree,
+        {"zoom in from 8 doubles to 16",
+         OpenMiddleOfThree,
          [](CNorvelApp& a, CNorvelView&) {
              ZoomChosen(a, 8.0);
              EXPECT_TRUE(ZoomStepped(a, +1));
          },
          {"file", "C:\\p\\b.bmp 1/3", "16 at -2100,-1400 manual panX panY", kFileCommands}},
-        {"five zoom ins from 1: 2, 4, 8, 16, then only the panning ends", OpenMiddleOfThree,
+        {"five zoom ins from 1: 2, 4, 8, 16, then only the panning ends",
+         OpenMiddleOfThree,
          [](CNorvelApp& a, CNorvelView&) {
              for (double z : {2.0, 4.0, 8.0, 16.0}) {
                  EXPECT_TRUE(ZoomStepped(a, +1));
@@ -291,40 +322,47 @@ TEST_F(PictureStateTest, ZoomCommandsPanningAndModes) {
              EXPECT_FALSE(ZoomStepped(a, +1));
          },
          {"file", "C:\\p\\b.bmp 1/3", "16 at -2100,-1400 manual", kFileCommands}},
-        {"a zoom step cancels the refits of full screen and captures", ZoomedIn,
+        {"a zoom step cancels the refits of full screen and captures",
+         ZoomedIn,
          [](CNorvelApp& a, CNorvelView&) {
              a.m_bCaptureRefitPending = 1;
              EXPECT_TRUE(ZoomStepped(a, +1));
          },
          {"file", "C:\\p\\b.bmp 1/3", "6 at -600,-400 manual panX panY full", kFileCommands}},
-        {"zoom in at 16: nothing but the user's zoom and no panning", ZoomedIn,
+        {"zoom in at 16: nothing but the user's zoom and no panning",
+         ZoomedIn,
          [](CNorvelApp& a, CNorvelView&) {
              g_dZoom = 16.0;
              EXPECT_FALSE(ZoomStepped(a, +1));
          },
          {"file", "C:\\p\\b.bmp 1/3", "16 at -150,-100 manual full", kFileCommands}},
-        {"zoom out from 0.1 halves to 0.05", OpenMiddleOfThree,
+        {"zoom out from 0.1 halves to 0.05",
+         OpenMiddleOfThree,
          [](CNorvelApp& a, CNorvelView&) {
              g_dZoom = 0.1;
              EXPECT_TRUE(ZoomStepped(a, -1));
          },
          {"file", "C:\\p\\b.bmp 1/3", "0.05 at 292,195 manual", kFileCommands}},
-        {"zoom out under 0.1 does nothing", OpenMiddleOfThree,
+        {"zoom out under 0.1 does nothing",
+         OpenMiddleOfThree,
          [](CNorvelApp& a, CNorvelView&) {
              g_dZoom = 0.09;
              EXPECT_FALSE(ZoomStepped(a, -1));
          },
          {"file", "C:\\p\\b.bmp 1/3", "0.09 at 150,100 manual", kFileCommands}},
-        {"auto zoom fits again and ends the panning", ZoomedIn,
+        {"auto zoom fits again and ends the panning",
+         ZoomedIn,
          [](CNorvelApp& a, CNorvelView&) { AutoZoomChosen(a); },
          {"file", "C:\\p\\b.bmp 1/3", "1 at 150,100 auto refit full", kFileCommands}},
-        {"the zoom dialog's ratio in range is chosen", OpenMiddleOfThree,
+        {"the zoom dialog's ratio in range is chosen",
+         OpenMiddleOfThree,
          [](CNorvelApp& a, CNorvelView&) {
              ZoomRatioTyped(a, 400);
              EXPECT_TRUE(ZoomDialogEnded(a));
          },
          {"file", "C:\\p\\b.bmp 1/3", "4 at -300,-200 manual panX panY", kFileCommands}},
-        {"one out of range keeps the ratio, the zoom becomes the user's", OpenMiddleOfThree,
+        {"one out of range keeps the ratio, the zoom becomes the user's",
+         OpenMiddleOfThree,
          [](CNorvelApp& a, CNorvelView&) {
              for (int n : {3000, 4, 1601}) {
                  ZoomRatioTyped(a, n);
@@ -332,31 +370,36 @@ TEST_F(PictureStateTest, ZoomCommandsPanningAndModes) {
              }
          },
          {"file", "C:\\p\\b.bmp 1/3", "1 at 150,100 manual", kFileCommands}},
-        {"a drag moves the panned axes within their bounds", ZoomedIn,
+        {"a drag moves the panned axes within their bounds",
+         ZoomedIn,
          [](CNorvelApp& a, CNorvelView&) {
              a.m_bPanY = 0;
-             Dragged(a, 100, 50);   // x: -150 + 100 = -50; y does not move
-             Dragged(a, 500, 50);   // x stops at 0
-             Dragged(a, -900, 0);   // and at twice the centre
+             Dragged(a, 100, 50);  // x: -150 + 100 = -50; y does not move
+             Dragged(a, 500, 50);  // x stops at 0
+             Dragged(a, -900, 0);  // and at twice the centre
          },
          {"file", "C:\\p\\b.bmp 1/3", "3 at -300,-100 manual panX refit full", kFileCommands}},
-        {"the paint of a file refits an auto zoom and ends its panning", ZoomedIn,
+        {"the paint of a file refits an auto zoom and ends its panning",
+         ZoomedIn,
          [](CNorvelApp& a, CNorvelView&) {
              g_bManualZoom = 0;
              a.m_bRefitPending = 0;
              FileFittedForPaint(a);
          },
          {"file", "C:\\p\\b.bmp 1/3", "1 at 150,100 auto full", kFileCommands}},
-        {"and a user's zoom while full screen's refit is pending", ZoomedIn,
+        {"and a user's zoom while full screen's refit is pending",
+         ZoomedIn,
          [](CNorvelApp& a, CNorvelView&) { FileFittedForPaint(a); },
          {"file", "C:\\p\\b.bmp 1/3", "1 at 150,100 manual refit full", kFileCommands}},
-        {"but not a user's zoom otherwise", ZoomedIn,
+        {"but not a user's zoom otherwise",
+         ZoomedIn,
          [](CNorvelApp& a, CNorvelView&) {
              a.m_bRefitPending = 0;
              FileFittedForPaint(a);
          },
          {"file", "C:\\p\\b.bmp 1/3", "3 at -150,-100 manual panX panY full", kFileCommands}},
-        {"leaving full screen asks for a refit and ends the panning", ZoomedIn,
+        {"leaving full screen asks for a refit and ends the panning",
+         ZoomedIn,
          [](CNorvelApp& a, CNorvelView&) { FullScreenChanged(a, 0); },
          {"file", "C:\\p\\b.bmp 1/3", "3 at -150,-100 manual refit", kFileCommands}},
     };

@@ -97,7 +97,7 @@ TEST(RenameRules, LimitsCountCharactersNotBytes) {
     const char folder[] = "C:\\Фото\\";
     EXPECT_EQ(247, MaxRenameBaseLength(folder, "img.jpg"));
     EXPECT_EQ(246, MaxRenameBaseLength(folder, "img.фото"));  // a suffix of 5 characters
-    EXPECT_EQ(246, MaxRenameBaseLength(folder, "a.🌴🌴"));    // the dot and two surrogate pairs: 5
+    EXPECT_EQ(246, MaxRenameBaseLength(folder, "a.🌴🌴"));      // the dot and two surrogate pairs: 5
     std::string fits, over;
     for (int i = 0; i < 247; ++i)
         fits += "Ж";

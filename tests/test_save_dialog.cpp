@@ -110,18 +110,19 @@ TEST_F(SaveDialogTest, ReplacingAFileIsAskedFirst) {
                                      DialogSetFileName(h, folder + c.typed);
                                      DialogPressOk(h);
                                  },
-                                 {IsQuestion, [&](HWND, HWND) {
-                                     HWND q = FindProcessDialog(IsQuestion);
-                                     asked = q != nullptr;
-                                     if (!q)
-                                         return;
-                                     char buf[256] = "";
-                                     GetWindowTextA(q, buf, sizeof buf);
-                                     caption = buf;
-                                     GetDlgItemTextA(q, 0xFFFF, buf, sizeof buf);
-                                     text = buf;
-                                     PostMessageA(q, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
-                                 }},
+                                 {IsQuestion,
+                                  [&](HWND, HWND) {
+                                      HWND q = FindProcessDialog(IsQuestion);
+                                      asked = q != nullptr;
+                                      if (!q)
+                                          return;
+                                      char buf[256] = "";
+                                      GetWindowTextA(q, buf, sizeof buf);
+                                      caption = buf;
+                                      GetDlgItemTextA(q, 0xFFFF, buf, sizeof buf);
+                                      text = buf;
+                                      PostMessageA(q, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+                                  }},
                                  nullptr});  // a round to settle; then the dialog is cancelled if still open
             Command(ID_FILE_SAVE_AS);
         }

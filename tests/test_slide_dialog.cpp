@@ -167,9 +167,7 @@ TEST_F(SlideDialogTest, AStoredValueOutsideTheRangeIsShownAsStoredUntilTheSlider
         const char* text;
         const char* afterLeft;
     };
-    const Case cases[] = {{250, 100, "25000", "9900"},
-                          {2, 5, "200", "500"},
-                          {0xFFFFFFFF, 100, "429496729500", "9900"}};
+    const Case cases[] = {{250, 100, "25000", "9900"}, {2, 5, "200", "500"}, {0xFFFFFFFF, 100, "429496729500", "9900"}};
     for (const Case& c : cases) {
         WriteSlideTimer(c.stored);
         Seen s = RunDialog(false, {VK_LEFT}, IDCANCEL);

@@ -200,8 +200,8 @@ TEST_F(SplashTest, FilterLetsEverythingThroughOnceItIsGone) {
     EXPECT_FALSE(CSplashScreen::FilterSplashMessage(&mouseMove));
     SendMessageA(hSplash, WM_TIMER, 1, 0);
     ASSERT_EQ(nullptr, CSplashScreen::GetSplashWindow());
-    const UINT kPresses[] = {WM_KEYDOWN,       WM_SYSKEYDOWN,     WM_LBUTTONDOWN,    WM_RBUTTONDOWN,
-                             WM_MBUTTONDOWN,   WM_NCLBUTTONDOWN,  WM_NCRBUTTONDOWN,  WM_NCMBUTTONDOWN};
+    const UINT kPresses[] = {WM_KEYDOWN,     WM_SYSKEYDOWN,    WM_LBUTTONDOWN,   WM_RBUTTONDOWN,
+                             WM_MBUTTONDOWN, WM_NCLBUTTONDOWN, WM_NCRBUTTONDOWN, WM_NCMBUTTONDOWN};
     for (UINT m : kPresses) {
         MSG msg = {run.view()->m_hWnd, m, 0, 0, 0, {0, 0}};
         EXPECT_FALSE(CSplashScreen::FilterSplashMessage(&msg)) << m;

@@ -104,10 +104,10 @@ TEST(CharTest, CountsCharactersNotBytes) {
     } cases[] = {
         {"", 0},
         {"plain.jpg", 9},
-        {"caf\xc3\xa9", 4},                                 // two-byte sequence
-        {"\xe6\x97\xa5\xe6\x9c\xac", 2},                     // three-byte sequences
-        {"\xf0\x9f\x8c\xb4", 2},                             // four bytes, a surrogate pair
-        {"e\xcc\x81", 2},                                    // e and a combining acute accent
+        {"caf\xc3\xa9", 4},               // two-byte sequence
+        {"\xe6\x97\xa5\xe6\x9c\xac", 2},  // three-byte sequences
+        {"\xf0\x9f\x8c\xb4", 2},          // four bytes, a surrogate pair
+        {"e\xcc\x81", 2},                 // e and a combining acute accent
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.chars, AfxCharCount(c.text)) << c.text;
@@ -134,7 +134,8 @@ TEST(CStringTest, NonAsciiNamesCompareWithoutCaseAsTheFileSystemDoes) {
     // Cyrillic, Greek and Latin letters outside ASCII, upper against lower case.
     EXPECT_EQ(0, CString("\xd0\x9f\xd0\xa0\xd0\x98\xd0\x92\xd0\x95\xd0\xa2.jpg")
                      .CompareNoCase("\xd0\xbf\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82.JPG"));
-    EXPECT_EQ(0, CString("\xce\x91\xce\x98\xce\x97\xce\x9d\xce\x91.png").CompareNoCase("\xce\xb1\xce\xb8\xce\xb7\xce\xbd\xce\xb1.png"));
+    EXPECT_EQ(0, CString("\xce\x91\xce\x98\xce\x97\xce\x9d\xce\x91.png")
+                     .CompareNoCase("\xce\xb1\xce\xb8\xce\xb7\xce\xbd\xce\xb1.png"));
     EXPECT_EQ(0, CString("CAF\xc3\x89").CompareNoCase("caf\xc3\xa9"));
     EXPECT_NE(0, CString("caf\xc3\xa9").CompareNoCase("cafe"));
     EXPECT_NE(0, CString("\xe6\x97\xa5").CompareNoCase("\xe6\x9c\xac"));
@@ -147,8 +148,14 @@ TEST(CStringTest, NonAsciiNamesCompareWithoutCaseAsTheFileSystemDoes) {
 TEST(CStringTest, NonAsciiNamesSortInCodePointOrderAfterAscii) {
     // ASCII first (upper case before lower case, as before), then Latin-1, Greek, Cyrillic, CJK,
     // and a character outside the basic plane last.
-    const char* ordered[] = {"B.jpg", "a.jpg", "z.jpg", "\xc3\xa9t\xc3\xa9.jpg", "\xce\xb1.jpg",
-                             "\xd0\x9f.jpg", "\xe6\x97\xa5.jpg", "\xf0\x9f\x8c\xb4.jpg"};
+    const char* ordered[] = {"B.jpg",
+                             "a.jpg",
+                             "z.jpg",
+                             "\xc3\xa9t\xc3\xa9.jpg",
+                             "\xce\xb1.jpg",
+                             "\xd0\x9f.jpg",
+                             "\xe6\x97\xa5.jpg",
+                             "\xf0\x9f\x8c\xb4.jpg"};
     for (size_t i = 1; i < sizeof ordered / sizeof ordered[0]; ++i) {
         EXPECT_LT(CString(ordered[i - 1]).Compare(ordered[i]), 0) << ordered[i - 1] << " " << ordered[i];
         EXPECT_GT(CString(ordered[i]).Compare(ordered[i - 1]), 0) << ordered[i];

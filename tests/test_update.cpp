@@ -251,8 +251,8 @@ TEST_F(UpdateTest, PublishedVersionsGiveTheirVerdicts) {
         const char* version;
         const std::string& message;
     } cases[] = {
-        {"/v152/update.txt", "1.52", kUpToDate},      {"/v16/update.txt", "1.6", kShouldUpdate},
-        {"/v151/update.txt", "1.51", kShouldUpdate},  {"/v1/update.txt", "1", kShouldUpdate},
+        {"/v152/update.txt", "1.52", kUpToDate},     {"/v16/update.txt", "1.6", kShouldUpdate},
+        {"/v151/update.txt", "1.51", kShouldUpdate}, {"/v1/update.txt", "1", kShouldUpdate},
         {"/big/update.txt", "1.6", kShouldUpdate},
     };
     for (const Case& c : cases) {
@@ -406,8 +406,16 @@ TEST_F(UpdateTest, VersionIsTheFirstFourBytesUpToALineBreakOrZero) {
     struct {
         std::string bytes;
         const char* version;
-    } cases[] = {{"1.52\r\n", "1.52"}, {"1.6\r\n", "1.6"}, {"1.6\n", "1.6"}, {"12345", "1234"},
-                 {std::string("1\0" "23", 4), "1"}, {"", ""}, {"\r\n1.52", ""}};
+    } cases[] = {{"1.52\r\n", "1.52"},
+                 {"1.6\r\n", "1.6"},
+                 {"1.6\n", "1.6"},
+                 {"12345", "1234"},
+                 {std::string("1\0"
+                              "23",
+                              4),
+                  "1"},
+                 {"", ""},
+                 {"\r\n1.52", ""}};
     for (const auto& c : cases) {
         std::string path = folder + "v.txt";
         WriteFile(path, c.bytes);
@@ -461,4 +469,3 @@ TEST_F(UpdateTest, RepeatedChecksLeakNothing) {
     EXPECT_LE(CountGdiObjects(), gdi + 2);
     EXPECT_EQ(wnd, CountThreadWindows());
 }
-

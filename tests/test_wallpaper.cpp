@@ -49,7 +49,8 @@ void WriteDesktopValue(const char* name, const RegValue& v) {
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_WRITE, &h) != ERROR_SUCCESS)
         return;
     if (v.exists)
-        RegSetValueExA(h, name, 0, v.type, reinterpret_cast<const BYTE*>(v.data.data()), static_cast<DWORD>(v.data.size()));
+        RegSetValueExA(h, name, 0, v.type, reinterpret_cast<const BYTE*>(v.data.data()),
+                       static_cast<DWORD>(v.data.size()));
     else
         RegDeleteValueA(h, name);
     RegCloseKey(h);
@@ -69,8 +70,8 @@ RegValue Sz(const char* text) {
     if (!v.exists)
         return ::testing::AssertionFailure() << name << " missing";
     if (v.type != REG_SZ || v.data != std::string(1, digit) + std::string(3, '\0'))
-        return ::testing::AssertionFailure() << name << " type " << v.type << " size " << v.data.size()
-                                             << " first " << (v.data.empty() ? '?' : v.data[0]);
+        return ::testing::AssertionFailure() << name << " type " << v.type << " size " << v.data.size() << " first "
+                                             << (v.data.empty() ? '?' : v.data[0]);
     return ::testing::AssertionSuccess();
 }
 
@@ -85,7 +86,8 @@ std::string CurrentWallpaper() {
 // Width and height of a bitmap file as the platform's own loader reads it.
 SIZE PlatformBitmapSize(const char* path) {
     SIZE s = {0, 0};
-    HBITMAP h = static_cast<HBITMAP>(LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    HBITMAP h =
+        static_cast<HBITMAP>(LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
     BITMAP bm = {};
     if (h && GetObjectA(h, sizeof bm, &bm)) {
         s.cx = bm.bmWidth;

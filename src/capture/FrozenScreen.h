@@ -31,5 +31,9 @@ class CWnd;
 // fails; a failed freeze destroys the window again and sets *pbReported (the caller learns of it
 // from the result, not from a report). *ppFreezingDC, when given, is the window's device
 // context while the screen is copied.
-BOOL CreateFrozenOverlay(CWnd& wnd, CFrozenScreen& frozen, int cx, int cy, BOOL* pbReported,
+BOOL CreateFrozenOverlay(CWnd& wnd,
+                         CFrozenScreen& frozen,
+                         int cx,
+                         int cy,
+                         BOOL* pbReported,
                          CDC** ppFreezingDC = nullptr);

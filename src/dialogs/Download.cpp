@@ -12,8 +12,13 @@ const UINT kMaxErrorText = 255;  // 254 characters and the end
 class CLocalFile {
 public:
     explicit CLocalFile(const char* pszPath)
-        : m_hFile(::CreateFileA(pszPath, GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+        : m_hFile(::CreateFileA(pszPath,
+                                GENERIC_WRITE,
+                                FILE_SHARE_DELETE,
+                                nullptr,
+                                CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL,
+                                nullptr)) {}
     ~CLocalFile() { Close(); }
     CLocalFile(const CLocalFile&) = delete;
     CLocalFile& operator=(const CLocalFile&) = delete;

@@ -15,8 +15,7 @@ BOOL CPreviewFrame::SetPicture(Gdiplus::Image* pImage, int x, int y, int cx, int
         // Transparent parts of the picture show the dialog's face, as they would on the dialog.
         mem.FillSolidRect(CRect(0, 0, cx, cy), ::GetSysColor(COLOR_BTNFACE));
         Gdiplus::Graphics graphics(mem.GetSafeHdc());
-        bDrawn = graphics.GetLastStatus() == Gdiplus::Ok &&
-                 graphics.DrawImage(pImage, 0, 0, cx, cy) == Gdiplus::Ok;
+        bDrawn = graphics.GetLastStatus() == Gdiplus::Ok && graphics.DrawImage(pImage, 0, 0, cx, cy) == Gdiplus::Ok;
     }
     if (!bDrawn)
         return FALSE;  // the bitmap goes with its wrapper

@@ -180,8 +180,7 @@ void CSpecFileDlg::FitPanelToStandardControls() {
     for (HWND h : {m_hWnd, hParent}) {
         CRect rc;
         ::GetWindowRect(h, &rc);
-        ::SetWindowPos(h, nullptr, 0, 0, rc.Width() + dx, rc.Height() + dy,
-                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SetWindowPos(h, nullptr, 0, 0, rc.Width() + dx, rc.Height() + dy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 

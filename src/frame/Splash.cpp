@@ -66,18 +66,18 @@ BOOL CSplashScreen::FilterSplashMessage(MSG* pMsg) {
     if (!s_pSplashScreen)
         return FALSE;
     switch (pMsg->message) {
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-    case WM_NCLBUTTONDOWN:
-    case WM_NCRBUTTONDOWN:
-    case WM_NCMBUTTONDOWN:
-        s_pSplashScreen->HideSplash();
-        return TRUE;
-    default:
-        return FALSE;
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+        case WM_NCLBUTTONDOWN:
+        case WM_NCRBUTTONDOWN:
+        case WM_NCMBUTTONDOWN:
+            s_pSplashScreen->HideSplash();
+            return TRUE;
+        default:
+            return FALSE;
     }
 }
 

@@ -106,7 +106,7 @@ private:
     BOOL m_bOpenFileDialog;
     BOOL m_bAskBeforeReplace = FALSE;
     CString m_strDefExt;
-    std::string m_strFilter;  // NUL-separated, as the system wants it
+    std::string m_strFilter;       // NUL-separated, as the system wants it
     char m_szFileName[1024] = "";  // above AFX_MAX_PATH_BYTES
     char m_szFileTitle[AFX_MAX_PATH_BYTES] = "";
 };

@@ -86,14 +86,14 @@ CInternetSession::CInternetSession(const char* pstrAgent,
 namespace {
 bool IsTimeoutOption(DWORD dwOption) {
     switch (dwOption) {
-    case INTERNET_OPTION_CONNECT_TIMEOUT:
-    case INTERNET_OPTION_SEND_TIMEOUT:
-    case INTERNET_OPTION_RECEIVE_TIMEOUT:
-    case INTERNET_OPTION_DATA_SEND_TIMEOUT:
-    case INTERNET_OPTION_DATA_RECEIVE_TIMEOUT:
-        return true;
-    default:
-        return false;
+        case INTERNET_OPTION_CONNECT_TIMEOUT:
+        case INTERNET_OPTION_SEND_TIMEOUT:
+        case INTERNET_OPTION_RECEIVE_TIMEOUT:
+        case INTERNET_OPTION_DATA_SEND_TIMEOUT:
+        case INTERNET_OPTION_DATA_RECEIVE_TIMEOUT:
+            return true;
+        default:
+            return false;
     }
 }
 }  // namespace
@@ -132,8 +132,8 @@ CInternetFile* CInternetSession::OpenURL(const char* pstrURL,
     bool bHttp = _strnicmp(pstrURL, "http://", 7) == 0 || _strnicmp(pstrURL, "https://", 8) == 0;
     if (bHttp)
         return OpenHttpURL(pstrURL, dwContext, dwFlags, pstrHeaders, dwHeadersLength);
-    HINTERNET hFile = ::InternetOpenUrlA(m_hSession, pstrURL, pstrHeaders, pstrHeaders ? dwHeadersLength : 0, dwFlags,
-                                         dwContext);
+    HINTERNET hFile =
+        ::InternetOpenUrlA(m_hSession, pstrURL, pstrHeaders, pstrHeaders ? dwHeadersLength : 0, dwFlags, dwContext);
     if (!hFile)
         AfxThrowInternetException(dwContext);
     return new CInternetFile(hFile, dwContext);
@@ -175,8 +175,8 @@ CHttpFile* CInternetSession::OpenHttpURL(const char* pstrURL,
         AfxThrowInternetException(dwContext);
     ApplyTimeouts(hConnect);
     const char* acceptTypes[] = {"*/*", nullptr};
-    HINTERNET hRequest = ::HttpOpenRequestA(hConnect, "GET", strObject, nullptr, nullptr, acceptTypes,
-                                            dwFlags, dwContext);
+    HINTERNET hRequest =
+        ::HttpOpenRequestA(hConnect, "GET", strObject, nullptr, nullptr, acceptTypes, dwFlags, dwContext);
     if (!hRequest) {
         DWORD dwError = ::GetLastError();
         ::InternetCloseHandle(hConnect);

@@ -95,7 +95,10 @@ public:
 private:
     // An http or https URL: connection, request and its sending, each handle given the
     // session's time-outs.
-    CHttpFile* OpenHttpURL(const char* pstrURL, DWORD_PTR dwContext, DWORD dwFlags, const char* pstrHeaders,
+    CHttpFile* OpenHttpURL(const char* pstrURL,
+                           DWORD_PTR dwContext,
+                           DWORD dwFlags,
+                           const char* pstrHeaders,
                            DWORD dwHeadersLength);
     void ApplyTimeouts(HINTERNET hInternet) const;
 

@@ -61,7 +61,6 @@ const wchar_t* MimeTypeForExtension(const char* pszExtension) {
 namespace {
 const int kWideChars = 1024;
 
-
 // Sets a bitmap file's size field to its real length. The platform's BMP encoder under Wine
 // leaves the colour table out of that field for pictures with a palette, and strict readers
 // then refuse the file.

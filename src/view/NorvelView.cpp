@@ -134,8 +134,11 @@ int g_nDrawnDecode = -1;
 const int kMaxRenderMargin = 512;
 }  // namespace
 
-void CNorvelView::DrawShownPicture(Gdiplus::Graphics& graphics, HDC hdc, Gdiplus::Image* pImage,
-                                   const RECT* prcShown, bool bDragStep) {
+void CNorvelView::DrawShownPicture(Gdiplus::Graphics& graphics,
+                                   HDC hdc,
+                                   Gdiplus::Image* pImage,
+                                   const RECT* prcShown,
+                                   bool bDragStep) {
     if (pImage) {
         const int x = g_nDrawX, y = g_nDrawY;
         const int w = static_cast<int>(g_nImageWidth * g_dZoom), h = static_cast<int>(g_nImageHeight * g_dZoom);
@@ -154,8 +157,8 @@ void CNorvelView::DrawShownPicture(Gdiplus::Graphics& graphics, HDC hdc, Gdiplus
                 // Beyond the window only where a shifted draw keeps every pixel: a raster picture
                 // at a scale that splits exactly on both axes (a shift along one axis moves
                 // GDI+'s placement along the other too). Elsewhere the rendering is the window.
-                const bool bShifts = pImage->GetType() == Gdiplus::ImageTypeBitmap &&
-                                     SplitsExactly(g_nImageWidth, w) && SplitsExactly(g_nImageHeight, h);
+                const bool bShifts = pImage->GetType() == Gdiplus::ImageTypeBitmap && SplitsExactly(g_nImageWidth, w) &&
+                                     SplitsExactly(g_nImageHeight, h);
                 const int nHalf = (cw > ch ? cw : ch) / 2;
                 const int nMargin = !bShifts ? 0 : nHalf < kMaxRenderMargin ? nHalf : kMaxRenderMargin;
                 bReady = m_pRendered->Render(pImage, key, x, y, RenderArea(x, y, w, h, cw, ch, nMargin));

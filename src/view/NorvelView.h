@@ -121,7 +121,10 @@ public:
     // then lets the cache drop a picture too large to keep, or a picture GDI+ failed to draw.
     // A kept picture drawn before, and any kept picture in a drag step, is copied from its
     // rendering (made anew when the window leaves it).
-    void DrawShownPicture(Gdiplus::Graphics& graphics, HDC hdc, Gdiplus::Image* pImage, const RECT* prcShown,
+    void DrawShownPicture(Gdiplus::Graphics& graphics,
+                          HDC hdc,
+                          Gdiplus::Image* pImage,
+                          const RECT* prcShown,
                           bool bDragStep = false);
 
 protected:

@@ -32,8 +32,8 @@ bool SameIdentity(const FileIdentity& a, const FileIdentity& b) {
 
 HGLOBAL ReadFileToGlobal(const char* pszPath, ULONGLONG nMaxBytes, DWORD* pnBytes) {
     // Others may rename, delete or rewrite the file while it is read; it is closed at once.
-    HANDLE hFile = ::CreateFileA(pszPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                 nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE hFile = ::CreateFileA(pszPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (hFile == INVALID_HANDLE_VALUE)
         return nullptr;
     HGLOBAL hMem = nullptr;
@@ -161,8 +161,7 @@ Gdiplus::Image* CPictureCache::Get(const char* pszPath) {
     // Decoded ahead while the last picture was shown, the file unchanged since.
     ULONGLONG nBytes = 0;
     CRenderedPicture* pRendered = nullptr;
-    Gdiplus::Bitmap* pReady =
-        (s_bEnabled && m_pPreload) ? m_pPreload->Take(pszPath, id, &nBytes, &pRendered) : nullptr;
+    Gdiplus::Bitmap* pReady = (s_bEnabled && m_pPreload) ? m_pPreload->Take(pszPath, id, &nBytes, &pRendered) : nullptr;
     if (pReady) {
         if (nBytes <= m_nCeiling) {
             ++m_nGeneration;
@@ -305,12 +304,22 @@ bool SplitsExactly(int nSize, int nDestSize) {
         return false;
     // GDI+ works the placement out in floating point from the part's corner: only a scale with
     // a power of two below the line keeps every product exact, and the pixels the same.
-    const unsigned nStep = static_cast<unsigned>(nSize) / Gcd(static_cast<unsigned>(nSize), static_cast<unsigned>(nDestSize));
+    const unsigned nStep =
+        static_cast<unsigned>(nSize) / Gcd(static_cast<unsigned>(nSize), static_cast<unsigned>(nDestSize));
     return (nStep & (nStep - 1)) == 0;
 }
 
-bool ShownSpan(int nSize, int nDest, int nDestSize, int nShow0, int nShow1, int nMargin, int nMinStep, int* pS0,
-               int* pS1, int* pD0, int* pD1) {
+bool ShownSpan(int nSize,
+               int nDest,
+               int nDestSize,
+               int nShow0,
+               int nShow1,
+               int nMargin,
+               int nMinStep,
+               int* pS0,
+               int* pS1,
+               int* pD0,
+               int* pD1) {
     if (nSize <= 0 || nDestSize <= 0 || (nDest >= nShow0 && static_cast<long long>(nDest) + nDestSize <= nShow1))
         return false;
     // Source pixel s starts at nDest + s * nDestSize / nSize. Cuts only at multiples of nStep
@@ -345,8 +354,8 @@ bool ShownSpan(int nSize, int nDest, int nDestSize, int nShow0, int nShow1, int 
     return true;
 }
 
-Gdiplus::Status DrawPictureShown(Gdiplus::Graphics& graphics, Gdiplus::Image* pImage, int x, int y, int w, int h,
-                                 const RECT& rcShown) {
+Gdiplus::Status
+DrawPictureShown(Gdiplus::Graphics& graphics, Gdiplus::Image* pImage, int x, int y, int w, int h, const RECT& rcShown) {
     const int W = static_cast<int>(pImage->GetWidth()), H = static_cast<int>(pImage->GetHeight());
     // Bilinear sampling reaches one source pixel beyond the point sampled; two spare.
     const int kMargin = 2;
@@ -366,8 +375,8 @@ Gdiplus::Status DrawPictureShown(Gdiplus::Graphics& graphics, Gdiplus::Image* pI
         return graphics.DrawImage(pImage, x, y, w, h);
     if (sx1 <= sx0 || sy1 <= sy0)
         return Gdiplus::Ok;  // nothing of the picture is in view
-    return graphics.DrawImage(pImage, Gdiplus::Rect(dx0, dy0, dx1 - dx0, dy1 - dy0), sx0, sy0, sx1 - sx0,
-                              sy1 - sy0, Gdiplus::UnitPixel);
+    return graphics.DrawImage(pImage, Gdiplus::Rect(dx0, dy0, dx1 - dx0, dy1 - dy0), sx0, sy0, sx1 - sx0, sy1 - sy0,
+                              Gdiplus::UnitPixel);
 }
 
 CRenderedPicture::CRenderedPicture() : m_key(), m_nPicX(0), m_nPicY(0), m_nWidth(0), m_nHeight(0) {}

@@ -105,8 +105,8 @@ Gdiplus::Bitmap* CopyLoadedBitmap(Gdiplus::Image* pLoaded);
 // larger than the window is not converted and scaled whole. A picture that lies inside rcShown,
 // a metafile and a scale that cannot be split exactly (nDestSize / nSize with more than a power
 // of two below the line, in lowest terms) are drawn whole. Returns GDI+'s status.
-Gdiplus::Status DrawPictureShown(Gdiplus::Graphics& graphics, Gdiplus::Image* pImage, int x, int y, int w, int h,
-                                 const RECT& rcShown);
+Gdiplus::Status
+DrawPictureShown(Gdiplus::Graphics& graphics, Gdiplus::Image* pImage, int x, int y, int w, int h, const RECT& rcShown);
 
 // No pixel of the picture lets the background through: its format has no alpha, or a palette
 // whose entries are all opaque, or (bScanPixels) every pixel's alpha is full.
@@ -121,8 +121,17 @@ bool SplitsExactly(int nSize, int nDestSize);
 // pixels, the source range [*pS0, *pS1) and its exact destination [*pD0, *pD1) that cover the
 // window's [nShow0, nShow1) with nMargin source pixels to spare, cut only at multiples of
 // nMinStep (a power of two) source pixels. False when the whole axis is needed.
-bool ShownSpan(int nSize, int nDest, int nDestSize, int nShow0, int nShow1, int nMargin, int nMinStep, int* pS0,
-               int* pS1, int* pD0, int* pD1);
+bool ShownSpan(int nSize,
+               int nDest,
+               int nDestSize,
+               int nShow0,
+               int nShow1,
+               int nMargin,
+               int nMinStep,
+               int* pS0,
+               int* pS1,
+               int* pD0,
+               int* pD1);
 
 // The picture as the window shows it, over the view's background, for an area around the window:
 // a repaint, or a drag step that keeps the window inside the area, is one copy instead of a new

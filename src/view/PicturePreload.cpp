@@ -186,7 +186,9 @@ bool CPicturePreload::IsWanted(const std::string& path) const {
     return std::find(m_wanted.begin(), m_wanted.end(), path) != m_wanted.end();
 }
 
-Gdiplus::Bitmap* CPicturePreload::Take(const char* pszPath, const FileIdentity& id, ULONGLONG* pnBytes,
+Gdiplus::Bitmap* CPicturePreload::Take(const char* pszPath,
+                                       const FileIdentity& id,
+                                       ULONGLONG* pnBytes,
                                        CRenderedPicture** ppRendered) {
     *ppRendered = nullptr;
     std::unique_lock<std::mutex> lock(m_mutex);

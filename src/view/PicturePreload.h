@@ -43,7 +43,9 @@ public:
     // it, and *ppRendered (nullptr when none was made), its fitted rendering with no generation
     // yet; nullptr otherwise. A decode of that file under way is waited for (it is the decode
     // the caller would start), one not started yet is forgotten.
-    Gdiplus::Bitmap* Take(const char* pszPath, const FileIdentity& id, ULONGLONG* pnBytes,
+    Gdiplus::Bitmap* Take(const char* pszPath,
+                          const FileIdentity& id,
+                          ULONGLONG* pnBytes,
                           CRenderedPicture** ppRendered);
     // Takes over a decoded raster picture the caller no longer shows (pBitmap, of pszPath as
     // it was with identity id), so that stepping back finds it as if decoded ahead; the next
