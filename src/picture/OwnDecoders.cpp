@@ -1,0 +1,5 @@
+#include "picture/OwnDecoders.h"
+
+OwnDecode DecodeOwnFormat(const void*, size_t, CDecodedImage*) {
+    return OwnDecode::NotOurs;
+}

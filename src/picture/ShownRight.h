@@ -1,0 +1,23 @@
+// What a file says about showing its pixels, and the decoded picture turned and converted by it:
+// upright by its orientation tag, in the display's colours by its embedded profile.
+#pragma once
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include <memory>
+#include <vector>
+
+#include "framework/GdiPlus.h"
+
+struct CShowingInfo {
+    int nOrientation = 1;      // EXIF orientation 1-8; 1: as stored
+    std::vector<uint8_t> icc;  // the embedded ICC profile; empty: none (drawn as sRGB)
+};
+
+// Read from a file's bytes; the defaults when the file says nothing.
+CShowingInfo ReadShowingInfo(const void* pData, size_t nBytes);
+
+// Turns *ppBitmap upright and converts it to the display's colours, once per decode; the bitmap
+// may be replaced. A picture whose info is the default is left exactly as it is.
+void MakeShownRight(std::unique_ptr<Gdiplus::Bitmap>* ppBitmap, const CShowingInfo& info);
