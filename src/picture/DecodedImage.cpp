@@ -11,7 +11,7 @@ std::unique_ptr<Gdiplus::Bitmap> MakeBitmap(const CDecodedImage& image, size_t n
         return nullptr;
     Gdiplus::PixelFormat format = image.bHasAlpha ? PixelFormat32bppARGB : PixelFormat32bppRGB;
     std::unique_ptr<Gdiplus::Bitmap> pBitmap(
-        new (std::nothrow) Gdiplus::Bitmap(static_cast<INT>(image.nWidth), static_cast<INT>(image.nHeight), format));
+        new Gdiplus::Bitmap(static_cast<INT>(image.nWidth), static_cast<INT>(image.nHeight), format));
     if (!pBitmap || pBitmap->GetLastStatus() != Gdiplus::Ok)
         return nullptr;
     Gdiplus::Rect rc(0, 0, static_cast<INT>(image.nWidth), static_cast<INT>(image.nHeight));
