@@ -2,8 +2,8 @@
 
 #include "capture/BitmapFile.h"
 #include "capture/Capture.h"
-#include "framework/AfxPictureSize.h"
 #include "framework/GdiPlus.h"
+#include "picture/Picture.h"
 #include "view/GifPalette.h"
 
 #include <stdlib.h>
@@ -170,13 +170,15 @@ ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const w
     if (!FindEncoderByMimeType(pszMimeType, &clsid))
         return kExportNoEncoder;
 
-    // A picture announced too large to decode is refused as unreadable, before the decoder
-    // tries to allocate it.
-    if (AfxPictureTooLarge(pszSource))
+    // A picture announced too large to decode is refused as unreadable, before any decoder
+    // tries to allocate it. Nothing holds the source file once it is read.
+    CPicture picture = OpenPicture(pszSource);
+    if (!picture)
         return kExportNoSource;
-    wchar_t wszSource[kWideChars];
-    GpImage* pImage = nullptr;
-    if (GdipLoadImageFromFile(AfxToWideBuffer(pszSource, wszSource, kWideChars), &pImage) != Ok || !pImage)
+    // The flat functions below own the image from here; the bytes it may read stay till the end.
+    CPictureBytes bytes;
+    GpImage* pImage = ReleaseNativeImage(picture.TakeImage(&bytes));
+    if (!pImage)
         return kExportNoSource;
     if (!PrepareForEncoder(&pImage, pszMimeType)) {
         GdipDisposeImage(pImage);
@@ -192,8 +194,6 @@ ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const w
     const char* szTemp = strTemp.c_str();
     wchar_t wszTemp[kWideChars];
     bool ok = GdipSaveImageToFile(pImage, AfxToWideBuffer(szTemp, wszTemp, kWideChars), &clsid, nullptr) == Ok;
-    // The source file stays open while its image lives: release it before the target (which
-    // may be the source) is replaced.
     GdipDisposeImage(pImage);
     if (ok && wcscmp(pszMimeType, L"image/bmp") == 0)
         ok = FixBitmapFileSize(szTemp);
