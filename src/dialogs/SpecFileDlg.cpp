@@ -7,6 +7,7 @@
 
 #include "framework/AfxPictureSize.h"
 #include "framework/GdiPlus.h"
+#include "picture/SystemCodecs.h"
 #include "res/resource.h"
 
 char g_pszSelectedPath[kPreviewPathChars];
@@ -15,6 +16,9 @@ int g_nPreviewX = 0, g_nPreviewY = 0;
 float g_fPreviewScale = 1.0f;
 
 namespace {
+// Files larger than this are not read whole for the system's codecs (256 MB).
+const unsigned long long kPreviewMaxFileBytes = 256ull << 20;
+
 const char kFilter[] =
     "All surported files (*.bmp;*.jpg;*.tiff;*.ico;*.png;*.gif;*.emf;*.wmf)|"
     "*.bmp;*.jpg;*.tiff;*.ico;*.png;*.gif;*.emf;*.wmf|"
@@ -25,7 +29,7 @@ const char kFilter[] =
     "Png Files (*.png)|*.png|"
     "ICO Files (*.ico)|*.ico|"
     "Emf Files (*.emf)|*.emf|"
-    "Wmf Files (*.wmf)|*.wmf||";
+    "Wmf Files (*.wmf)|*.wmf|";
 
 const struct {
     const char* ext;
@@ -33,8 +37,16 @@ const struct {
 } kFormats[] = {
     {"bmp", "Format: BITMAP"}, {"jpg", "Format: JPEG"}, {"ico", "Format: ICON"}, {"tif", "Format: TIFF"},
     {"gif", "Format: GIF"},    {"png", "Format: PNG"},  {"emf", "Format: EMF"},  {"wmf", "Format: WMF"},
+    {"ebp", "Format: WEBP"},   {"vif", "Format: AVIF"}, {"ifs", "Format: AVIF"},
 };
 }  // namespace
+
+std::string OpenDialogFilter() {
+    std::string strPatterns;
+    for (const std::string& p : ExtraPicturePatterns())
+        strPatterns += (strPatterns.empty() ? "" : ";") + p;
+    return std::string(kFilter) + "Other Picture Files (" + strPatterns + ")|" + strPatterns + "||";
+}
 
 const char* PreviewFormatText(const CString& strPath) {
     CString ext = strPath.Right(3);
@@ -88,7 +100,7 @@ CSpecFileDlg::CSpecFileDlg(BOOL bOpenFileDialog,
     : CFileDialog(bOpenFileDialog, lpszDefExt, lpszFileName, dwFlags, nullptr, pParentWnd) {
     m_ofn.Flags |= OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_ENABLETEMPLATE | OFN_HIDEREADONLY;
     m_ofn.lpTemplateName = MAKEINTRESOURCEA(IDD_SPECFILE);
-    SetFilter(kFilter);
+    SetFilter(OpenDialogFilter().c_str());
     m_ofn.nFilterIndex = 1;
 }
 
@@ -199,6 +211,7 @@ void CSpecFileDlg::RefreshPreview() {
     // every picture reads as unreadable.
     int w = 0, h = 0;
     std::unique_ptr<Gdiplus::Image> image;
+    CString strCodec;  // the system codec's name, for a picture only the system's codecs read
     // A picture announced too large to decode previews as unreadable, without a decode.
     if (m_strPath.GetLength() > 0 && !AfxPictureTooLarge(m_strPath)) {
         image.reset(new Gdiplus::Image(g_wszPreviewPath));
@@ -210,6 +223,15 @@ void CSpecFileDlg::RefreshPreview() {
         if (w <= 0 || h <= 0) {
             w = h = 0;
             image.reset();
+            CDecodedImage decoded;
+            if (DecodeFileWithSystemCodecs(m_strPath, kPreviewMaxFileBytes, &decoded)) {
+                image = MakeBitmap(decoded);
+                if (image) {
+                    w = static_cast<int>(decoded.nWidth);
+                    h = static_cast<int>(decoded.nHeight);
+                    strCodec = decoded.strFormat.c_str();
+                }
+            }
         }
     }
 
@@ -218,7 +240,9 @@ void CSpecFileDlg::RefreshPreview() {
     m_stWidth.SetWindowText(s);
     s.Format("Height: %d", h);
     m_stHeight.SetWindowText(s);
-    if (const char* format = PreviewFormatText(m_strPath))
+    if (!strCodec.IsEmpty())
+        m_stFormat.SetWindowText("Format: " + strCodec);
+    else if (const char* format = PreviewFormatText(m_strPath))
         m_stFormat.SetWindowText(format);
 
     // Without its frame the panel shows the texts only.

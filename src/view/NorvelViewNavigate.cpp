@@ -6,6 +6,7 @@
 #include "app/Norvel.h"
 #include "dialogs/SpecFileDlg.h"
 #include "framework/GdiPlus.h"
+#include "picture/SystemCodecs.h"
 #include "view/PictureCache.h"
 #include "view/PicturePreload.h"
 
@@ -40,6 +41,9 @@ void CNorvelView::BuildFileList() {
     CStringArray list;
     for (const char* pattern : kPatterns)
         AddPatternMatches(pattern, list);
+    // Then the formats our own decoders and the system's codecs read.
+    for (const std::string& pattern : ExtraPicturePatterns())
+        AddPatternMatches(pattern.c_str(), list);
     PictureState::FolderListed(list);
 }
 

@@ -1,6 +1,7 @@
 #include "view/PictureCache.h"
 
 #include "framework/AfxPictureSize.h"
+#include "picture/SystemCodecs.h"
 #include "view/PicturePreload.h"
 
 #include <string.h>
@@ -77,7 +78,11 @@ Gdiplus::Image* LoadPictureFile(const char* pszPath, bool* pbTooLarge) {
     Gdiplus::Image* pImage = new Gdiplus::Image(AfxToWideBuffer(pszPath, wide.data(), kCacheWideChars));
     if (pImage->GetLastStatus() != Gdiplus::Ok || pImage->GetWidth() == 0 || pImage->GetHeight() == 0) {
         delete pImage;
-        return nullptr;
+        // What GDI+ does not read, the system's codecs may.
+        CDecodedImage decoded;
+        if (!DecodeFileWithSystemCodecs(pszPath, CPictureCache::kDefaultCeiling, &decoded))
+            return nullptr;
+        return MakeBitmap(decoded).release();
     }
     return pImage;
 }
