@@ -18,6 +18,7 @@ const char* const kPatterns[] = {"*.bmp", "*.jpg", "*.gif", "*.ico", "*.tiff", "
 // ---- opening and stepping through the folder ----
 
 void CNorvelView::OnFileOpen() {
+    StopAnimation();
     CSpecFileDlg dlg(TRUE, nullptr, "", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, nullptr, nullptr);
     if (dlg.DoModal() == IDOK)
         OpenChosenFile(dlg.GetPathName(), dlg.GetFileName());
@@ -35,6 +36,7 @@ void CNorvelView::OpenChosenFile(const CString& strPath, const CString& strName)
     PictureState::ListCommandsEnabled(*this);
     ShowPanes(PictureState::FilePanes());
     RequestNeighbours();
+    StartAnimation();
 }
 
 void CNorvelView::BuildFileList() {
@@ -88,6 +90,7 @@ void CNorvelView::ShowEntry(int nIndex) {
     ShowPanes(PictureState::FilePanes());
     Invalidate(TRUE);
     RequestNeighbours();
+    StartAnimation();
 }
 
 void CNorvelView::RequestNeighbours() {
