@@ -5,6 +5,7 @@
 #include "AppFixture.h"
 
 #include "framework/GdiPlus.h"
+#include "picture/SystemCodecs.h"
 #include "view/ImageExport.h"
 #include "view/PictureCache.h"
 #include "view/PicturePreload.h"
@@ -293,9 +294,15 @@ protected:
         HDC hdc = GetDC(view->m_hWnd);
         {
             Gdiplus::Image image(ToWide(path.c_str()));
+            // What GDI+ does not read, the system's codecs may: their picture as a bitmap.
+            std::unique_ptr<Gdiplus::Bitmap> pSystem;
+            CDecodedImage decoded;
+            if ((image.GetLastStatus() != Gdiplus::Ok || image.GetWidth() == 0) &&
+                DecodeFileWithSystemCodecs(path.c_str(), CPictureCache::kDefaultCeiling, &decoded))
+                pSystem = MakeBitmap(decoded);
             Gdiplus::Graphics graphics(hdc);
-            graphics.DrawImage(&image, g_nDrawX, g_nDrawY, static_cast<int>(g_nImageWidth * g_dZoom),
-                               static_cast<int>(g_nImageHeight * g_dZoom));
+            graphics.DrawImage(pSystem ? static_cast<Gdiplus::Image*>(pSystem.get()) : &image, g_nDrawX, g_nDrawY,
+                               static_cast<int>(g_nImageWidth * g_dZoom), static_cast<int>(g_nImageHeight * g_dZoom));
         }
         ReleaseDC(view->m_hWnd, hdc);
         PumpNow();  // the window's pixels reach the screen

@@ -15,6 +15,9 @@ int g_nPreviewX = 0, g_nPreviewY = 0;
 float g_fPreviewScale = 1.0f;
 
 namespace {
+// Files larger than this are not read whole for the system's codecs (256 MB).
+const unsigned long long kPreviewMaxFileBytes = 256ull << 20;
+
 const char kFilter[] =
     "All surported files (*.bmp;*.jpg;*.tiff;*.ico;*.png;*.gif;*.emf;*.wmf)|"
     "*.bmp;*.jpg;*.tiff;*.ico;*.png;*.gif;*.emf;*.wmf|"
@@ -25,7 +28,7 @@ const char kFilter[] =
     "Png Files (*.png)|*.png|"
     "ICO Files (*.ico)|*.ico|"
     "Emf Files (*.emf)|*.emf|"
-    "Wmf Files (*.wmf)|*.wmf||";
+    "Wmf Files (*.wmf)|*.wmf|";
 
 const struct {
     const char* ext;
@@ -33,8 +36,16 @@ const struct {
 } kFormats[] = {
     {"bmp", "Format: BITMAP"}, {"jpg", "Format: JPEG"}, {"ico", "Format: ICON"}, {"tif", "Format: TIFF"},
     {"gif", "Format: GIF"},    {"png", "Format: PNG"},  {"emf", "Format: EMF"},  {"wmf", "Format: WMF"},
+    {"ebp", "Format: WEBP"},   {"vif", "Format: AVIF"}, {"ifs", "Format: AVIF"},
 };
 }  // namespace
+
+std::string OpenDialogFilter() {
+    std::string strPatterns;
+    for (const std::string& p : ExtraPicturePatterns())
+        strPatterns += (strPatterns.empty() ? "" : ";") + p;
+    return std::string(kFilter) + "Other Picture Files (" + strPatterns + ")|" + strPatterns + "||";
+}
 
 const char* PreviewFormatText(const CString& strPath) {
     CString ext = strPath.Right(3);
@@ -88,7 +99,7 @@ CSpecFileDlg::CSpecFileDlg(BOOL bOpenFileDialog,
     : CFileDialog(bOpenFileDialog, lpszDefExt, lpszFileName, dwFlags, nullptr, pParentWnd) {
     m_ofn.Flags |= OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_ENABLETEMPLATE | OFN_HIDEREADONLY;
     m_ofn.lpTemplateName = MAKEINTRESOURCEA(IDD_SPECFILE);
-    SetFilter(kFilter);
+    SetFilter(OpenDialogFilter().c_str());
     m_ofn.nFilterIndex = 1;
 }
 
@@ -209,7 +220,10 @@ void CSpecFileDlg::RefreshPreview() {
     m_stWidth.SetWindowText(s);
     s.Format("Height: %d", h);
     m_stHeight.SetWindowText(s);
-    if (const char* format = PreviewFormatText(m_strPath))
+    // A picture of our own decoders or the system's codecs gives its format's name.
+    if (!picture.FormatName().empty())
+        m_stFormat.SetWindowText(("Format: " + picture.FormatName()).c_str());
+    else if (const char* format = PreviewFormatText(m_strPath))
         m_stFormat.SetWindowText(format);
 
     // Without its frame the panel shows the texts only.

@@ -2,6 +2,8 @@
 // of the selected picture and its width, height and format.
 #pragma once
 
+#include <string>
+
 #include "dialogs/PreviewFrame.h"
 #include "framework/Afx.h"
 
@@ -42,6 +44,10 @@ extern char g_pszSelectedPath[kPreviewPathChars];
 extern wchar_t g_wszPreviewPath[kPreviewPathChars];
 extern int g_nPreviewX, g_nPreviewY;
 extern float g_fPreviewScale;
+
+// The dialog's filter in the framework's form ("description|pattern|...||"): the nine pairs of
+// the formats GDI+ reads, then one pair of every other format this program reads.
+std::string OpenDialogFilter();
 
 // The format line for a path's last three characters (case-sensitive), or null for none.
 const char* PreviewFormatText(const CString& strPath);

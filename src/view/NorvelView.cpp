@@ -7,6 +7,7 @@
 
 #include "app/Norvel.h"
 #include "res/resource.h"
+#include "view/Animation.h"
 #include "view/PictureCache.h"
 #include "view/PicturePreload.h"
 #include "view/PrintJob.h"
@@ -75,7 +76,10 @@ ON_WM_KEYDOWN()
 END_MESSAGE_MAP()
 
 CNorvelView::CNorvelView()
-    : m_pPicture(new CPictureCache), m_pRendered(new CRenderedPicture), m_pPreload(new CPicturePreload) {
+    : m_pPicture(new CPictureCache),
+      m_pRendered(new CRenderedPicture),
+      m_pPreload(new CPicturePreload),
+      m_pAnimation(new CAnimation) {
     m_pPicture->SetPreload(m_pPreload.get());
     PictureState::ViewCreated(*this);
     m_hCursorOpenHand = AfxGetApp()->LoadCursor(IDC_OPENHAND);
@@ -142,6 +146,21 @@ void CNorvelView::DrawShownPicture(Gdiplus::Graphics& graphics,
     if (pImage) {
         const int x = g_nDrawX, y = g_nDrawY;
         const int w = static_cast<int>(g_nImageWidth * g_dZoom), h = static_cast<int>(g_nImageHeight * g_dZoom);
+        // A moving picture past its first frame: the frame shown, straight on the window (other
+        // devices, and every output command, get the first frame).
+        Gdiplus::Image* pFrame = prcShown && m_pAnimation->FrameShown() > 0 ? m_pAnimation->Shown() : nullptr;
+        if (pFrame) {
+            if (bDragStep && !IsOpaquePicture(pFrame, false)) {
+                HBRUSH hBrush = ::CreateSolidBrush(kViewBackground);
+                if (hBrush) {
+                    ::FillRect(hdc, prcShown, hBrush);
+                    ::DeleteObject(hBrush);
+                }
+            }
+            DrawPictureShown(graphics, pFrame, x, y, w, h, *prcShown);
+            m_pPicture->Release();
+            return;
+        }
         const bool bDrawnBefore = g_nDrawnDecode == m_pPicture->Generation();
         g_nDrawnDecode = m_pPicture->Generation();
         // A kept picture is copied from its rendering over the view's own background, which is
@@ -286,6 +305,7 @@ void CNorvelView::OnCaptureScreen() {
 LRESULT CNorvelView::OnCaptureStarting(WPARAM, LPARAM) {
     // A running slide show would step to its next picture and replace the capture: it stops.
     StopSlideShow();
+    EndAnimation();
     // The capture file is about to be rewritten, possibly within the file times' resolution and
     // at the same size: nothing kept of the last picture may stand in for the new capture.
     m_pPicture->Clear();

@@ -16,6 +16,7 @@ namespace Gdiplus {
 class Graphics;
 class Image;
 }  // namespace Gdiplus
+class CAnimation;
 class CPictureCache;
 class CRenderedPicture;
 class CPicturePreload;
@@ -111,6 +112,18 @@ public:
     std::unique_ptr<CRenderedPicture> m_pRendered;
     // The pictures beside the shown one, decoded while it is looked at.
     std::unique_ptr<CPicturePreload> m_pPreload;
+    // The frames of the shown picture when it moves, played on the view's timer 2.
+    std::unique_ptr<CAnimation> m_pAnimation;
+    static const UINT_PTR kAnimationTimer = 2;
+    bool m_bAnimating = false;  // timer 2 runs: the next frame is due
+    // Plays the shown picture if it moves (any animation before ends first).
+    void StartAnimation();
+    // The animation's timer stops; the frame shown stays until another picture is shown.
+    void StopAnimation();
+    // The animation stops and lets its frames go: the view draws the picture's first frame.
+    void EndAnimation();
+    // Timer 2: the next frame, only the picture's part of the window repainted.
+    void OnAnimationTick();
     // Asks for the list's next picture (the first after the last while a show runs) and the
     // previous one to be decoded ahead.
     void RequestNeighbours();

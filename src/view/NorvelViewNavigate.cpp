@@ -6,6 +6,7 @@
 #include "app/Norvel.h"
 #include "dialogs/SpecFileDlg.h"
 #include "framework/GdiPlus.h"
+#include "picture/SystemCodecs.h"
 #include "view/PictureCache.h"
 #include "view/PicturePreload.h"
 
@@ -17,6 +18,7 @@ const char* const kPatterns[] = {"*.bmp", "*.jpg", "*.gif", "*.ico", "*.tiff", "
 // ---- opening and stepping through the folder ----
 
 void CNorvelView::OnFileOpen() {
+    StopAnimation();
     CSpecFileDlg dlg(TRUE, nullptr, "", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, nullptr, nullptr);
     if (dlg.DoModal() == IDOK)
         OpenChosenFile(dlg.GetPathName(), dlg.GetFileName());
@@ -34,12 +36,16 @@ void CNorvelView::OpenChosenFile(const CString& strPath, const CString& strName)
     PictureState::ListCommandsEnabled(*this);
     ShowPanes(PictureState::FilePanes());
     RequestNeighbours();
+    StartAnimation();
 }
 
 void CNorvelView::BuildFileList() {
     CStringArray list;
     for (const char* pattern : kPatterns)
         AddPatternMatches(pattern, list);
+    // Then the formats our own decoders and the system's codecs read.
+    for (const std::string& pattern : ExtraPicturePatterns())
+        AddPatternMatches(pattern.c_str(), list);
     PictureState::FolderListed(list);
 }
 
@@ -84,6 +90,7 @@ void CNorvelView::ShowEntry(int nIndex) {
     ShowPanes(PictureState::FilePanes());
     Invalidate(TRUE);
     RequestNeighbours();
+    StartAnimation();
 }
 
 void CNorvelView::RequestNeighbours() {

@@ -71,6 +71,8 @@ int CNorvelView::NextShowableEntry() {
 }
 
 void CNorvelView::OnTimer(UINT_PTR nIDEvent) {
+    if (nIDEvent == kAnimationTimer)
+        OnAnimationTick();
     if (nIDEvent == kSlideTimer) {
         if (g_bSlideStopped) {
             StopSlideShow();  // a tick that was already on its way
