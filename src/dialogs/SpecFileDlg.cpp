@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "picture/Picture.h"
+#include "picture/SystemCodecs.h"
 #include "framework/GdiPlus.h"
 #include "res/resource.h"
 
