@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "view/Fit.h"
+#include "state/Fit.h"
 
 Gdiplus::Bitmap* DecodeRasterCopy(const char* pszPath, ULONGLONG nMaxBytes, ULONGLONG* pnBytes) {
     Gdiplus::Image* pLoaded = LoadPictureFile(pszPath);
