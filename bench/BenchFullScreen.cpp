@@ -10,7 +10,7 @@
 #include "TestUtil.h"
 #include "framework/GdiPlus.h"
 #include "res/resource.h"
-#include "view/Fit.h"
+#include "state/Fit.h"
 
 namespace {
 // Everything waiting to be painted in the frame and its children, painted now.

@@ -39,15 +39,14 @@ void BenchNavigation(CNorvelView* view) {
     double bare = Median(5, [&] { nBare = BareEnumeration(folder); });
     double open = Median(5, [&] {
         // What Open does after the dialog: measure the picture, then list and sort the folder.
-        g_strFolder = folder.c_str();
-        g_strFilePath = opened.c_str();
-        g_strFileName = "f05000.bmp";
-        g_nFileIndex = 0;
+        PictureState::Size picture;
         {
-            Gdiplus::Image image(ToWide(g_strFilePath));
-            g_nImageWidth = static_cast<int>(image.GetWidth());
+            Gdiplus::Image image(ToWide(opened.c_str()));
+            picture = {static_cast<int>(image.GetWidth()), static_cast<int>(image.GetHeight())};
         }
-        CNorvelView::BuildFileList();
+        CStringArray listing;
+        CNorvelView::ListFolder(opened.c_str(), "f05000.bmp", listing);
+        PictureState::Opened(AppFlags(), *view, opened.c_str(), "f05000.bmp", picture, listing);
     });
     printf("folder of %d files, %d pictures listed\n", nBare - 2, g_fileList.GetSize());
     printf("open: measure, list and sort:              %8.3f s\n", open);
@@ -58,13 +57,7 @@ void BenchNavigation(CNorvelView* view) {
     std::string pair = MakeTempFolder("benchpair");
     CopyCorpusFile("large/Honeywave-5120x2880.jpg", pair, "a.jpg");
     CopyCorpusFile("large/Honeywave-5120x2880.jpg", pair, "b.jpg");
-    g_strFolder = pair.c_str();
-    g_strFilePath = (pair + "a.jpg").c_str();
-    g_strFileName = "a.jpg";
-    g_nFileIndex = 0;
-    CNorvelView::BuildFileList();
-    GetNorvelApp()->m_bImageLoaded = 1;
-    view->Invalidate(TRUE);
+    view->OpenChosenFile((pair + "a.jpg").c_str(), "a.jpg");
     view->UpdateWindow();
     double step = Median(5, [&] {
         view->StepInList(g_nFileIndex == 0 ? +1 : -1);

@@ -210,14 +210,7 @@ void BenchNext(RunningApp& run, const std::string& picture, const char* ext) {
         }
         WriteFile(folder + name, bytes);
     }
-    g_strFolder = folder.c_str();
-    g_strFileName = (std::string("a.") + ext).c_str();
-    g_strFilePath = (folder + "a." + ext).c_str();
-    g_nFileIndex = 0;
-    CNorvelView::BuildFileList();
-    run.app().m_bImageLoaded = 1;
-    g_bManualZoom = 0;
-    view->Invalidate(TRUE);
+    view->OpenChosenFile((folder + "a." + ext).c_str(), (std::string("a.") + ext).c_str());
     view->UpdateWindow();
 
     int w = static_cast<int>(g_nImageWidth * g_dZoom), h = static_cast<int>(g_nImageHeight * g_dZoom);

@@ -13,7 +13,7 @@
 #include "DesktopUtil.h"
 #include "TestUtil.h"
 #include "res/resource.h"
-#include "view/Zoom.h"
+#include "state/Zoom.h"
 
 const COLORREF kViewGrey = RGB(128, 128, 128);
 

@@ -242,28 +242,9 @@ bool WriteMorvaneDword(const char* section, const char* entry, DWORD value) {
     return r == ERROR_SUCCESS;
 }
 
-void ResetViewState() {
-    g_strFilePath.Empty();
-    g_strFileName.Empty();
-    g_strFolder.Empty();
-    g_fileList.RemoveAll();
-    g_nFileIndex = 0;
-    g_nClientWidth = g_nClientHeight = 0;
-    g_nImageWidth = g_nImageHeight = 0;
-    g_dZoom = 0.0;
-    g_nDrawX = g_nDrawY = 0;
-    g_nCentreX = g_nCentreY = 0;
-    g_bManualZoom = 0;
-    g_bDragging = 0;
-    g_bEnableZoomDialog = 0;
-    g_bEnableImageEdit = 0;
-    g_bSlideStopped = 1;
-}
-
 // ---- RunningApp ---------------------------------------------------------------------------------
 
 RunningApp::RunningApp(const char* cmdLine, bool bKeepSplash) : m_app(new CNorvelApp) {
-    ResetViewState();
     m_app->m_hInstance = GetModuleHandleA(nullptr);
     m_app->m_strCmdLine = cmdLine;
     m_app->m_nCmdShow = SW_SHOWNORMAL;

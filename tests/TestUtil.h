@@ -179,9 +179,6 @@ std::string WindowCaption(HWND hWnd);
 // Runs Open through the dialog on the given path (OK) or cancels it (empty path).
 void OpenThroughDialog(CNorvelView* view, const std::string& path);
 
-// Resets the view's module state to what a fresh process has.
-void ResetViewState();
-
 // GDI objects of this process (the system's count, or the handle table where that count is not
 // kept, as under Wine), windows of this thread, and the memory the process has committed.
 int CountGdiObjects();

@@ -289,7 +289,7 @@ TEST_F(BitmapMenuTest, RefreshFollowsChecksRenamesAndRemovals) {
     ASSERT_NE(nullptr, pAuto);
     EXPECT_TRUE(pAuto->m_nFlags & MF_CHECKED);
     EXPECT_TRUE(GetMenuState(hView, ID_VIEW_AUTOZOOM, MF_BYCOMMAND) & MF_OWNERDRAW);
-    g_bManualZoom = 1;
+    PictureState::ZoomPreset(AppFlags(), 1.0);  // the zoom is the user's
     frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(hView), 2);
     EXPECT_EQ(pAuto, RecordAt(hView, pos));
     EXPECT_FALSE(pAuto->m_nFlags & MF_CHECKED);
@@ -368,13 +368,13 @@ TEST_F(BitmapMenuTest, MenuSurvivesBeingTakenOffAndPutBackAndGoesWithTheFrame) {
     HMENU hView = Popup(2);
     ASSERT_TRUE(SetMenu(frame->m_hWnd, nullptr));
     PumpNow();
-    g_bManualZoom = 1;
+    PictureState::ZoomPreset(AppFlags(), 1.0);  // the zoom is the user's
     frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(hView), 2);
     ASSERT_TRUE(SetMenu(frame->m_hWnd, hBar));
     PumpNow();
     EXPECT_EQ(hView, Popup(2));
     EXPECT_TRUE(CBitmapMenu::IsBitmapPopup(hView));
-    g_bManualZoom = 0;
+    PictureState::AutoZoom(AppFlags());
     frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(hView), 2);
     int pos = PositionOf(hView, ID_VIEW_AUTOZOOM);
     EXPECT_TRUE(RecordAt(hView, pos)->m_nFlags & MF_CHECKED);

@@ -226,9 +226,7 @@ TEST_F(RegionTest, RightButtonCancelsBeforeAndAfterTheFirstClick) {
     // A picture was shown.
     std::string folder = MakeTempFolder("region-cancel");
     WriteFile(folder + "shown.bmp", MakeBmp(100, 80, [](int, int) { return RGB(255, 0, 0); }));
-    app().m_bImageLoaded = 1;
-    g_strFilePath = (folder + "shown.bmp").c_str();
-    view->Invalidate(TRUE);
+    view->OpenChosenFile((folder + "shown.bmp").c_str(), "shown.bmp");
     Settle();
 
     for (bool bAfterFirst : {false, true}) {

@@ -6,7 +6,7 @@
 
 #include "AppFixture.h"
 #include "capture/BitmapFile.h"
-#include "view/Fit.h"
+#include "state/Fit.h"
 #include "view/PictureCache.h"
 
 namespace {
@@ -131,7 +131,7 @@ TEST_F(ScreenTest, ACaptureStopsARunningSlideShow) {
     for (UINT nID : {ID_TOOLS_CAPTURESCREEN, ID_TOOLS_CAPTUREREGION}) {
         SCOPED_TRACE(nID);
         ASSERT_NE(0u, view->SetTimer(1, 60000));
-        g_bSlideStopped = 0;
+        PictureState::ShowStarted(TRUE);
         Command(nID);
         if (nID == ID_TOOLS_CAPTUREREGION)
             RightClickAt(500, 500);

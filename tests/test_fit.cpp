@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "frame/MainFrm.h"
-#include "view/Fit.h"
+#include "state/Fit.h"
 
 namespace {
 void ExpectFit(int W, int H, int CW, int CH, double zoom, int x, int y) {

@@ -3,7 +3,7 @@
 // (ratio, origin and the pixels on the screen), keys keep working, and nothing leaks.
 #include "AppFixture.h"
 
-#include "view/Fit.h"
+#include "state/Fit.h"
 
 namespace {
 // 100-pixel blocks whose colour names the block.

@@ -506,12 +506,7 @@ TEST_F(ViewCacheTest, AThousandNextStepsLeaveNoGrowth) {
         WritePicture(name, 800, 600, i % 2 ? Diagonal : Solid);  // 1.4 MB each
     }
     WritePicture("z.bmp", 4, 4, Solid);
-    CNorvelApp& app = run->app();
-    app.m_bImageLoaded = 1;
-    g_strFolder = m_strFolder.c_str();
-    g_strFileName = "z.bmp";
-    g_strFilePath = (m_strFolder + "z.bmp").c_str();
-    CNorvelView::BuildFileList();
+    view->OpenChosenFile((m_strFolder + "z.bmp").c_str(), "z.bmp");
     ASSERT_EQ(kPictures + 1, g_fileList.GetSize());
     ASSERT_EQ(kPictures, g_nFileIndex);
     Repaint();

@@ -109,8 +109,7 @@ TEST_F(ViewTest, UnreadablePictureLeavesTheViewGrey) {
 
 TEST_F(ViewTest, CaptureIsDrawnWithItsStatusTextsOnEveryPaint) {
     WriteFile(CaptureFilePath(), MakeBmp(120, 60));
-    CNorvelApp& app = run->app();
-    app.m_bScreenCaptured = 1;
+    PictureState::CaptureBegun(run->app(), PictureState::kCaptureScreen, CaptureFilePath());
     Repaint();
     CStatusBar& bar = run->frame()->m_wndStatusBar;
     EXPECT_EQ(CString(CaptureFilePath()), g_strFilePath);
@@ -139,7 +138,7 @@ TEST_F(ViewTest, CaptureIsDrawnWithItsStatusTextsOnEveryPaint) {
 }
 
 TEST_F(ViewTest, MissingCaptureFileDrawsNothingButWritesTheTexts) {
-    run->app().m_bRegionCaptured = 1;
+    PictureState::CaptureBegun(run->app(), PictureState::kCaptureRegion, nullptr);
     Repaint();
     CStatusBar& bar = run->frame()->m_wndStatusBar;
     EXPECT_EQ(CString(" [0,0] "), bar.GetPaneText(3));
@@ -149,13 +148,13 @@ TEST_F(ViewTest, MissingCaptureFileDrawsNothingButWritesTheTexts) {
 
 TEST_F(ViewTest, ZoomTextIsTheFlooredPercentage) {
     WriteFile(CaptureFilePath(), MakeBmp(3000, 10));
-    g_bManualZoom = 1;
-    g_dZoom = 0.3333;
-    g_nDrawX = g_nDrawY = 0;
-    run->app().m_bObjectCaptured = 1;
+    PictureState::CaptureBegun(run->app(), PictureState::kCaptureObject, nullptr);
+    Repaint();
+    view->SetZoom(0.3333);
     Repaint();
     EXPECT_EQ(CString("    33.00%"), run->frame()->m_wndStatusBar.GetPaneText(4));
-    run->app().m_bCaptureRefitPending = 1;  // a new capture refits even under manual zoom
+    // A new capture refits even under manual zoom.
+    PictureState::CaptureBegun(run->app(), PictureState::kCaptureObject, nullptr);
     Repaint();
     EXPECT_DOUBLE_EQ(static_cast<double>(g_nClientWidth) / 3000, g_dZoom);
 }

@@ -148,8 +148,7 @@ TEST_F(ZoomTest, PresetsAndAutoZoomWithNoPicture) {
 TEST_F(ZoomTest, ZoomedCaptureKeepsItsRatioAcrossPaints) {
     SizeView(600, 400);
     WriteFile(CaptureFilePath(), MakeBmp(400, 300, Blocks));
-    CNorvelApp& app = run->app();
-    app.m_bScreenCaptured = 1;
+    PictureState::CaptureBegun(run->app(), PictureState::kCaptureScreen, CaptureFilePath());
     Repaint();
     ASSERT_DOUBLE_EQ(1.0, g_dZoom);
     Command(ID_VIEW_ZOOMIN);
@@ -162,6 +161,5 @@ TEST_F(ZoomTest, ZoomedCaptureKeepsItsRatioAcrossPaints) {
     Repaint();
     EXPECT_DOUBLE_EQ(1.0, g_dZoom);
     EXPECT_FALSE(PanX() || PanY());
-    app.m_bScreenCaptured = 0;
     DeleteFileA(CaptureFilePath());
 }

@@ -6,7 +6,7 @@
 
 #include "dialogs/ZoomDlg.h"
 #include "res/resource.h"
-#include "view/Zoom.h"
+#include "state/Zoom.h"
 
 TEST(ZoomSteps, InFromOneStopsAtSixteen) {
     std::vector<double> seen;

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Configures Morvane's build directories, always with the tests on:
+# Configures Morvane's build directories, always with the tests on and warnings as errors:
 #   tools/configure.sh BUILD_ROOT [64] [32]     (both widths when none is named)
 # - BUILD_ROOT/win64: the 64-bit program (PE32+), every test and the benchmarks; it runs natively.
 # - BUILD_ROOT/win32: the 32-bit program (PE32), the program users of 32-bit Windows get, with
@@ -18,9 +18,9 @@ build=$(cd "$build" && pwd)
 for w in "${widths[@]}"; do
     case "$w" in
         64) cmake -S "$root" -B "$build/win64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" \
-                -DMORVANE_TESTS=ON -DMORVANE_SUITE=FULL -DMORVANE_WINE_ROOT="$build" >/dev/null ;;
+                -DMORVANE_TESTS=ON -DMORVANE_WERROR=ON -DMORVANE_SUITE=FULL -DMORVANE_WINE_ROOT="$build" >/dev/null ;;
         32) cmake -S "$root" -B "$build/win32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-                -DMORVANE_TESTS=ON -DMORVANE_SUITE=SMOKE -DMORVANE_WINE_ROOT="$build" \
+                -DMORVANE_TESTS=ON -DMORVANE_WERROR=ON -DMORVANE_SUITE=SMOKE -DMORVANE_WINE_ROOT="$build" \
                 -DMORVANE_EXE64="$build/win64/src/Morvane.exe" >/dev/null ;;
         *) echo "configure: width 64 or 32, not '$w'" >&2; exit 2 ;;
     esac

@@ -1,7 +1,7 @@
 #include "app/Norvel.h"
 
 #include "app/NorvelDoc.h"
-#include "app/PictureState.h"
+#include "state/PictureState.h"
 #include "dialogs/AboutDlg.h"
 #include "frame/Splash.h"
 #include "frame/MainFrm.h"
@@ -15,18 +15,7 @@ ON_COMMAND(ID_FILE_PRINT_SETUP, OnFilePrintSetup)
 ON_COMMAND(ID_APP_ABOUT, OnAppAbout)
 END_MESSAGE_MAP()
 
-CNorvelApp::CNorvelApp()
-    : CWinApp(nullptr),
-      m_bRegionCaptured(0),
-      m_bObjectCaptured(0),
-      m_bScreenCaptured(0),
-      m_bImageLoaded(0),
-      m_bFullScreen(0),
-      m_bRefitPending(0),
-      m_bCaptureRefitPending(0),
-      m_bPanX(0),
-      m_bPanY(0),
-      m_nZoomPercent(0) {}
+CNorvelApp::CNorvelApp() : CWinApp(nullptr) {}
 
 CNorvelApp::~CNorvelApp() = default;
 

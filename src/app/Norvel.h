@@ -1,26 +1,17 @@
-// The application object: start-up and the flags the view, the frame and the dialogs share.
+// The application object: start-up, and the flags the state, the view and the frame share
+// (app/AppFlags.h).
 #pragma once
 
+#include "app/AppFlags.h"
 #include "framework/Afx.h"
 
-class CNorvelApp : public CWinApp {
+class CNorvelApp : public CWinApp, public CAppFlags {
 public:
     CNorvelApp();
     ~CNorvelApp() override;
     BOOL InitInstance() override;
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
-    BOOL m_bRegionCaptured;       // the picture shown is a region capture
-    BOOL m_bObjectCaptured;       // ... a window capture
-    BOOL m_bScreenCaptured;       // ... a full-screen capture
-    BOOL m_bImageLoaded;          // a picture file chosen with Open is shown
-    BOOL m_bFullScreen;           // full-screen mode is on
-    BOOL m_bRefitPending;         // entering or leaving full screen asked for a refit
-    BOOL m_bCaptureRefitPending;  // a new capture asked for a refit
-    BOOL m_bPanX;                 // the scaled picture is wider than the window
-    BOOL m_bPanY;                 // the scaled picture is taller than the window
-    int m_nZoomPercent;           // last ratio typed into the Zoom dialog, in percent
-    CString m_strRenameTo;        // text exchanged between Rename and its dialog
     // GDI+ for the program's whole life: started with the application object, before any
     // window, and stopped after the last one (and the view's pictures) is gone.
     CGdiPlusSession m_gdiplus;
@@ -31,7 +22,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
-// The application object, for the view, the frame and the dialogs.
+// The application object (everything else reaches its flags through AppFlags()).
 inline CNorvelApp* GetNorvelApp() {
     return static_cast<CNorvelApp*>(AfxGetApp());
 }

@@ -1,12 +1,9 @@
 #include "dialogs/ZoomDlg.h"
 
 #include "res/resource.h"
+#include "state/Zoom.h"
 
 const char kZoomRangeMessage[] = "Zoom ratio is between 5% and 1600%";
-
-bool ZoomPercentInRange(int nPercent) {
-    return nPercent >= 5 && nPercent <= 1600;
-}
 
 BEGIN_MESSAGE_MAP(CZoomDlg, CDialog)
 ON_EN_CHANGE(IDC_ZOOM_RATIO, OnChangeRatio)

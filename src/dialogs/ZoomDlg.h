@@ -26,7 +26,5 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
-// A typed ratio, in percent, is taken between 5 and 1600 inclusive.
-bool ZoomPercentInRange(int nPercent);
 // The message shown when Apply or Enter confirms a ratio outside 5 % to 1600 %.
 extern const char kZoomRangeMessage[];

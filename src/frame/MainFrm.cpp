@@ -2,8 +2,7 @@
 
 #include <htmlhelp.h>
 
-#include "app/Norvel.h"
-#include "app/PictureState.h"
+#include "state/PictureState.h"
 #include "capture/Capture.h"
 #include "capture/RegionGeometry.h"
 #include "frame/Splash.h"
@@ -132,14 +131,14 @@ void CMainFrame::OnCaptureRegion() {
     if (!BeginOverlayCapture())
         return;
     if (ShowOverlay(m_wndTarget, m_wndTarget.CreateOverlay()))
-        PictureState::CaptureBegun(*GetNorvelApp(), PictureState::kCaptureRegion, nullptr);
+        PictureState::CaptureBegun(AppFlags(), PictureState::kCaptureRegion, nullptr);
 }
 
 void CMainFrame::OnCaptureObject() {
     if (!BeginOverlayCapture())
         return;
     if (ShowOverlay(m_wndTarget2, m_wndTarget2.CreateOverlay()))
-        PictureState::CaptureBegun(*GetNorvelApp(), PictureState::kCaptureObject, nullptr);
+        PictureState::CaptureBegun(AppFlags(), PictureState::kCaptureObject, nullptr);
 }
 
 LRESULT CMainFrame::OnRegionCaptured(WPARAM, LPARAM) {
@@ -150,11 +149,13 @@ LRESULT CMainFrame::OnRegionCaptured(WPARAM, LPARAM) {
 }
 
 LRESULT CMainFrame::OnCaptureCanceled(WPARAM, LPARAM) {
-    PictureState::CaptureCanceled(*GetNorvelApp());
+    const PictureState::Changes changes = PictureState::CaptureCanceled(AppFlags());
     ShowWindow(SW_SHOW);
-    const PictureState::PaneTexts texts = PictureState::CaptureCanceledPanes();
-    for (int i = 1; i <= 5; ++i)
-        m_wndStatusBar.SetPaneText(i, texts.pane[i], TRUE);
+    if (changes & PictureState::kCanceledPanes) {
+        const PictureState::PaneTexts texts = PictureState::CaptureCanceledPanes();
+        for (int i = 1; i <= 5; ++i)
+            m_wndStatusBar.SetPaneText(i, texts.pane[i], TRUE);
+    }
     return 0;
 }
 
@@ -199,7 +200,7 @@ void CMainFrame::OnInitMenuPopup(HMENU hPopupMenu, UINT nIndex, BOOL bSysMenu) {
 void CMainFrame::OnFullScreen() {
     // F11 toggles: pressed again while the frame covers the screen, it leaves full-screen mode
     // (the menu is never taken off twice).
-    if (GetNorvelApp()->m_bFullScreen) {
+    if (AppFlags().m_bFullScreen) {
         LeaveFullScreen();
         return;
     }
@@ -218,12 +219,12 @@ void CMainFrame::OnFullScreen() {
     ShowWindow(SW_SHOW);
     // The next paint fits the picture to the view's new size, and nothing is dragged until a
     // zoom command measures the picture again.
-    PictureState::FullScreenChanged(*GetNorvelApp(), 1);
-    RefitView();
+    if (PictureState::FullScreenChanged(AppFlags(), 1) & PictureState::kRepaint)
+        RefitView();
 }
 
 void CMainFrame::LeaveFullScreen() {
-    if (!GetNorvelApp()->m_bFullScreen)
+    if (!AppFlags().m_bFullScreen)
         return;
     ::SetMenu(m_hWnd, m_menuSaved);
     m_menuSaved = nullptr;
@@ -236,8 +237,8 @@ void CMainFrame::LeaveFullScreen() {
                    SWP_NOZORDER | SWP_FRAMECHANGED);
     RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     RecalcLayout(TRUE);
-    PictureState::FullScreenChanged(*GetNorvelApp(), 0);
-    RefitView();
+    if (PictureState::FullScreenChanged(AppFlags(), 0) & PictureState::kRepaint)
+        RefitView();
 }
 
 void CMainFrame::RefitView() {
@@ -249,11 +250,11 @@ void CMainFrame::RefitView() {
 void CMainFrame::OnDestroy() {
     // Closed while full screen: the menu goes back on the frame, which then disposes of it as
     // it always does.
-    if (GetNorvelApp()->m_bFullScreen) {
+    if (AppFlags().m_bFullScreen) {
         if (m_menuSaved)
             ::SetMenu(m_hWnd, m_menuSaved);
         m_menuSaved = nullptr;
-        PictureState::FullScreenChanged(*GetNorvelApp(), 0);
+        PictureState::FullScreenChanged(AppFlags(), 0);
     }
     CFrameWnd::OnDestroy();
 }

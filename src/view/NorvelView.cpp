@@ -5,13 +5,12 @@
 #include <math.h>
 #include <string.h>
 
-#include "app/Norvel.h"
 #include "res/resource.h"
 #include "view/Animation.h"
 #include "view/PictureCache.h"
 #include "view/PicturePreload.h"
 #include "view/PrintJob.h"
-#include "view/Zoom.h"
+#include "state/Zoom.h"
 
 wchar_t g_wszPath[kWidePathChars];
 
@@ -26,19 +25,6 @@ ON_WM_ERASEBKGND()
 ON_COMMAND(ID_FILE_OPEN, OnFileOpen)
 ON_COMMAND(ID_VIEW_PREVIOUS, OnPrevious)
 ON_COMMAND(ID_VIEW_NEXT, OnNext)
-ON_UPDATE_COMMAND_UI(ID_VIEW_PREVIOUS, OnUpdatePrevious)
-ON_UPDATE_COMMAND_UI(ID_VIEW_NEXT, OnUpdateNext)
-ON_UPDATE_COMMAND_UI(ID_VIEW_ZOOMOUT, OnUpdateZoomOut)
-ON_UPDATE_COMMAND_UI(ID_VIEW_ZOOMIN, OnUpdateZoomIn)
-ON_UPDATE_COMMAND_UI(ID_VIEW_ZOOM, OnUpdateZoomDialog)
-ON_UPDATE_COMMAND_UI(ID_VIEW_AUTOZOOM, OnUpdateAutoZoom)
-ON_UPDATE_COMMAND_UI(ID_TOOLS_SLIDESTARTSTOP, OnUpdateSlideShow)
-ON_UPDATE_COMMAND_UI(ID_FILE_SAVE, OnUpdateSave)
-ON_UPDATE_COMMAND_UI(ID_FILE_SAVE_AS, OnUpdateSaveAs)
-ON_UPDATE_COMMAND_UI(ID_IMAGE_COPY, OnUpdateCopy)
-ON_UPDATE_COMMAND_UI(ID_FILE_PRINT, OnUpdatePrint)
-ON_UPDATE_COMMAND_UI(ID_IMAGE_RENAME, OnUpdateRename)
-ON_UPDATE_COMMAND_UI(ID_IMAGE_EDIT, OnUpdateImageEdit)
 ON_COMMAND(ID_TOOLS_CAPTURESCREEN, OnCaptureScreen)
 ON_MESSAGE(WM_CAPTURE_STARTING, OnCaptureStarting)
 ON_COMMAND(ID_VIEW_ZOOMOUT, OnZoomOut)
@@ -81,7 +67,7 @@ CNorvelView::CNorvelView()
       m_pPreload(new CPicturePreload),
       m_pAnimation(new CAnimation) {
     m_pPicture->SetPreload(m_pPreload.get());
-    PictureState::ViewCreated(*this);
+    PictureState::ViewCreated(AppFlags(), *this);
     m_hCursorOpenHand = AfxGetApp()->LoadCursor(IDC_OPENHAND);
     m_hCursorClosedHand = AfxGetApp()->LoadCursor(IDC_CLOSEDHAND);
 }
@@ -122,11 +108,29 @@ void CNorvelView::ShowPanes(const PictureState::PaneTexts& texts) {
         SetStatusText(i, texts.pane[i]);
 }
 
-Gdiplus::Image* CNorvelView::MeasureShownPicture() {
-    Gdiplus::Image* pImage = m_pPicture->Get(g_strFilePath);
-    PictureState::PictureMeasured(pImage ? static_cast<int>(pImage->GetWidth()) : 0,
-                                  pImage ? static_cast<int>(pImage->GetHeight()) : 0);
-    return pImage;
+void CNorvelView::Present(PictureState::Changes changes) {
+    using namespace PictureState;
+    if (changes & kFilePanes)
+        ShowPanes(FilePanes());
+    if (changes & kCapturePanes)
+        ShowPanes(CapturePanes());
+    if (changes & kCanceledPanes)
+        ShowPanes(CaptureCanceledPanes());
+    if (changes & kNamePane)
+        SetStatusText(1, FileNameText());
+    if (changes & kZoomPane)
+        SetStatusText(4, ZoomCommandText(g_dZoom));
+    if (changes & kPositionPane)
+        SetStatusText(5, PositionText());
+    if (changes & kRepaint)
+        Invalidate(TRUE);
+    if (changes & kDragStep)
+        DrawDragStep();
+}
+
+PictureState::Size CNorvelView::MeasurePicture(const char* pszPath) {
+    Gdiplus::Image* pImage = m_pPicture->Get(pszPath);
+    return {pImage ? static_cast<int>(pImage->GetWidth()) : 0, pImage ? static_cast<int>(pImage->GetHeight()) : 0};
 }
 
 namespace {
@@ -209,10 +213,9 @@ void CNorvelView::DrawShownPicture(Gdiplus::Graphics& graphics,
 }
 
 void CNorvelView::OnDraw(CDC* pDC) {
-    CNorvelApp* pApp = GetNorvelApp();
+    CAppFlags& app = AppFlags();
     CRect rcClient;
     GetClientRect(&rcClient);
-    PictureState::ClientMeasured(rcClient.Width(), rcClient.Height());
 
     HDC hdc = pDC->GetSafeHdc();
     Gdiplus::Graphics graphics(hdc);
@@ -223,64 +226,63 @@ void CNorvelView::OnDraw(CDC* pDC) {
     // gets the whole picture at the same numbers.
     const RECT* prcShown = ::WindowFromDC(hdc) == m_hWnd ? &rcClient : nullptr;
 
-    if (pApp->m_bImageLoaded) {
-        Gdiplus::Image* pImage = MeasureShownPicture();
-        PictureState::FileFittedForPaint(*pApp);
+    // The picture shown: the capture's file while a capture is shown, else an opened file's.
+    const bool bCapture = PictureState::IsCaptureShown(app) != 0;
+    const bool bShown = bCapture || app.m_bImageLoaded;
+    Gdiplus::Image* pImage =
+        bShown ? m_pPicture->Get(bCapture ? CaptureFilePath() : static_cast<const char*>(g_strFilePath)) : nullptr;
+    const PictureState::Size picture = {pImage ? static_cast<int>(pImage->GetWidth()) : 0,
+                                        pImage ? static_cast<int>(pImage->GetHeight()) : 0};
+    const PictureState::Changes changes =
+        PictureState::Painted(app, *this, {rcClient.Width(), rcClient.Height()}, picture, CaptureFilePath());
+    if (bShown)
         DrawShownPicture(graphics, hdc, bCanDraw ? pImage : nullptr, prcShown);
-    }
-
-    if (PictureState::IsCaptureShown(*pApp)) {
-        PictureState::CaptureShown(*this, CaptureFilePath());
-        Gdiplus::Image* pImage = MeasureShownPicture();
-        PictureState::CaptureFittedForPaint(*pApp);
-        DrawShownPicture(graphics, hdc, bCanDraw ? pImage : nullptr, prcShown);
-        ShowPanes(PictureState::CapturePanes());
-    }
+    Present(changes);
 }
 
 // ---- update handlers: each command follows its enable flag ----
 
-void CNorvelView::OnUpdatePrevious(CCmdUI* pCmdUI) {
-    pCmdUI->Enable(m_bEnablePrevious);
-}
-void CNorvelView::OnUpdateNext(CCmdUI* pCmdUI) {
-    pCmdUI->Enable(m_bEnableNext);
-}
-void CNorvelView::OnUpdateZoomOut(CCmdUI* pCmdUI) {
-    pCmdUI->Enable(m_bEnableZoomOut);
-}
-void CNorvelView::OnUpdateZoomIn(CCmdUI* pCmdUI) {
-    pCmdUI->Enable(m_bEnableZoomIn);
-}
-void CNorvelView::OnUpdateZoomDialog(CCmdUI* pCmdUI) {
-    pCmdUI->Enable(g_bEnableZoomDialog);
-}
-void CNorvelView::OnUpdateAutoZoom(CCmdUI* pCmdUI) {
-    pCmdUI->SetCheck(g_bManualZoom == 0);
-}
-void CNorvelView::OnUpdateSlideShow(CCmdUI* pCmdUI) {
-    pCmdUI->Enable(m_bEnableSlideShow);
-    // Checked only while enabled: a show that a one-picture folder or a capture is about to end
-    // shows no mark on a command that cannot be used.
-    pCmdUI->SetCheck(m_bEnableSlideShow && !g_bSlideStopped);
-}
-void CNorvelView::OnUpdateSave(CCmdUI* pCmdUI) {
-    pCmdUI->Enable(m_bEnableSave);
-}
-void CNorvelView::OnUpdateSaveAs(CCmdUI* pCmdUI) {
-    pCmdUI->Enable(m_bEnableSaveAs);
-}
-void CNorvelView::OnUpdateCopy(CCmdUI* pCmdUI) {
-    pCmdUI->Enable(m_bEnableCopy);
-}
-void CNorvelView::OnUpdatePrint(CCmdUI* pCmdUI) {
-    pCmdUI->Enable(m_bEnablePrint);
-}
-void CNorvelView::OnUpdateRename(CCmdUI* pCmdUI) {
-    pCmdUI->Enable(m_bEnableRename);
-}
-void CNorvelView::OnUpdateImageEdit(CCmdUI* pCmdUI) {
-    pCmdUI->Enable(g_bEnableImageEdit);
+BOOL CNorvelView::OnCmdMsg(UINT nID, UINT nMessage, UINT nCode, void* pExtra, BOOL bProbe) {
+    if (nMessage == WM_COMMAND && nCode == CN_UPDATE_COMMAND_UI && pExtra) {
+        // The commands the picture state enables: the flag each follows, and for the two that
+        // carry a check mark what checks them.
+        struct UpdateRow {
+            UINT nID;
+            const BOOL* pbEnabled;
+        };
+        const UpdateRow kRows[] = {
+            {ID_VIEW_PREVIOUS, &m_bEnablePrevious},
+            {ID_VIEW_NEXT, &m_bEnableNext},
+            {ID_VIEW_ZOOMOUT, &m_bEnableZoomOut},
+            {ID_VIEW_ZOOMIN, &m_bEnableZoomIn},
+            {ID_VIEW_ZOOM, &g_bEnableZoomDialog},
+            {ID_VIEW_AUTOZOOM, nullptr},  // always enabled, checked while the zoom is fitted
+            {ID_TOOLS_SLIDESTARTSTOP, &m_bEnableSlideShow},
+            {ID_FILE_SAVE, &m_bEnableSave},
+            {ID_FILE_SAVE_AS, &m_bEnableSaveAs},
+            {ID_IMAGE_COPY, &m_bEnableCopy},
+            {ID_FILE_PRINT, &m_bEnablePrint},
+            {ID_IMAGE_RENAME, &m_bEnableRename},
+            {ID_IMAGE_EDIT, &g_bEnableImageEdit},
+        };
+        for (const UpdateRow& row : kRows) {
+            if (row.nID != nID)
+                continue;
+            if (!bProbe) {
+                CCmdUI* pCmdUI = static_cast<CCmdUI*>(pExtra);
+                if (row.pbEnabled)
+                    pCmdUI->Enable(*row.pbEnabled);
+                if (nID == ID_VIEW_AUTOZOOM)
+                    pCmdUI->SetCheck(g_bManualZoom == 0);
+                // Checked only while enabled: a show that a one-picture folder or a capture is
+                // about to end shows no mark on a command that cannot be used.
+                if (nID == ID_TOOLS_SLIDESTARTSTOP)
+                    pCmdUI->SetCheck(m_bEnableSlideShow && !g_bSlideStopped);
+            }
+            return TRUE;
+        }
+    }
+    return CView::OnCmdMsg(nID, nMessage, nCode, pExtra, bProbe);
 }
 
 // ---- capture ----
@@ -297,9 +299,10 @@ void CNorvelView::OnCaptureScreen() {
     // No copy of the screen: nothing was captured, and what the view shows stays as it was.
     if (!hBitmap)
         return;
-    PictureState::CaptureBegun(*GetNorvelApp(), PictureState::kCaptureScreen, CaptureFilePath());
+    const PictureState::Changes changes =
+        PictureState::CaptureBegun(AppFlags(), PictureState::kCaptureScreen, CaptureFilePath());
     PutBitmapOnClipboard(hBitmap, this);
-    Invalidate(TRUE);
+    Present(changes);
 }
 
 LRESULT CNorvelView::OnCaptureStarting(WPARAM, LPARAM) {

@@ -5,8 +5,9 @@
 #include <windows.h>
 
 #include <memory>
+#include <vector>
 
-#include "app/PictureState.h"
+#include "state/PictureState.h"
 #include "capture/Capture.h"
 #include "controls/BitmapMenu.h"
 #include "framework/Afx.h"
@@ -21,7 +22,7 @@ class CPictureCache;
 class CRenderedPicture;
 class CPicturePreload;
 
-class CNorvelView : public CView {
+class CNorvelView : public CView, public CCommandFlags {
     DECLARE_DYNCREATE(CNorvelView)
 public:
     CNorvelView();
@@ -32,18 +33,9 @@ public:
     BOOL OnPreparePrinting(CPrintInfo* pInfo) override;
     void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) override;
     void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo) override;
+    BOOL OnCmdMsg(UINT nID, UINT nMessage, UINT nCode, void* pExtra, BOOL bProbe = FALSE) override;
 
     CBitmapMenu m_menuPopup;  // the context or zoom-ratio menu while it is up, else empty
-    BOOL m_bEnablePrevious;
-    BOOL m_bEnableNext;
-    BOOL m_bEnableZoomOut;
-    BOOL m_bEnableZoomIn;
-    BOOL m_bEnableSlideShow;
-    BOOL m_bEnableSave;
-    BOOL m_bEnableSaveAs;
-    BOOL m_bEnableCopy;
-    BOOL m_bEnablePrint;
-    BOOL m_bEnableRename;
     CPoint m_ptDragLast;
     HCURSOR m_hCursorOpenHand;
     HCURSOR m_hCursorClosedHand;
@@ -52,20 +44,26 @@ public:
     static void SetStatusText(int nPane, const char* lpszText);
     // Writes panes 1 to 5.
     static void ShowPanes(const PictureState::PaneTexts& texts);
+    // The presenter: writes the panes an event changed and invalidates or draws what it moved.
+    void Present(PictureState::Changes changes);
 
-    // Lists the pictures of the opened picture's folder, sorted, and finds the opened one.
-    // What Open does with the file the dialog returns: measure, fit, list the folder, texts.
+    // What Open does with the file the dialog returns: decode it, list its folder, show it.
     void OpenChosenFile(const CString& strPath, const CString& strName);
-    static void BuildFileList();
-    // Adds the pictures of the shown file's folder that match strPattern to list.
-    static void AddPatternMatches(CString strPattern, CStringArray& list);
+    // The pictures of the folder of strPath (named strName), as the disk gives them.
+    static void ListFolder(const CString& strPath, const CString& strName, CStringArray& list);
+    // Adds the pictures in strPrefix (a folder with its trailing backslash) that match
+    // strPattern to list.
+    static void AddPatternMatches(const CString& strPrefix, const CString& strPattern, CStringArray& list);
+    // The size of the picture of pszPath, decoded and kept for the paint that follows (0 x 0
+    // when it is gone or does not decode).
+    PictureState::Size MeasurePicture(const char* pszPath);
     // Shows the list entry next to the current one (nStep -1 or +1).
     void StepInList(int nStep);
     // Shows entry nIndex of the list; nothing happens for an index outside it.
     void ShowEntry(int nIndex);
 
-    // The user's ratio z: the picture centred, pane 4 written, the axes a drag may move
-    // decided; the refits that full screen and captures ask for are cancelled.
+    // The user's ratio z (a fixed-ratio command): the picture centred, pane 4 written, the axes
+    // a drag may move decided; the refits that full screen and captures ask for are cancelled.
     void SetZoom(double z);
     // Zoom out (nStep -1) or in (+1) by a factor of two within the limits.
     void StepZoom(int nStep);
@@ -74,10 +72,10 @@ public:
     // Stops the slide show: its timer killed, g_bSlideStopped set. The one way a show stops.
     void StopSlideShow();
     // The list entry the show's next step shows: the first after the shown one (the first after
-    // the last) that decodes. An entry whose file is gone leaves the list on the way (the index
-    // follows); one that does not decode is stepped over. Each entry is tried once at most, the
-    // shown one last; -1 when none can be shown.
-    int NextShowableEntry();
+    // the last) that decodes, kept for the paint. Entries whose files are gone are added to
+    // *pGone on the way; one that does not decode is stepped over. Each entry is tried once at
+    // most, the shown one last; -1 when none can be shown.
+    int NextShowableEntry(std::vector<int>* pGone);
     // Holds a running show where it is, and lets it go on (a full interval later) when the last
     // hold ends: for commands whose result depends on the picture shown when they began.
     void HoldSlideShow();
@@ -127,9 +125,6 @@ public:
     // Asks for the list's next picture (the first after the last while a show runs) and the
     // previous one to be decoded ahead.
     void RequestNeighbours();
-    // The picture of g_strFilePath, kept or decoded afresh, its size stored in g_nImageWidth and
-    // g_nImageHeight; nullptr (and 0 x 0) when the file is gone or does not decode.
-    Gdiplus::Image* MeasureShownPicture();
     // Draws pImage at the current origin and scale, only what rcShown shows when that is given;
     // then lets the cache drop a picture too large to keep, or a picture GDI+ failed to draw.
     // A kept picture drawn before, and any kept picture in a drag step, is copied from its
@@ -145,19 +140,6 @@ protected:
     void OnFileOpen();
     void OnPrevious();
     void OnNext();
-    void OnUpdatePrevious(CCmdUI* pCmdUI);
-    void OnUpdateNext(CCmdUI* pCmdUI);
-    void OnUpdateZoomOut(CCmdUI* pCmdUI);
-    void OnUpdateZoomIn(CCmdUI* pCmdUI);
-    void OnUpdateZoomDialog(CCmdUI* pCmdUI);
-    void OnUpdateAutoZoom(CCmdUI* pCmdUI);
-    void OnUpdateSlideShow(CCmdUI* pCmdUI);
-    void OnUpdateSave(CCmdUI* pCmdUI);
-    void OnUpdateSaveAs(CCmdUI* pCmdUI);
-    void OnUpdateCopy(CCmdUI* pCmdUI);
-    void OnUpdatePrint(CCmdUI* pCmdUI);
-    void OnUpdateRename(CCmdUI* pCmdUI);
-    void OnUpdateImageEdit(CCmdUI* pCmdUI);
     void OnCaptureScreen();
     LRESULT OnCaptureStarting(WPARAM wParam, LPARAM lParam);
     void OnZoomOut();
@@ -205,22 +187,7 @@ protected:
 // The view's background, erased before every paint and behind every rendering.
 const COLORREF kViewBackground = RGB(128, 128, 128);
 
-// Picture state of the one view, written only through PictureState (app/PictureState.h).
-extern CString g_strFilePath;                // picture to draw; the capture file while a capture is shown
-extern CString g_strFileName;                // file name part returned by the Open dialog
-extern CString g_strFolder;                  // folder of the opened picture, with its trailing backslash
-extern CStringArray g_fileList;              // pictures of that folder, sorted
-extern int g_nFileIndex;                     // index of the picture shown in g_fileList
-extern int g_nClientWidth, g_nClientHeight;  // client size at the start of the last paint
-extern int g_nImageWidth, g_nImageHeight;    // pixel size of the picture shown
-extern double g_dZoom;                       // 1.0 draws one picture pixel per screen pixel
-extern int g_nDrawX, g_nDrawY;               // top-left corner of the scaled picture, client coordinates
-extern int g_nCentreX, g_nCentreY;           // centred origin of the last zoom command
-extern BOOL g_bManualZoom;                   // 0: refit on every paint (Auto Zoom)
-extern BOOL g_bDragging;                     // the left button is held down in the view
-extern BOOL g_bEnableZoomDialog;
-extern BOOL g_bEnableImageEdit;
-extern BOOL g_bSlideStopped;  // the slide show is not running
+// The picture state of the one view (state/PictureState.h) is written only by its events.
 
 const int kWidePathChars = 1024;
 extern wchar_t g_wszPath[kWidePathChars];

@@ -2,13 +2,13 @@
 // the picture's part of the window repainted.
 #include "view/NorvelView.h"
 
-#include "app/Norvel.h"
+#include "app/AppFlags.h"
 #include "view/Animation.h"
 
 void CNorvelView::StartAnimation() {
     EndAnimation();
-    CNorvelApp* pApp = GetNorvelApp();
-    if (!pApp->m_bImageLoaded || PictureState::IsCaptureShown(*pApp))
+    const CAppFlags& app = AppFlags();
+    if (!app.m_bImageLoaded || PictureState::IsCaptureShown(app))
         return;
     if (!m_pAnimation->Load(g_strFilePath) || !m_pAnimation->IsRunning())
         return;

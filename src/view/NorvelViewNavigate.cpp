@@ -3,7 +3,6 @@
 
 #include <vector>
 
-#include "app/Norvel.h"
 #include "dialogs/SpecFileDlg.h"
 #include "framework/GdiPlus.h"
 #include "picture/SystemCodecs.h"
@@ -22,35 +21,31 @@ void CNorvelView::OnFileOpen() {
     CSpecFileDlg dlg(TRUE, nullptr, "", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, nullptr, nullptr);
     if (dlg.DoModal() == IDOK)
         OpenChosenFile(dlg.GetPathName(), dlg.GetFileName());
-    PictureState::ApplyEnableRule(*this);
+    else
+        Present(PictureState::OpenCanceled(*this));
 }
 
 void CNorvelView::OpenChosenFile(const CString& strPath, const CString& strName) {
-    PictureState::FileOpened(*GetNorvelApp(), *this, strPath, strName);
     // Decoded once here and kept for the paint that follows.
-    MeasureShownPicture();
+    const PictureState::Size picture = MeasurePicture(strPath);
     m_pPicture->Release();
-    PictureState::Fitted();
-    Invalidate(TRUE);
-    BuildFileList();
-    PictureState::ListCommandsEnabled(*this);
-    ShowPanes(PictureState::FilePanes());
+    CStringArray listing;
+    ListFolder(strPath, strName, listing);
+    Present(PictureState::Opened(AppFlags(), *this, strPath, strName, picture, listing));
     RequestNeighbours();
     StartAnimation();
 }
 
-void CNorvelView::BuildFileList() {
-    CStringArray list;
+void CNorvelView::ListFolder(const CString& strPath, const CString& strName, CStringArray& list) {
+    const CString strPrefix = strPath.Left(strPath.GetLength() - strName.GetLength() - 1) + "\\";
     for (const char* pattern : kPatterns)
-        AddPatternMatches(pattern, list);
+        AddPatternMatches(strPrefix, pattern, list);
     // Then the formats our own decoders and the system's codecs read.
     for (const std::string& pattern : ExtraPicturePatterns())
-        AddPatternMatches(pattern.c_str(), list);
-    PictureState::FolderListed(list);
+        AddPatternMatches(strPrefix, pattern.c_str(), list);
 }
 
-void CNorvelView::AddPatternMatches(CString strPattern, CStringArray& list) {
-    CString strPrefix = g_strFilePath.Left(g_strFilePath.GetLength() - g_strFileName.GetLength() - 1) + "\\";
+void CNorvelView::AddPatternMatches(const CString& strPrefix, const CString& strPattern, CStringArray& list) {
     if (AfxIsUtf8CodePage()) {
         // The 8-bit record holds MAX_PATH bytes: a name of 255 characters can take three times
         // that in UTF-8. The names are read in UTF-16 and converted.
@@ -83,12 +78,11 @@ void CNorvelView::StepInList(int nStep) {
 
 void CNorvelView::ShowEntry(int nIndex) {
     // The enable rule keeps the commands away from an index outside the list; never read there.
-    if (!PictureState::EntryShown(*GetNorvelApp(), *this, nIndex))
+    if (!PictureState::IsEntry(nIndex))
         return;
-    MeasureShownPicture();  // kept for the paint that follows
+    const PictureState::Size picture = MeasurePicture(g_fileList[nIndex]);  // kept for the paint
     m_pPicture->Release();
-    ShowPanes(PictureState::FilePanes());
-    Invalidate(TRUE);
+    Present(PictureState::Stepped(AppFlags(), *this, nIndex, picture));
     RequestNeighbours();
     StartAnimation();
 }

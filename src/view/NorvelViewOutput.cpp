@@ -3,7 +3,6 @@
 
 #include <shellapi.h>
 
-#include "app/Norvel.h"
 #include "dialogs/RenameDlg.h"
 #include "res/resource.h"
 #include "view/ImageExport.h"
@@ -50,15 +49,15 @@ void CNorvelView::SaveChosenFile(const char* pszSource, const char* pszTarget) {
 }
 
 BOOL CNorvelView::IsPictureShown() const {
-    CNorvelApp* pApp = GetNorvelApp();
-    if (pApp->m_bRegionCaptured || pApp->m_bObjectCaptured || pApp->m_bScreenCaptured)
+    const CAppFlags& app = AppFlags();
+    if (app.m_bRegionCaptured || app.m_bObjectCaptured || app.m_bScreenCaptured)
         return TRUE;
-    return pApp->m_bImageLoaded && !g_strFilePath.IsEmpty();
+    return app.m_bImageLoaded && !g_strFilePath.IsEmpty();
 }
 
 ExportResult CNorvelView::ExportShownPicture() {
-    CNorvelApp* pApp = GetNorvelApp();
-    if (pApp->m_bRegionCaptured || pApp->m_bObjectCaptured || pApp->m_bScreenCaptured)
+    const CAppFlags& app = AppFlags();
+    if (app.m_bRegionCaptured || app.m_bObjectCaptured || app.m_bScreenCaptured)
         return kExportOk;  // the capture file is the picture shown
     if (!IsPictureShown())
         return kExportNoSource;
@@ -94,18 +93,18 @@ void CNorvelView::OnClearClipboard() {
 // ---- Rename ----
 
 void CNorvelView::OnRename() {
-    CNorvelApp* pApp = GetNorvelApp();
+    CAppFlags& app = AppFlags();
     // The file is the one shown now: a slide show goes on stepping behind the dialog.
     CString strPath = g_strFilePath, strFolder = g_strFolder;
     int nIndex = g_nFileIndex;
-    PictureState::RenameTextSet(*pApp, strPath.Right(strPath.GetLength() - strFolder.GetLength()));
+    PictureState::RenameTextSet(app, strPath.Right(strPath.GetLength() - strFolder.GetLength()));
     CRenameDlg dlg;
     dlg.m_strFolder = strFolder;
-    dlg.m_strOldName = pApp->m_strRenameTo;
+    dlg.m_strOldName = app.m_strRenameTo;
     if (dlg.DoModal() != IDOK)
         return;
-    PictureState::RenameTextSet(*pApp, dlg.m_strNewBase);
-    RenamePictureFile(strPath, strFolder, nIndex, pApp->m_strRenameTo);
+    PictureState::RenameTextSet(app, dlg.m_strNewBase);
+    RenamePictureFile(strPath, strFolder, nIndex, app.m_strRenameTo);
 }
 
 BOOL CNorvelView::RenamePictureFile(const CString& strPath,
@@ -121,8 +120,7 @@ BOOL CNorvelView::RenamePictureFile(const CString& strPath,
         error.ReportError();
         return FALSE;
     }
-    if (PictureState::FileRenamed(nIndex, strPath, strNewPath))
-        SetStatusText(1, PictureState::FileNameText());
+    Present(PictureState::Renamed(nIndex, strPath, strNewPath));
     return TRUE;
 }
 

@@ -2,6 +2,7 @@
 // printer the user picks.
 #include "view/NorvelView.h"
 
+#include "view/PictureCache.h"
 #include "view/PrintJob.h"
 
 namespace {
@@ -26,7 +27,7 @@ void CNorvelView::OnPrintImage() {
     if (dlg.DoModal() != IDOK || !dlg.GetPrinterDC())
         return;
     // A picture that no longer decodes would come out as a blank page: no job then.
-    if (!MeasureShownPicture()) {
+    if (!m_pPicture->Get(g_strFilePath)) {
         AfxMessageBox(PrintFailureText(g_strFilePath), MB_OK | MB_ICONSTOP);
         return;
     }

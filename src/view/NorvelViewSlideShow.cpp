@@ -14,7 +14,7 @@ void CNorvelView::OnSlideShow() {
     if (g_bSlideStopped) {
         m_nSlideIntervalMs = SlideIntervalMs(nDelay);
         if (SetTimer(kSlideTimer, m_nSlideIntervalMs))
-            PictureState::SlideShowRunning(TRUE);
+            PictureState::ShowStarted(TRUE);
     } else {
         StopSlideShow();
     }
@@ -22,7 +22,7 @@ void CNorvelView::OnSlideShow() {
 
 void CNorvelView::StopSlideShow() {
     KillTimer(kSlideTimer);
-    PictureState::SlideShowRunning(FALSE);
+    PictureState::ShowStarted(FALSE);
 }
 
 void CNorvelView::HoldSlideShow() {
@@ -53,19 +53,14 @@ bool IsFileGone(const char* pszPath) {
 }
 }  // namespace
 
-int CNorvelView::NextShowableEntry() {
-    const int nTries = g_fileList.GetSize();
-    int nPos = g_nFileIndex + 1;
-    for (int i = 0; i < nTries && g_fileList.GetSize() > 0; ++i) {
-        if (nPos >= g_fileList.GetSize())
-            nPos = 0;
-        if (IsFileGone(g_fileList[nPos])) {
-            PictureState::EntryDropped(nPos);
-            continue;  // nPos is now the entry after the one removed
-        }
-        if (m_pPicture->Get(g_fileList[nPos]))
+int CNorvelView::NextShowableEntry(std::vector<int>* pGone) {
+    const int n = g_fileList.GetSize();
+    for (int i = 1; i <= n; ++i) {
+        const int nPos = (g_nFileIndex + i) % n;
+        if (IsFileGone(g_fileList[nPos]))
+            pGone->push_back(nPos);
+        else if (m_pPicture->Get(g_fileList[nPos]))
             return nPos;
-        ++nPos;
     }
     return -1;
 }
@@ -83,16 +78,19 @@ void CNorvelView::OnTimer(UINT_PTR nIDEvent) {
             // now, so the show ends here rather than running on beyond the user's reach.
             StopSlideShow();
         } else {
-            int nNext = NextShowableEntry();
-            if (nNext >= 0)
-                ShowEntry(nNext);
-            // Entries that left the list may leave too few for a show, or none that can be shown.
-            PictureState::SlideShowEnableRule(*this);
-            if (nNext < 0 || !m_bEnableSlideShow) {
-                StopSlideShow();
-                PictureState::SlideShowEnded(*this);
-                SetStatusText(5, PictureState::PositionText());
+            std::vector<int> gone;
+            const int nNext = NextShowableEntry(&gone);
+            PictureState::Size picture = {0, 0};
+            if (nNext >= 0) {
+                picture = MeasurePicture(g_fileList[nNext]);
+                m_pPicture->Release();
             }
+            const PictureState::Changes changes = PictureState::ShowTicked(AppFlags(), *this, gone, nNext, picture);
+            if (changes & PictureState::kShowStopped)
+                KillTimer(kSlideTimer);
+            Present(changes);
+            if (nNext >= 0)
+                RequestNeighbours();
         }
     }
     Default();

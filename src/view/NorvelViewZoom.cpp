@@ -1,24 +1,19 @@
 // The view's zoom commands and the dragging of a picture larger than the window.
 #include "view/NorvelView.h"
 
-#include "app/Norvel.h"
 #include "dialogs/ZoomDlg.h"
 #include "framework/GdiPlus.h"
 #include "view/PictureCache.h"
-#include "view/Zoom.h"
+#include "state/Zoom.h"
 
 // ---- zoom ----
 
 void CNorvelView::SetZoom(double z) {
-    PictureState::ZoomChosen(*GetNorvelApp(), z);
-    SetStatusText(4, ZoomCommandText(z));
+    Present(PictureState::ZoomPreset(AppFlags(), z));
 }
 
 void CNorvelView::StepZoom(int nStep) {
-    if (!PictureState::ZoomStepped(*GetNorvelApp(), nStep))
-        return;
-    SetStatusText(4, ZoomCommandText(g_dZoom));
-    Invalidate(TRUE);
+    Present(PictureState::ZoomStepped(AppFlags(), nStep));
 }
 
 void CNorvelView::OnZoomOut() {
@@ -31,40 +26,28 @@ void CNorvelView::OnZoomIn() {
 
 void CNorvelView::OnZoomPreset(UINT nID) {
     SetZoom(PresetZoom(nID));
-    Invalidate(TRUE);
 }
 
 void CNorvelView::OnAutoZoom() {
-    PictureState::AutoZoomChosen(*GetNorvelApp());
-    SetStatusText(4, ZoomCommandText(g_dZoom));
-    Invalidate(TRUE);
+    Present(PictureState::AutoZoom(AppFlags()));
 }
 
 void CNorvelView::OnZoomDialog() {
-    CNorvelApp* pApp = GetNorvelApp();
     CZoomDlg dlg;
-    PictureState::PanningReset(*pApp);
-    INT_PTR nResult = dlg.DoModal();
+    const INT_PTR nResult = dlg.DoModal();
     // The ratio typed last counts however the dialog was closed.
-    if (dlg.RatioTaken())
-        PictureState::ZoomRatioTyped(*pApp, dlg.m_nRatio);
-    if (nResult == 0)
-        return;
-    if (PictureState::ZoomDialogEnded(*pApp)) {
-        SetStatusText(4, ZoomCommandText(g_dZoom));
-        Invalidate(TRUE);
-    }
+    Present(PictureState::ZoomTyped(AppFlags(), dlg.RatioTaken() != 0, dlg.m_nRatio, nResult != 0));
 }
 
 // ---- dragging ----
 
 void CNorvelView::OnLButtonDown(UINT nFlags, CPoint point) {
-    CNorvelApp* pApp = GetNorvelApp();
+    const CAppFlags& app = AppFlags();
     m_ptDragLast = point;
     PictureState::DragHeld(TRUE);
     // The drag ends with the button's release, wherever that happens.
     ::SetCapture(m_hWnd);
-    if (pApp->m_bPanX || pApp->m_bPanY)
+    if (app.m_bPanX || app.m_bPanY)
         ::SetCursor(m_hCursorClosedHand);
     else
         ::SetCursor(AfxGetApp()->LoadStandardCursor(IDC_ARROW));
@@ -72,22 +55,20 @@ void CNorvelView::OnLButtonDown(UINT nFlags, CPoint point) {
 }
 
 void CNorvelView::OnMouseMove(UINT nFlags, CPoint point) {
-    CNorvelApp* pApp = GetNorvelApp();
-    const bool bPannable = pApp->m_bPanX || pApp->m_bPanY;
-    if (bPannable)
+    CAppFlags& app = AppFlags();
+    if (app.m_bPanX || app.m_bPanY)
         ::SetCursor(g_bDragging ? m_hCursorClosedHand : m_hCursorOpenHand);
-    if (g_bDragging && bPannable) {
-        CPoint delta = point - m_ptDragLast;
-        PictureState::Dragged(*pApp, delta.x, delta.y);
+    const CPoint delta = point - m_ptDragLast;
+    const PictureState::Changes changes = PictureState::Dragged(app, delta.x, delta.y);
+    if (changes & PictureState::kDragStep)
         m_ptDragLast = point;
-        DrawDragStep();
-    }
+    Present(changes);
     CView::OnMouseMove(nFlags, point);
 }
 
 void CNorvelView::OnLButtonUp(UINT nFlags, CPoint point) {
-    CNorvelApp* pApp = GetNorvelApp();
-    if (pApp->m_bPanX || pApp->m_bPanY)
+    const CAppFlags& app = AppFlags();
+    if (app.m_bPanX || app.m_bPanY)
         ::SetCursor(m_hCursorOpenHand);
     else
         ::SetCursor(AfxGetApp()->LoadStandardCursor(IDC_ARROW));
@@ -100,8 +81,8 @@ void CNorvelView::OnLButtonUp(UINT nFlags, CPoint point) {
 BOOL CNorvelView::OnSetCursor(HWND hWnd, UINT nHitTest, UINT message) {
     // The class cursor (the arrow) unless the picture can be dragged; then the hands, so the
     // pointer does not flash the arrow between the mouse handlers' settings.
-    CNorvelApp* pApp = GetNorvelApp();
-    if (nHitTest == HTCLIENT && (pApp->m_bPanX || pApp->m_bPanY)) {
+    const CAppFlags& app = AppFlags();
+    if (nHitTest == HTCLIENT && (app.m_bPanX || app.m_bPanY)) {
         ::SetCursor(g_bDragging ? m_hCursorClosedHand : m_hCursorOpenHand);
         return TRUE;
     }

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "view/Fit.h"
+#include "state/Fit.h"
 
 CPicture OpenKeptRaster(const char* pszPath, ULONGLONG nMaxBytes) {
     CPicture picture = OpenPicture(pszPath);

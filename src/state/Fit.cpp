@@ -1,4 +1,4 @@
-#include "view/Fit.h"
+#include "state/Fit.h"
 
 FitResult FitPicture(int W, int H, int CW, int CH) {
     FitResult r;

@@ -7,6 +7,8 @@
 
 #include "framework/AfxStr.h"
 
+// A typed ratio, in percent, is taken between 5 and 1600 inclusive.
+bool ZoomPercentInRange(int nPercent);
 // Zoom out halves only from 10 % up, so it never goes under 5 %.
 bool ZoomOutAllowed(double dZoom);
 // Zoom in doubles only up to 800 %, so it never goes over 1600 %.

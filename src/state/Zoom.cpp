@@ -1,4 +1,4 @@
-#include "view/Zoom.h"
+#include "state/Zoom.h"
 
 #include <math.h>
 
@@ -7,6 +7,10 @@
 // The fixed ratios are handled as one range of ids.
 static_assert(ID_ZOOM_25 + 7 == ID_ZOOM_50 && ID_ZOOM_75 == ID_ZOOM_25 + 1 && ID_ZOOM_200 == ID_ZOOM_25 + 6,
               "the fixed-ratio ids must stay one contiguous block");
+
+bool ZoomPercentInRange(int nPercent) {
+    return nPercent >= 5 && nPercent <= 1600;
+}
 
 bool ZoomOutAllowed(double dZoom) {
     return !(dZoom < 0.1);
