@@ -7,7 +7,7 @@
 #include "AppFixture.h"
 #include "capture/BitmapFile.h"
 #include "view/Fit.h"
-#include "view/PictureCache.h"
+#include "picture/PictureCache.h"
 
 namespace {
 const int kPatX = 40, kPatY = 620, kPatW = 300, kPatH = 120;

@@ -7,8 +7,8 @@
 
 #include "app/Norvel.h"
 #include "res/resource.h"
-#include "view/PictureCache.h"
-#include "view/PicturePreload.h"
+#include "picture/PictureCache.h"
+#include "picture/PicturePreload.h"
 #include "view/PrintJob.h"
 #include "view/Zoom.h"
 

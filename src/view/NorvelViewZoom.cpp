@@ -4,7 +4,7 @@
 #include "app/Norvel.h"
 #include "dialogs/ZoomDlg.h"
 #include "framework/GdiPlus.h"
-#include "view/PictureCache.h"
+#include "picture/PictureCache.h"
 #include "view/Zoom.h"
 
 // ---- zoom ----
