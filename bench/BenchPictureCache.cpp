@@ -10,11 +10,19 @@
 #include "TestUtil.h"
 #include "framework/GdiPlus.h"
 #include "res/resource.h"
-#include "view/PictureCache.h"
-#include "view/PicturePreload.h"
+#include "picture/PictureCache.h"
+#include "picture/PicturePreload.h"
 #include "view/NorvelView.h"
 
 namespace {
+// The view's picture kept between paints, or decoded for every paint (the comparison): a cache
+// of that kind in place of the view's own.
+void KeepPictures(CNorvelView* view, bool bKeep) {
+    if (view->m_pPicture->KeepsPictures() == bKeep)
+        return;
+    view->m_pPicture.reset(new CPictureCache(bKeep));
+    view->m_pPicture->SetPreload(view->m_pPreload.get());
+}
 // What a repaint through the message loop did: its time up to the end of the last paint, and
 // the paints the view and all windows received.
 struct LoopRepaint {
@@ -114,7 +122,7 @@ void BenchPicture(RunningApp& run, const std::string& picture) {
     g_bManualZoom = 0;
     view->m_bEnableZoomIn = view->m_bEnableZoomOut = 1;
     g_strFilePath = picture.c_str();
-    CPictureCache::s_bEnabled = 1;
+    KeepPictures(view, 1);
     view->Invalidate(TRUE);
     view->UpdateWindow();
     if (g_nImageWidth == 0) {
@@ -131,7 +139,7 @@ void BenchPicture(RunningApp& run, const std::string& picture) {
 
     // Repaint of the fitted picture, kept and not kept.
     for (int nKept = 1; nKept >= 0; --nKept) {
-        CPictureCache::s_bEnabled = nKept;
+        KeepPictures(view, nKept);
         const char* how = nKept ? "kept" : "decoded every paint";
         view->Invalidate(TRUE);
         view->UpdateWindow();
@@ -152,7 +160,7 @@ void BenchPicture(RunningApp& run, const std::string& picture) {
         Line("uncovered, painted through the loop", uncover, bareFit, nKept ? "<= 0.1" : "-");
         printf("    (view paints %d, all paints %d)\n", nViewU, nAllU);
     }
-    CPictureCache::s_bEnabled = 1;
+    KeepPictures(view, 1);
 
     // Drag steps at 100 %, 400 % and 1600 %, centred, back and forth by 10 pixels; the slowest
     // step too (one that has to render its surroundings).
@@ -167,7 +175,7 @@ void BenchPicture(RunningApp& run, const std::string& picture) {
         const int dw = static_cast<int>(g_nImageWidth * g_dZoom), dh = static_cast<int>(g_nImageHeight * g_dZoom);
         double steps[2], slowest = 0;
         for (int nKept = 1; nKept >= 0; --nKept) {
-            CPictureCache::s_bEnabled = nKept;
+            KeepPictures(view, nKept);
             ::SendMessageA(hView, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
             int nMoves = 0;
             steps[nKept] = Median(nKept ? 21 : 3, [&] {
@@ -180,7 +188,7 @@ void BenchPicture(RunningApp& run, const std::string& picture) {
             });
             ::SendMessageA(hView, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
         }
-        CPictureCache::s_bEnabled = 1;
+        KeepPictures(view, 1);
         double bare = BareDecodeAndDraw(hView, picture, g_nDrawX, g_nDrawY, dw, dh, 3);
         printf(" drag step at %.0f %% (%d x %d at %d,%d):\n", g_dZoom * 100, dw, dh, g_nDrawX, g_nDrawY);
         Line("kept picture, median step", steps[1], bare, "<= 0.05");
@@ -238,9 +246,9 @@ void BenchNext(RunningApp& run, const std::string& picture, const char* ext) {
     const double next = Median(kCopies - 1, step);
     view->m_pPreload->WaitIdle();
     const size_t nAtRest = CommittedBytes();
-    CPictureCache::s_bEnabled = 0;
+    KeepPictures(view, 0);
     const double uncached = Median(3, step);
-    CPictureCache::s_bEnabled = 1;
+    KeepPictures(view, 1);
     printf(" Next to a picture not seen yet (%d x %d):\n", g_nImageWidth, g_nImageHeight);
     Line("after a pause of one decode (decoded ahead)", paused[paused.size() / 2], bare, "<= 0.1");
     Line("pressed repeatedly", next, bare, "<= 1.05");

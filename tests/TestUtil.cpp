@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "framework/GdiPlus.h"
-#include "view/PicturePreload.h"
+#include "picture/PicturePreload.h"
 #include "frame/Splash.h"
 #include "res/resource.h"
 

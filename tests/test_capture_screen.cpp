@@ -6,8 +6,8 @@
 
 #include "AppFixture.h"
 #include "capture/BitmapFile.h"
+#include "picture/PictureCache.h"
 #include "state/Fit.h"
-#include "view/PictureCache.h"
 
 namespace {
 const int kPatX = 40, kPatY = 620, kPatW = 300, kPatH = 120;

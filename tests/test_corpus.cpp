@@ -2,7 +2,7 @@
 // hanging, unreadable ones as 0 x 0; and every one is drawn through the real view.
 #include <gtest/gtest.h>
 
-#include "framework/AfxPictureSize.h"
+#include "picture/PictureSize.h"
 #include "framework/GdiPlus.h"
 
 #include <string>
@@ -18,7 +18,7 @@ struct Measured {
 // As the program measures: a picture whose header announces more than it may decode is never
 // handed to the platform (whose 64-bit decoder would try, and take the process down).
 Measured Measure(const std::string& path) {
-    if (AfxPictureTooLarge(path.c_str()))
+    if (PictureTooLarge(path.c_str()))
         return {0, 0};
     Gdiplus::Image image(ToWide(path.c_str()));
     return {static_cast<int>(image.GetWidth()), static_cast<int>(image.GetHeight())};

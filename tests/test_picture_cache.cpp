@@ -7,8 +7,8 @@
 #include "framework/GdiPlus.h"
 #include "picture/SystemCodecs.h"
 #include "view/ImageExport.h"
-#include "view/PictureCache.h"
-#include "view/PicturePreload.h"
+#include "picture/PictureCache.h"
+#include "picture/PicturePreload.h"
 
 #include <algorithm>
 #include <string>
@@ -170,13 +170,11 @@ TEST_F(PictureCacheTest, PicturesOverTheCeilingAreDecodedForOneUse) {
 
     // Keeping switched off: every Get decodes.
     path = Write("small.bmp", 10, 10, Solid);
-    CPictureCache off;
-    CPictureCache::s_bEnabled = 0;
+    CPictureCache off(false);
     off.Get(path.c_str());
     off.Release();
     off.Get(path.c_str());
     off.Release();
-    CPictureCache::s_bEnabled = 1;
     EXPECT_EQ(2, off.Decodes());
     EXPECT_FALSE(off.Holds());
 }
@@ -200,7 +198,7 @@ TEST_F(PictureCacheTest, OtherProgramsOpenAPictureForWritingWhileItIsDecoded) {
     // for the view.
     {
         CPicturePreload ahead;
-        ahead.Request({path}, 1ull << 30, CPicturePreload::Window{0, 0, 0});
+        ahead.Request({path}, 1ull << 30, CPicturePreload::Window{0, 0, 0, nullptr});
         FileIdentity id;
         ASSERT_TRUE(QueryFileIdentity(path.c_str(), &id));
         CPicturePreload::Ready taken = ahead.Take(path.c_str(), id);  // waits for the decode under way
@@ -647,9 +645,9 @@ TEST_F(ViewCacheTest, NeighboursAreDecodedAheadAndTakenOnlyWhileTheirFilesAreUnc
     }
 
     // With keeping off, nothing is decoded ahead.
-    CPictureCache::s_bEnabled = 0;
+    view->m_pPicture.reset(new CPictureCache(false));
+    view->m_pPicture->SetPreload(view->m_pPreload.get());
     view->StepInList(-1);
     ahead.WaitIdle();
     EXPECT_EQ(0, ahead.Held());
-    CPictureCache::s_bEnabled = 1;
 }

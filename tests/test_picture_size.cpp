@@ -4,10 +4,10 @@
 #include "AppFixture.h"
 
 #include "framework/AfxGdiPlus.h"
-#include "framework/AfxPictureSize.h"
+#include "picture/PictureSize.h"
 #include "framework/GdiPlus.h"
 #include "view/ImageExport.h"
-#include "view/PictureCache.h"
+#include "picture/PictureCache.h"
 
 #include <stdint.h>
 #include <string.h>
@@ -140,19 +140,19 @@ TEST(PictureSize, HeadersOfEveryFormat) {
     };
     for (const Case& c : cases) {
         UINT cx = 1, cy = 1;
-        EXPECT_EQ(c.cx != 0, AfxReadPictureSize(c.bytes.data(), c.bytes.size(), &cx, &cy)) << c.what;
+        EXPECT_EQ(c.cx != 0, ReadPictureSize(c.bytes.data(), c.bytes.size(), &cx, &cy)) << c.what;
         EXPECT_EQ(c.cx, cx) << c.what;
         EXPECT_EQ(c.cy, cy) << c.what;
     }
 }
 
 TEST(PictureSize, TwoGibibytesOfPixels) {
-    EXPECT_FALSE(AfxPixelsPass2GiB(16384, 32768));  // exactly 2^31 bytes
-    EXPECT_TRUE(AfxPixelsPass2GiB(16384, 32769));
-    EXPECT_FALSE(AfxPixelsPass2GiB(65535, 8192));
-    EXPECT_TRUE(AfxPixelsPass2GiB(25200, 33300));
-    EXPECT_TRUE(AfxPixelsPass2GiB(0xFFFFFFFF, 0xFFFFFFFF));  // no overflow
-    EXPECT_FALSE(AfxPixelsPass2GiB(0, 0xFFFFFFFF));
+    EXPECT_FALSE(PixelsPass2GiB(16384, 32768));  // exactly 2^31 bytes
+    EXPECT_TRUE(PixelsPass2GiB(16384, 32769));
+    EXPECT_FALSE(PixelsPass2GiB(65535, 8192));
+    EXPECT_TRUE(PixelsPass2GiB(25200, 33300));
+    EXPECT_TRUE(PixelsPass2GiB(0xFFFFFFFF, 0xFFFFFFFF));  // no overflow
+    EXPECT_FALSE(PixelsPass2GiB(0, 0xFFFFFFFF));
 }
 
 // Every corpus picture: the announced size is GDI+'s largest frame, but for the few files named
@@ -167,8 +167,8 @@ TEST(PictureSize, CorpusSizesAreWhatGdiPlusMeasures) {
         ASSERT_FALSE(files.empty()) << folder;
         for (const std::string& f : files) {
             UINT cx, cy;
-            ASSERT_TRUE(AfxReadPictureSize(f.c_str(), &cx, &cy)) << f;
-            if (AfxPixelsPass2GiB(cx, cy)) {
+            ASSERT_TRUE(ReadPictureSize(f.c_str(), &cx, &cy)) << f;
+            if (PixelsPass2GiB(cx, cy)) {
                 blocked.push_back(Described(f, cx, cy));
                 continue;
             }
@@ -198,13 +198,13 @@ TEST(PictureSize, MalformedFilesAreReadSafely) {
     ASSERT_GT(files.size(), 25u);
     for (const std::string& f : files) {
         UINT cx = 1, cy = 1, mx = 1, my = 1;
-        const bool bKnown = AfxReadPictureSize(f.c_str(), &cx, &cy);
-        if (AfxPixelsPass2GiB(cx, cy))
+        const bool bKnown = ReadPictureSize(f.c_str(), &cx, &cy);
+        if (PixelsPass2GiB(cx, cy))
             blocked.push_back(Described(f, cx, cy));
         EXPECT_EQ(bKnown ? 2 : 0, (cx != 0) + (cy != 0)) << f;  // both sides known, or neither
         // The file's prefix and reads past it say what the whole file in memory says.
         const std::string bytes = ReadAll(f);
-        EXPECT_EQ(bKnown, AfxReadPictureSize(bytes.data(), bytes.size(), &mx, &my)) << f;
+        EXPECT_EQ(bKnown, ReadPictureSize(bytes.data(), bytes.size(), &mx, &my)) << f;
         EXPECT_EQ(cx, mx) << f;
         EXPECT_EQ(cy, my) << f;
     }
@@ -232,7 +232,7 @@ TEST(PictureSize, MutatedHeadersNeverReadPastTheEnd) {
         BYTE* p = pBlock + kMax - bytes.size();
         memcpy(p, bytes.data(), bytes.size());
         UINT cx = 1, cy = 1;
-        const bool bKnown = AfxReadPictureSize(p, bytes.size(), &cx, &cy);
+        const bool bKnown = ReadPictureSize(p, bytes.size(), &cx, &cy);
         EXPECT_EQ(bKnown ? 2 : 0, (cx != 0) + (cy != 0));
         ++nRuns;
         nKnown += bKnown;
@@ -271,16 +271,16 @@ TEST(PictureSize, FileSharedAndClosedAtOnce) {
                                  nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, hWriter);
     UINT cx, cy;
-    EXPECT_TRUE(AfxReadPictureSize(path.c_str(), &cx, &cy));
+    EXPECT_TRUE(ReadPictureSize(path.c_str(), &cx, &cy));
     CloseHandle(hWriter);
     EXPECT_EQ(25200u, cx);
     EXPECT_EQ(33300u, cy);
-    EXPECT_TRUE(AfxPictureTooLarge(path.c_str()));
+    EXPECT_TRUE(PictureTooLarge(path.c_str()));
     // Nothing holds the file afterwards: it opens with no sharing at all.
     HANDLE hOnly = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     EXPECT_NE(INVALID_HANDLE_VALUE, hOnly);
     CloseHandle(hOnly);
-    EXPECT_FALSE(AfxPictureTooLarge((path + ".missing").c_str()));
+    EXPECT_FALSE(PictureTooLarge((path + ".missing").c_str()));
 }
 
 using BombOpenTest = AppTest;

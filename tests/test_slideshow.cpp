@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "dialogs/SlideSetupDlg.h"
-#include "view/PictureCache.h"
+#include "picture/PictureCache.h"
 
 namespace {
 const COLORREF kColours[] = {RGB(200, 30, 30), RGB(30, 200, 30), RGB(30, 30, 200)};

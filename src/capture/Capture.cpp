@@ -104,29 +104,25 @@ void ResetCaptureFilePath(const char* pszPreferred, const char* pszFallbackFolde
 HBITMAP CaptureScreenToFile(int x, int y, int cx, int cy) {
     if (cx <= 0 || cy <= 0)
         return nullptr;
-    HDC hScreen = ::CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    if (!hScreen)
+    CDeviceDC screen("DISPLAY");
+    CBitmap bitmap;
+    if (!screen.GetSafeHdc() || !bitmap.CreateCompatibleBitmap(screen, cx, cy))
         return nullptr;
-    HBITMAP hBitmap = ::CreateCompatibleBitmap(hScreen, cx, cy);
-    HDC hMem = hBitmap ? ::CreateCompatibleDC(hScreen) : nullptr;
-    if (hMem) {
-        HGDIOBJ hOld = ::SelectObject(hMem, hBitmap);
+    {
+        CMemDC mem(screen.GetSafeHdc());
+        if (!mem.GetSafeHdc())
+            return nullptr;
+        mem.SelectObject(bitmap);  // deselected when the DC goes
         // Only the part on the screen is copied, the rest stays black: some systems copy
         // nothing at all from a source rectangle that reaches past the screen's edge.
-        ::PatBlt(hMem, 0, 0, cx, cy, BLACKNESS);
+        mem.PatBlt(0, 0, cx, cy, BLACKNESS);
         CRect rcOnScreen;
         if (::IntersectRect(&rcOnScreen, CRect(x, y, x + cx, y + cy), ScreenRect()))
-            ::BitBlt(hMem, rcOnScreen.left - x, rcOnScreen.top - y, rcOnScreen.Width(), rcOnScreen.Height(), hScreen,
-                     rcOnScreen.left, rcOnScreen.top, SRCCOPY);
-        ::SelectObject(hMem, hOld);
-        ::DeleteDC(hMem);
-        WriteBitmapFile(hScreen, hBitmap, CaptureFilePath());
-    } else if (hBitmap) {
-        ::DeleteObject(hBitmap);
-        hBitmap = nullptr;
+            mem.BitBlt(rcOnScreen.left - x, rcOnScreen.top - y, rcOnScreen.Width(), rcOnScreen.Height(), screen,
+                       rcOnScreen.left, rcOnScreen.top, SRCCOPY);
     }
-    ::DeleteDC(hScreen);
-    return hBitmap;
+    WriteBitmapFile(screen, bitmap, CaptureFilePath());
+    return static_cast<HBITMAP>(bitmap.Detach());
 }
 
 bool GiveToClipboard(HWND hOwner, UINT nFormat, HANDLE hData) {

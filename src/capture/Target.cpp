@@ -76,22 +76,22 @@ BOOL CTargetWnd::PreTranslateMessage(MSG* pMsg) {
 }
 
 void CTargetWnd::DrawMarks(HDC hDC, CPoint point) {
-    HGDIOBJ hOldPen = ::SelectObject(hDC, m_pen.GetSafeHandle() ? m_pen.GetSafeHandle() : ::GetStockObject(BLACK_PEN));
+    CFont font;  // declared first: the DC's state, which selects it, is restored before it goes
+    MakeLabelFont(font);
+    CDC dc(hDC);  // borrowed; the pen, font and colours it had come back when it goes
+    dc.SelectObject(m_pen.GetSafeHandle() ? m_pen.GetSafeHandle() : ::GetStockObject(BLACK_PEN));
     Line(hDC, 0, point.y, m_cxScreen, point.y);
     Line(hDC, point.x, 0, point.x, m_cyScreen);
 
     ::SetBkColor(hDC, kLabelBack);
     ::SetTextColor(hDC, kLabelText);
     ::SetBkMode(hDC, OPAQUE);
-    CFont font;
-    MakeLabelFont(font);
-    HGDIOBJ hOldFont = ::SelectObject(hDC, font);
+    dc.SelectObject(font);
     CString text = RegionLabelText(m_bStarted, point, m_ptStart, m_nWidth, m_nHeight);
     SIZE size = {0, 0};
     ::GetTextExtentPoint32A(hDC, text, text.GetLength(), &size);
     CPoint at = RegionLabelOrigin(point, size, m_cxScreen, m_cyScreen);
     ::TextOutA(hDC, at.x, at.y, text, text.GetLength());
-    ::SelectObject(hDC, hOldFont);  // before the font goes
 
     if (m_bStarted) {
         CPoint s = m_ptStart, p = point;
@@ -100,7 +100,6 @@ void CTargetWnd::DrawMarks(HDC hDC, CPoint point) {
         Line(hDC, p.x, p.y, s.x, p.y);
         Line(hDC, p.x, s.y, p.x, p.y);
     }
-    ::SelectObject(hDC, hOldPen);
 }
 
 void CTargetWnd::OnMouseMove(UINT, CPoint point) {

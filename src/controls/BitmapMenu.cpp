@@ -284,12 +284,10 @@ void CBitmapMenu::FindToolBarImage(UINT nCommand, int nToolBarId, int* pnImage) 
 BOOL CBitmapMenu::AddResourceImage(CImageList& images, int nResourceId) {
     if (m_bIconHandles)
         return images.Add(reinterpret_cast<HICON>(static_cast<INT_PTR>(nResourceId))) >= 0;
-    HBITMAP hbm = AfxLoadSysColorBitmap(AfxGetResourceHandle(), static_cast<UINT>(nResourceId));
-    if (!hbm)
+    CBitmap bitmap;  // the image list copies it
+    if (!bitmap.Attach(AfxLoadSysColorBitmap(AfxGetResourceHandle(), static_cast<UINT>(nResourceId))))
         return FALSE;
-    int n = images.Add(hbm, m_bUseImageMask ? m_crImageMask : ::GetSysColor(COLOR_3DFACE));
-    ::DeleteObject(hbm);
-    return n >= 0;
+    return images.Add(static_cast<HBITMAP>(bitmap), m_bUseImageMask ? m_crImageMask : ::GetSysColor(COLOR_3DFACE)) >= 0;
 }
 
 CBitmapMenu* CBitmapMenu::FindItemByCommand(UINT nID, int* pnPosition) {
@@ -344,11 +342,12 @@ BOOL CBitmapMenu::AttachToolBarImages(UINT nToolBarId) {
 }
 
 void CBitmapMenu::AlignShortcutTexts() {
-    HFONT hFont = CreateMenuFont();
+    CFont font;  // declared first: the DC lets it go before it is deleted
+    font.Attach(CreateMenuFont());
     CWnd* pMain = AfxGetMainWnd();
-    HWND hWnd = pMain ? pMain->m_hWnd : nullptr;
-    HDC hDC = ::GetDC(hWnd);
-    HGDIOBJ hOld = ::SelectObject(hDC, hFont);
+    CClientDC dc(pMain ? pMain->m_hWnd : nullptr);
+    HDC hDC = dc;
+    dc.SelectObject(font);
 
     int nLargest = 0;
     for (CBitmapMenuItem* pItem : m_items) {
@@ -365,10 +364,6 @@ void CBitmapMenu::AlignShortcutTexts() {
             left += L' ';
         pItem->SetWideText((left + text.substr(tab)).c_str());
     }
-
-    ::SelectObject(hDC, hOld);
-    ::ReleaseDC(hWnd, hDC);
-    ::DeleteObject(hFont);
 }
 
 BOOL CBitmapMenu::IsBitmapPopup(HMENU hPopup) {

@@ -79,11 +79,13 @@ void CBitmapMenu::MeasureItem(LPMEASUREITEMSTRUCT lpMIS) {
         lpMIS->itemHeight = static_cast<UINT>(::GetSystemMetrics(SM_CYMENU) >> 1);
         return;
     }
-    HFONT hFont = CreateMenuFont();
+    CFont font;  // declared first: the DC lets it go before it is deleted
+    font.Attach(CreateMenuFont());
     CWnd* pMain = AfxGetMainWnd();
-    HWND hWnd = pMain ? pMain->m_hWnd : nullptr;
-    HDC hDC = ::GetDC(hWnd);
-    HGDIOBJ hOld = IsNewLook() ? ::SelectObject(hDC, hFont) : nullptr;
+    CClientDC dc(pMain ? pMain->m_hWnd : nullptr);
+    HDC hDC = dc;
+    if (IsNewLook())
+        dc.SelectObject(font);
 
     const wchar_t* pszText = pItem && pItem->m_pwszText ? pItem->m_pwszText : L"";
     int nChars = static_cast<int>(wcslen(pszText));
@@ -102,13 +104,9 @@ void CBitmapMenu::MeasureItem(LPMEASUREITEMSTRUCT lpMIS) {
         cxText = static_cast<int>(w);
     }
 
-    if (hOld)
-        ::SelectObject(hDC, hOld);
-    ::ReleaseDC(hWnd, hDC);
     lpMIS->itemWidth = static_cast<UINT>(m_cxImage + cxText + 1 + m_cxImage);
     int cyMenu = ::GetSystemMetrics(SM_CYMENU);
     lpMIS->itemHeight = static_cast<UINT>(cyMenu > m_cyImage + 4 ? cyMenu : m_cyImage + 4);
-    ::DeleteObject(hFont);
 }
 
 void CBitmapMenu::DrawItem(LPDRAWITEMSTRUCT lpDIS) {
@@ -286,11 +284,10 @@ void CBitmapMenu::DrawCheckGlyph(HDC hDC, int x, int y, COLORREF cr) {
 void CBitmapMenu::DrawRadioGlyph(HDC hDC, int x, int y, COLORREF cr) {
     CBrush brush(cr);
     CPen pen(PS_SOLID, 0, cr);
-    HGDIOBJ hOldBrush = ::SelectObject(hDC, brush);
-    HGDIOBJ hOldPen = ::SelectObject(hDC, pen);
+    CDC dc(hDC);  // borrowed: its pen and brush come back before these go
+    dc.SelectObject(brush);
+    dc.SelectObject(pen);
     ::Ellipse(hDC, x, y, x + 6, y + 6);
-    ::SelectObject(hDC, hOldPen);
-    ::SelectObject(hDC, hOldBrush);
 }
 
 BOOL CBitmapMenu::RenderImage(HDC hDC, CImageList& images, int nImage, CBitmap& bitmap) {

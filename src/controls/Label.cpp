@@ -18,8 +18,8 @@ END_MESSAGE_MAP()
 
 CLabel::CLabel()
     : m_crText(::GetSysColor(COLOR_WINDOWTEXT)),
-      m_hBackBrush(::CreateSolidBrush(::GetSysColor(COLOR_3DFACE))),
-      m_hFaceBrush(::CreateSolidBrush(::GetSysColor(COLOR_3DFACE))),
+      m_hBackBrush(::GetSysColor(COLOR_3DFACE)),
+      m_hFaceBrush(::GetSysColor(COLOR_3DFACE)),
       m_lf(),
       m_bFlashState(0),
       m_bTimerOn(0),
@@ -32,9 +32,6 @@ CLabel::CLabel()
 CLabel::~CLabel() {
     if (m_bTimerOn && m_hWnd)
         KillTimer(kFlashTimer);
-    m_font.DeleteObject();
-    ::DeleteObject(m_hBackBrush);
-    ::DeleteObject(m_hFaceBrush);
 }
 
 void CLabel::PreSubclassWindow() {
@@ -45,12 +42,11 @@ void CLabel::PreSubclassWindow() {
 void CLabel::ReconstructFont() {
     // The control is given the font too: some static controls select their own font after they
     // have asked for their colours. The old font goes only once the control no longer has it.
-    HGDIOBJ hOld = m_font.Detach();
+    CFont old;
+    old.Attach(m_font.Detach());
     m_font.CreateFontIndirect(&m_lf);
     if (m_hWnd)
         SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(static_cast<HFONT>(m_font)), FALSE);
-    if (hOld)
-        ::DeleteObject(hOld);
 }
 
 void CLabel::RedrawNow() {
@@ -106,9 +102,7 @@ CLabel& CLabel::SetFontName(const CString& strFont) {
 }
 
 CLabel& CLabel::SetBkColor(COLORREF crBkgnd) {
-    if (m_hBackBrush)
-        ::DeleteObject(m_hBackBrush);
-    m_hBackBrush = ::CreateSolidBrush(crBkgnd);
+    m_hBackBrush.CreateSolidBrush(crBkgnd);  // the previous brush is deleted
     return *this;
 }
 
@@ -185,7 +179,8 @@ BOOL CLabel::OnChildNotify(UINT message, WPARAM wParam, LPARAM, LRESULT* pResult
         ::SetTextColor(hdc, m_crText);
         ::SetBkMode(hdc, TRANSPARENT);
     }
-    HBRUSH hBrush = (m_nFlashType == kFlashBackground && !m_bFlashState) ? m_hFaceBrush : m_hBackBrush;
+    HBRUSH hBrush = (m_nFlashType == kFlashBackground && !m_bFlashState) ? static_cast<HBRUSH>(m_hFaceBrush)
+                                                                         : static_cast<HBRUSH>(m_hBackBrush);
     if (pResult)
         *pResult = reinterpret_cast<LRESULT>(hBrush);
     return TRUE;

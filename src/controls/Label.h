@@ -53,8 +53,8 @@ protected:
     void RedrawNow();
 
     COLORREF m_crText;
-    HBRUSH m_hBackBrush;
-    HBRUSH m_hFaceBrush;
+    CBrush m_hBackBrush;  // owned: deleted with the label or when replaced
+    CBrush m_hFaceBrush;
     LOGFONTA m_lf;
     CFont m_font;
     CString m_strSaved;

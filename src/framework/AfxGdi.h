@@ -167,6 +167,18 @@ private:
     HWND m_hWnd;
 };
 
+// A DC made for a device (CreateDC, "DISPLAY" for the whole screen), deleted at the end of its
+// scope.
+class CDeviceDC : public CDC {
+public:
+    explicit CDeviceDC(const char* pszDriver) { Attach(::CreateDCA(pszDriver, nullptr, nullptr, nullptr)); }
+    ~CDeviceDC() override {
+        HDC h = Detach();
+        if (h)
+            ::DeleteDC(h);
+    }
+};
+
 // A memory DC, deleted at the end of its scope. Made from an HDC it is a plain memory DC
 // compatible with it. Made from a target CDC it is off-screen drawing for one paint: a bitmap of
 // the target's clip box, in the target's coordinates, copied onto the target at once when the

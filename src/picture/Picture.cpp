@@ -1,6 +1,6 @@
 #include "picture/Picture.h"
 
-#include "framework/AfxPictureSize.h"
+#include "picture/PictureSize.h"
 #include "picture/OwnDecoders.h"
 #include "picture/ShownRight.h"
 #include "picture/SystemCodecs.h"
@@ -312,7 +312,7 @@ CPicture OpenPicture(const char* pszPath, const PictureOptions& options) {
     // A decoder allocates the whole picture before it looks at the pixels, and this platform's
     // can take the process down with it: a picture announced too large is never handed on.
     UINT cx = 0, cy = 0;
-    if (AfxReadPictureSize(pData, nBytes, &cx, &cy) && AfxPixelsPass2GiB(cx, cy)) {
+    if (ReadPictureSize(pData, nBytes, &cx, &cy) && PixelsPass2GiB(cx, cy)) {
         picture.m_status = PictureStatus::TooLarge;
         return picture;
     }

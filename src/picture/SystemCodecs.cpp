@@ -9,7 +9,7 @@
 
 #include <mutex>
 
-#include "framework/AfxPictureSize.h"
+#include "picture/PictureSize.h"
 
 namespace {
 // Releases a COM interface when it goes.
@@ -90,7 +90,7 @@ bool Decode(IWICImagingFactory* pFactory, const void* pData, size_t nBytes, CDec
     if (FAILED(decoder->GetFrame(0, &frame)))
         return false;
     UINT cx = 0, cy = 0;
-    if (FAILED(frame->GetSize(&cx, &cy)) || cx == 0 || cy == 0 || AfxPixelsPass2GiB(cx, cy))
+    if (FAILED(frame->GetSize(&cx, &cy)) || cx == 0 || cy == 0 || PixelsPass2GiB(cx, cy))
         return false;
     CComRef<IWICFormatConverter> converter;
     if (FAILED(pFactory->CreateFormatConverter(&converter)) ||

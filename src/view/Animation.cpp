@@ -3,7 +3,7 @@
 #include <string.h>
 
 #include "framework/Afx.h"
-#include "framework/AfxPictureSize.h"
+#include "picture/PictureSize.h"
 #include "picture/OwnDecoders.h"
 
 namespace {
@@ -165,7 +165,7 @@ bool CAnimation::Load(const char* pszPath, ULONGLONG nCeiling) {
         return Load(std::move(image));
     }
     // Only GIF moves among GDI+'s formats (a TIFF's pages are no frames in time).
-    if (nHead < 6 || memcmp(head.data(), "GIF8", 4) != 0 || AfxPictureTooLarge(pszPath))
+    if (nHead < 6 || memcmp(head.data(), "GIF8", 4) != 0 || PictureTooLarge(pszPath))
         return false;
     std::vector<wchar_t> wide(kWideChars);
     std::unique_ptr<Gdiplus::Image> pImage(new Gdiplus::Image(AfxToWideBuffer(pszPath, wide.data(), kWideChars)));

@@ -308,39 +308,36 @@ CString ExportFailureText(ExportResult result, const char* pszTarget) {
 }
 
 namespace {
+// The colour table of a DIB section of 8 bits per pixel or fewer; the number of entries, 0 when
+// it cannot be read.
+UINT ColourTableOf(HBITMAP hSection, RGBQUAD* pColours) {
+    CMemDC mem(static_cast<HDC>(nullptr));
+    if (!mem.GetSafeHdc())
+        return 0;
+    mem.SelectObject(hSection);  // the wrapper restores the DC before deleting it
+    return ::GetDIBColorTable(mem, 0, 256, pColours);
+}
+
 // A device-dependent copy of a DIB section, made with the display's format; null when the
 // system cannot make one that size (or cannot fill it).
-HBITMAP DeviceBitmapOf(HBITMAP hSection, const DIBSECTION& ds) {
-    HDC hScreen = ::GetDC(nullptr);
-    if (!hScreen)
+CBitmap* DeviceBitmapOf(HBITMAP hSection, const DIBSECTION& ds, CBitmap* pBitmap) {
+    CClientDC screen(nullptr);
+    if (!screen.GetSafeHdc() || !pBitmap->CreateCompatibleBitmap(screen, ds.dsBm.bmWidth, ds.dsBm.bmHeight))
         return nullptr;
-    HBITMAP hBitmap = ::CreateCompatibleBitmap(hScreen, ds.dsBm.bmWidth, ds.dsBm.bmHeight);
-    if (hBitmap) {
-        // The section's header with room for the colour table SetDIBits reads after it.
-        struct {
-            BITMAPINFOHEADER bi;
-            RGBQUAD colours[256];
-        } info = {};
-        info.bi = ds.dsBmih;
-        HDC hMem = ::CreateCompatibleDC(hScreen);
-        bool ok = hMem != nullptr;
-        if (ok && ds.dsBmih.biBitCount <= 8) {
-            HGDIOBJ hOld = ::SelectObject(hMem, hSection);
-            ok = ::GetDIBColorTable(hMem, 0, 256, info.colours) > 0;
-            ::SelectObject(hMem, hOld);
-        }
-        if (ok)
-            ok = ::SetDIBits(hScreen, hBitmap, 0, static_cast<UINT>(ds.dsBm.bmHeight), ds.dsBm.bmBits,
-                             reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS) == ds.dsBm.bmHeight;
-        if (hMem)
-            ::DeleteDC(hMem);
-        if (!ok) {
-            ::DeleteObject(hBitmap);
-            hBitmap = nullptr;
-        }
+    // The section's header with room for the colour table SetDIBits reads after it.
+    struct {
+        BITMAPINFOHEADER bi;
+        RGBQUAD colours[256];
+    } info = {};
+    info.bi = ds.dsBmih;
+    if (ds.dsBmih.biBitCount <= 8 && ColourTableOf(hSection, info.colours) == 0)
+        return nullptr;
+    if (::SetDIBits(screen, *pBitmap, 0, static_cast<UINT>(ds.dsBm.bmHeight), ds.dsBm.bmBits,
+                    reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS) != ds.dsBm.bmHeight) {
+        pBitmap->DeleteObject();
+        return nullptr;
     }
-    ::ReleaseDC(nullptr, hScreen);
-    return hBitmap;
+    return pBitmap;
 }
 
 // The DIB section as a packed device-independent bitmap (header, colour table, rows) in
@@ -353,13 +350,7 @@ HGLOBAL PackedDibOf(HBITMAP hSection, const DIBSECTION& ds) {
     RGBQUAD colours[256];
     UINT nColours = 0;
     if (bi.biBitCount <= 8) {
-        HDC hMem = ::CreateCompatibleDC(nullptr);
-        if (!hMem)
-            return nullptr;
-        HGDIOBJ hOld = ::SelectObject(hMem, hSection);
-        nColours = ::GetDIBColorTable(hMem, 0, 256, colours);
-        ::SelectObject(hMem, hOld);
-        ::DeleteDC(hMem);
+        nColours = ColourTableOf(hSection, colours);
         if (nColours == 0)
             return nullptr;
     } else if (bi.biBitCount == 16 || bi.biBitCount == 32) {
@@ -397,27 +388,29 @@ ClipboardCopyResult CopyBitmapFileToClipboard(const char* pszPath, HWND hOwner, 
         static_cast<HBITMAP>(::LoadImageA(nullptr, pszPath, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
     if (!hSection)
         return kClipboardNoBitmap;
+    CBitmap section;
+    section.Attach(hSection);
     DIBSECTION ds;
+    CBitmap bitmap;
     HBITMAP hBitmap = nullptr;
     HGLOBAL hDib = nullptr;
     if (::GetObjectA(hSection, sizeof ds, &ds) == sizeof ds && ds.dsBm.bmBits) {
-        if (bDeviceBitmap)
-            hBitmap = DeviceBitmapOf(hSection, ds);
+        if (bDeviceBitmap && DeviceBitmapOf(hSection, ds, &bitmap))
+            hBitmap = bitmap;
         if (!hBitmap)
             hDib = PackedDibOf(hSection, ds);
     }
-    ::DeleteObject(hSection);
+    section.DeleteObject();
     if (!hBitmap && !hDib)
         return kClipboardNoBitmap;
 
     const bool bGiven = hBitmap ? GiveToClipboard(hOwner, CF_BITMAP, hBitmap) : GiveToClipboard(hOwner, CF_DIB, hDib);
     if (!bGiven) {
-        if (hBitmap)
-            ::DeleteObject(hBitmap);
         if (hDib)
             ::GlobalFree(hDib);
-        return kClipboardBusy;
+        return kClipboardBusy;  // the bitmap is deleted with its wrapper
     }
+    bitmap.Detach();  // the clipboard's now
     return kClipboardCopied;
 }
 

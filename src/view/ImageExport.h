@@ -27,12 +27,13 @@ enum ExportResult {
     kExportWriteFailed  // the encoder or the file system failed: the target is as it was
 };
 
-// Decodes pszSource and writes it with the encoder of pszMimeType to pszTarget. The picture is
-// encoded into a new file in the target's folder, and that file replaces the target only when
-// the encoder succeeded, after the source has been released (so the target may be the source
-// itself). Metafiles, and pictures with transparency for a format without it (BMP, JPEG), are
-// rendered on white at their own pixel size first; pictures of more than
-// 8 bits per pixel are reduced to an 8-bit palette for GIF.
+// Opens pszSource (OpenPicture) and writes it with the encoder of pszMimeType to pszTarget. The
+// picture is encoded into a new file in the target's folder, and that file replaces the target
+// only when the encoder succeeded (the source file is never held, so the target may be the
+// source itself). Metafiles, and pictures with transparency for a format without it (BMP, JPEG),
+// are rendered on white at their own pixel size first; pictures of more than 8 bits per pixel,
+// or with a palette that lets the background through, are reduced to an 8-bit palette for GIF,
+// with one transparent entry for the fully transparent pixels.
 ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const wchar_t* pszMimeType);
 
 // The text a user sees when a save of pszTarget ended with the result (empty for kExportOk).

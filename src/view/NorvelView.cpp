@@ -6,9 +6,9 @@
 #include <string.h>
 
 #include "res/resource.h"
+#include "picture/PictureCache.h"
+#include "picture/PicturePreload.h"
 #include "view/Animation.h"
-#include "view/PictureCache.h"
-#include "view/PicturePreload.h"
 #include "view/PrintJob.h"
 #include "state/Zoom.h"
 

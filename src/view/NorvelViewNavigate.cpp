@@ -5,9 +5,10 @@
 
 #include "dialogs/SpecFileDlg.h"
 #include "framework/GdiPlus.h"
+#include "picture/PictureCache.h"
+#include "picture/PicturePreload.h"
 #include "picture/SystemCodecs.h"
-#include "view/PictureCache.h"
-#include "view/PicturePreload.h"
+#include "state/Fit.h"
 
 namespace {
 // The picture patterns, searched in this order.
@@ -15,6 +16,14 @@ const char* const kPatterns[] = {"*.bmp", "*.jpg", "*.gif", "*.ico", "*.tiff", "
 }  // namespace
 
 // ---- opening and stepping through the folder ----
+
+namespace {
+// Where the view's paint puts a picture it fits into the client.
+CPicturePreload::Placement PlaceFitted(int W, int H, int cw, int ch) {
+    const FitResult fit = FitPicture(W, H, cw, ch);
+    return {fit.nDrawX, fit.nDrawY, static_cast<int>(W * fit.dZoom), static_cast<int>(H * fit.dZoom)};
+}
+}  // namespace
 
 void CNorvelView::OnFileOpen() {
     StopAnimation();
@@ -90,7 +99,7 @@ void CNorvelView::ShowEntry(int nIndex) {
 void CNorvelView::RequestNeighbours() {
     std::vector<std::string> paths;
     const int n = static_cast<int>(g_fileList.GetSize());
-    if (CPictureCache::s_bEnabled && n > 1 && g_nFileIndex >= 0 && g_nFileIndex < n) {
+    if (m_pPicture->KeepsPictures() && n > 1 && g_nFileIndex >= 0 && g_nFileIndex < n) {
         int nNext = g_nFileIndex + 1;
         if (nNext >= n && !g_bSlideStopped)
             nNext = 0;
@@ -101,7 +110,7 @@ void CNorvelView::RequestNeighbours() {
     }
     // Together with the shown picture, no more than one kept picture may take.
     const ULONGLONG nCeiling = CPictureCache::kDefaultCeiling, nShown = m_pPicture->DecodedBytes();
-    const CPicturePreload::Window window = {g_nClientWidth, g_nClientHeight, kViewBackground};
+    const CPicturePreload::Window window = {g_nClientWidth, g_nClientHeight, kViewBackground, PlaceFitted};
     m_pPreload->Request(paths, nShown < nCeiling ? nCeiling - nShown : 0, window);
 }
 

@@ -2,7 +2,7 @@
 // printer the user picks.
 #include "view/NorvelView.h"
 
-#include "view/PictureCache.h"
+#include "picture/PictureCache.h"
 #include "view/PrintJob.h"
 
 namespace {

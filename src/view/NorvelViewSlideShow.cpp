@@ -3,7 +3,7 @@
 #include "view/NorvelView.h"
 
 #include "dialogs/SlideSetupDlg.h"
-#include "view/PictureCache.h"
+#include "picture/PictureCache.h"
 
 namespace {
 const UINT_PTR kSlideTimer = 1;

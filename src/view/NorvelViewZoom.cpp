@@ -3,7 +3,7 @@
 
 #include "dialogs/ZoomDlg.h"
 #include "framework/GdiPlus.h"
-#include "view/PictureCache.h"
+#include "picture/PictureCache.h"
 #include "state/Zoom.h"
 
 // ---- zoom ----

@@ -1,15 +1,14 @@
-#include "view/PictureCache.h"
+#include "picture/PictureCache.h"
 
-#include "view/PicturePreload.h"
+#include "picture/PicturePreload.h"
 
 #include <string.h>
 
 #include <vector>
 
-BOOL CPictureCache::s_bEnabled = 1;
-
-CPictureCache::CPictureCache()
-    : m_bTransient(false),
+CPictureCache::CPictureCache(bool bKeep)
+    : m_bKeep(bKeep),
+      m_bTransient(false),
       m_nDecodedBytes(0),
       m_nCeiling(kDefaultCeiling),
       m_nDecodes(0),
@@ -43,7 +42,7 @@ bool CPictureCache::IsOpaque() {
 }
 
 void CPictureCache::Release() {
-    if (!s_bEnabled || m_bTransient)
+    if (!m_bKeep || m_bTransient)
         Clear();
 }
 
@@ -53,14 +52,14 @@ Gdiplus::Image* CPictureCache::Get(const char* pszPath) {
         Clear();
         return nullptr;
     }
-    if (s_bEnabled && Keeps() && m_strPath == pszPath && SameIdentity(id, m_picture.Identity()))
+    if (m_bKeep && Keeps() && m_strPath == pszPath && SameIdentity(id, m_picture.Identity()))
         return m_picture.Image();
     // The picture shown until now stays ready for a step back.
-    if (s_bEnabled && m_pPreload && Keeps() && m_picture.IsRaster() && m_strPath != pszPath)
+    if (m_bKeep && m_pPreload && Keeps() && m_picture.IsRaster() && m_strPath != pszPath)
         m_pPreload->Keep(m_strPath, std::move(m_picture), m_nDecodedBytes);
     Clear();
     // Decoded ahead while the last picture was shown, the file unchanged since.
-    if (s_bEnabled && m_pPreload) {
+    if (m_bKeep && m_pPreload) {
         CPicturePreload::Ready ready = m_pPreload->Take(pszPath, id);
         if (ready.picture && ready.picture.DecodedBytes() <= m_nCeiling) {
             ++m_nGeneration;
@@ -89,7 +88,7 @@ bool CPictureCache::Decode(const char* pszPath) {
     m_nDecodedBytes = picture.DecodedBytes();
     // Not to be kept: used once, and dropped by Release.
     m_bTransient =
-        !s_bEnabled || picture.Identity().nSize > m_nCeiling || m_nDecodedBytes > m_nCeiling || !picture.Keepable();
+        !m_bKeep || picture.Identity().nSize > m_nCeiling || m_nDecodedBytes > m_nCeiling || !picture.Keepable();
     m_picture = std::move(picture);
     m_strPath = pszPath;
     return true;

@@ -1,4 +1,4 @@
-#include "framework/AfxPictureSize.h"
+#include "picture/PictureSize.h"
 
 #include <string.h>
 
@@ -269,7 +269,7 @@ bool ReadSize(CHeaderSource& src, UINT* pcx, UINT* pcy) {
 }
 }  // namespace
 
-bool AfxReadPictureSize(const void* pData, size_t nBytes, UINT* pcx, UINT* pcy) {
+bool ReadPictureSize(const void* pData, size_t nBytes, UINT* pcx, UINT* pcy) {
     CHeaderSource src(static_cast<const BYTE*>(pData), nBytes, nullptr, 0);
     if (ReadSize(src, pcx, pcy))
         return true;
@@ -277,7 +277,7 @@ bool AfxReadPictureSize(const void* pData, size_t nBytes, UINT* pcx, UINT* pcy) 
     return false;
 }
 
-bool AfxReadPictureSize(const char* pszPath, UINT* pcx, UINT* pcy) {
+bool ReadPictureSize(const char* pszPath, UINT* pcx, UINT* pcy) {
     *pcx = *pcy = 0;
     HANDLE hFile = ::CreateFileA(pszPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -297,12 +297,12 @@ bool AfxReadPictureSize(const char* pszPath, UINT* pcx, UINT* pcy) {
     return bKnown;
 }
 
-bool AfxPixelsPass2GiB(UINT cx, UINT cy) {
+bool PixelsPass2GiB(UINT cx, UINT cy) {
     // cx * cy * 4 > 2^31, without the overflow of the product times four.
     return static_cast<ULONGLONG>(cx) * cy > (1ull << 29);
 }
 
-bool AfxPictureTooLarge(const char* pszPath) {
+bool PictureTooLarge(const char* pszPath) {
     UINT cx, cy;
-    return AfxReadPictureSize(pszPath, &cx, &cy) && AfxPixelsPass2GiB(cx, cy);
+    return ReadPictureSize(pszPath, &cx, &cy) && PixelsPass2GiB(cx, cy);
 }

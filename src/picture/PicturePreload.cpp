@@ -1,8 +1,6 @@
-#include "view/PicturePreload.h"
+#include "picture/PicturePreload.h"
 
 #include <algorithm>
-
-#include "state/Fit.h"
 
 CPicture OpenKeptRaster(const char* pszPath, ULONGLONG nMaxBytes) {
     CPicture picture = OpenPicture(pszPath);
@@ -120,15 +118,14 @@ void CPicturePreload::Run() {
         std::unique_ptr<CRenderedPicture> pRendered;
         try {
             picture = OpenKeptRaster(path.c_str(), nRoom);
-            if (picture && window.cw > 0 && window.ch > 0) {
-                // As the view will show it first: fitted into the window, as its paint fits it.
-                const int W = static_cast<int>(picture.Width()), H = static_cast<int>(picture.Height());
-                const FitResult fit = FitPicture(W, H, window.cw, window.ch);
-                const int w = static_cast<int>(W * fit.dZoom), h = static_cast<int>(H * fit.dZoom);
-                const CRenderedPicture::Key key = {-1, w, h, window.crBackground};
+            if (picture && window.cw > 0 && window.ch > 0 && window.place) {
+                // As the view will show it first.
+                const Placement at = window.place(static_cast<int>(picture.Width()), static_cast<int>(picture.Height()),
+                                                  window.cw, window.ch);
+                const CRenderedPicture::Key key = {-1, at.w, at.h, window.crBackground};
                 pRendered.reset(new CRenderedPicture);
-                if (!pRendered->Render(picture.Image(), key, fit.nDrawX, fit.nDrawY,
-                                       RenderArea(fit.nDrawX, fit.nDrawY, w, h, window.cw, window.ch, 0)))
+                if (!pRendered->Render(picture.Image(), key, at.x, at.y,
+                                       RenderArea(at.x, at.y, at.w, at.h, window.cw, window.ch, 0)))
                     pRendered.reset();
             }
         } catch (...) {

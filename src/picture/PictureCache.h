@@ -23,7 +23,9 @@ public:
     // Pictures whose decoded pixels would take more than this are not kept (256 MB).
     static const ULONGLONG kDefaultCeiling = 256ull << 20;
 
-    CPictureCache();
+    // bKeep false: every Get decodes the file afresh and nothing is kept between calls (the
+    // comparison in tests and the benchmark).
+    explicit CPictureCache(bool bKeep = true);
     ~CPictureCache();
     CPictureCache(const CPictureCache&) = delete;
     CPictureCache& operator=(const CPictureCache&) = delete;
@@ -55,13 +57,13 @@ public:
     // The kept picture lets nothing of the background through; found out once per picture.
     bool IsOpaque();
 
-    // 0: every Get decodes the file afresh and nothing is kept between calls (the comparison in
-    // tests and the benchmark).
-    static BOOL s_bEnabled;
+    // Pictures are kept between Gets (and may be decoded ahead).
+    bool KeepsPictures() const { return m_bKeep; }
 
 private:
     bool Decode(const char* pszPath);
 
+    const bool m_bKeep;
     CString m_strPath;
     CPicture m_picture;
     bool m_bTransient;  // for one use only: too large to keep, not of a kept format, or keeping is off

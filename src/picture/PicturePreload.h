@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "framework/GdiPlus.h"
-#include "view/PictureCache.h"
+#include "picture/PictureCache.h"
 
 // Each picture is opened exactly as the shown picture's cache opens it (OpenPicture: the file's
 // bytes read and the file closed before the decode, so no other program is ever refused), with
@@ -31,11 +31,19 @@ public:
 
     // Threads can be used here (see the implementation); otherwise nothing is decoded ahead.
     static bool Available();
-    // The window the pictures will be shown in, fitted: each is also rendered as it will look
-    // there (a client of cw x ch over crBackground); cw or ch 0 renders nothing.
+    // Where a picture of W x H pixels is first drawn in a client of cw x ch: its corner and
+    // drawn size.
+    struct Placement {
+        int x, y, w, h;
+    };
+    typedef Placement (*PlaceFn)(int W, int H, int cw, int ch);
+    // The window the pictures will be shown in: each is also rendered as it will look there (a
+    // client of cw x ch over crBackground, placed by place); cw or ch 0, or no place, renders
+    // nothing.
     struct Window {
         int cw, ch;
         COLORREF crBackground;
+        PlaceFn place;
     };
     // The pictures wanted next, most wanted first, within nBudget bytes: decodes ahead of
     // others are dropped, those not started yet are forgotten.

@@ -12,15 +12,15 @@
 // IFD) or ICO/CUR (the largest entry, a PNG entry by its own IHDR) in nBytes at pData. False,
 // and 0 x 0, when the bytes do not tell: another format (metafiles included), truncated or
 // malformed. Reads nothing outside the block and ends after a bounded number of steps.
-bool AfxReadPictureSize(const void* pData, size_t nBytes, UINT* pcx, UINT* pcy);
+bool ReadPictureSize(const void* pData, size_t nBytes, UINT* pcx, UINT* pcy);
 
 // The same for a file: a bounded prefix and a bounded number of reads at other offsets. The file
 // is shared for reading, writing and deletion and closed before the call returns.
-bool AfxReadPictureSize(const char* pszPath, UINT* pcx, UINT* pcy);
+bool ReadPictureSize(const char* pszPath, UINT* pcx, UINT* pcy);
 
 // The picture's pixels at 32 bits each would take more than 2 GiB.
-bool AfxPixelsPass2GiB(UINT cx, UINT cy);
+bool PixelsPass2GiB(UINT cx, UINT cy);
 
 // The file announces a picture whose 32-bit pixels would pass 2 GiB. A size not known is not too
 // large: such a file is left to the decoder.
-bool AfxPictureTooLarge(const char* pszPath);
+bool PictureTooLarge(const char* pszPath);
