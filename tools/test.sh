@@ -7,6 +7,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${MORVANE_BUILD:-$root/build}
 jobs=$(nproc)
 bash "$root/tools/setup.sh"
+# The libraries from Debian's source packages (built once, then reused from their cache).
+bash "$root/tools/deps.sh" 64 32
 bash "$root/tools/configure.sh" "$build"
 cmake --build "$build/win64" -j"$jobs"
 cmake --build "$build/win32" -j"$jobs"
