@@ -33,7 +33,7 @@ if [ -f "$out/manifest.txt" ]; then
         check "$name is $format $w x $h (got: $got)" [ "$got" = "$format $w $h" ]
         n=$((n + 1))
     done <"$out/manifest.txt"
-    check "manifest lists 72 files ($n)" [ $n -eq 72 ]
+    check "manifest lists 100 files ($n)" [ $n -eq 100 ]
 else
     check "manifest written" false
 fi

@@ -4,12 +4,15 @@
 #include "capture/Capture.h"
 #include "framework/AfxPictureSize.h"
 #include "framework/GdiPlus.h"
+#include "picture/WebpCodec.h"
 #include "view/GifPalette.h"
+#include "view/PictureCache.h"
 
 #include <stdlib.h>
 #include <string.h>
 
 #include <string>
+#include <vector>
 
 using namespace Gdiplus;
 using namespace Gdiplus::DllExports;
@@ -49,8 +52,9 @@ const wchar_t* MimeTypeForExtension(const char* pszExtension) {
         const char* pszExt;
         const wchar_t* pszMime;
     } kTable[] = {
-        {"bmp", L"image/bmp"},   {"jpeg", L"image/jpeg"}, {"jpg", L"image/jpeg"}, {"jpe", L"image/jpeg"},
-        {"tiff", L"image/tiff"}, {"tif", L"image/tiff"},  {"ico", L"image/ico"},  {"gif", L"image/gif"},
+        {"bmp", L"image/bmp"},  {"jpeg", L"image/jpeg"}, {"jpg", L"image/jpeg"},
+        {"jpe", L"image/jpeg"}, {"tiff", L"image/tiff"}, {"tif", L"image/tiff"},
+        {"ico", L"image/ico"},  {"gif", L"image/gif"},   {"webp", L"image/webp"},
     };
     for (const auto& row : kTable)
         if (lstrcmpiA(pszExtension, row.pszExt) == 0)
@@ -89,7 +93,7 @@ bool FixBitmapFileSize(const char* pszPath) {
 // The formats whose encoders keep an alpha channel or a transparent colour.
 bool KeepsTransparency(const wchar_t* pszMimeType) {
     return wcscmp(pszMimeType, L"image/png") == 0 || wcscmp(pszMimeType, L"image/tiff") == 0 ||
-           wcscmp(pszMimeType, L"image/gif") == 0;
+           wcscmp(pszMimeType, L"image/gif") == 0 || wcscmp(pszMimeType, L"image/webp") == 0;
 }
 
 // A raster picture that may let the background through: an alpha channel, or a palette with
@@ -112,6 +116,52 @@ bool HasTransparency(GpImage* pImage) {
         if ((pPalette->Entries[i] >> 24) != 0xFF)
             return true;
     return false;
+}
+
+// A GDI+ bitmap holding a copy of the decoded picture's first frame; nullptr without the memory.
+GpBitmap* FlatBitmapOf(const CDecodedImage& image) {
+    const PixelFormat format = image.bHasAlpha ? PixelFormat32bppARGB : PixelFormat32bppRGB;
+    GpBitmap* pBitmap = nullptr;
+    if (image.frames.empty() ||
+        GdipCreateBitmapFromScan0(static_cast<INT>(image.nWidth), static_cast<INT>(image.nHeight), 0, format, nullptr,
+                                  &pBitmap) != Ok)
+        return nullptr;
+    GpRect rc(0, 0, static_cast<INT>(image.nWidth), static_cast<INT>(image.nHeight));
+    BitmapData data;
+    if (GdipBitmapLockBits(pBitmap, &rc, ImageLockModeWrite, format, &data) != Ok) {
+        GdipDisposeImage(pBitmap);
+        return nullptr;
+    }
+    const size_t nRow = static_cast<size_t>(image.nWidth) * 4;
+    for (UINT y = 0; y < image.nHeight; ++y)
+        memcpy(static_cast<BYTE*>(data.Scan0) + static_cast<ptrdiff_t>(y) * data.Stride,
+               image.frames[0].pixels.data() + nRow * y, nRow);
+    GdipBitmapUnlockBits(pBitmap, &data);
+    return pBitmap;
+}
+
+// The source picture, read by our own decoders when they know its format, otherwise by GDI+
+// from the file (which stays open until the image is disposed). *pbLossless: its coding keeps
+// every pixel. nullptr when it cannot be read.
+GpImage* LoadSource(const char* pszSource, bool* pbLossless) {
+    CDecodedImage own;
+    switch (DecodeOwnFormatFile(pszSource, &own)) {
+        case OwnDecode::Decoded:
+            *pbLossless = own.bLossless;
+            return FlatBitmapOf(own);
+        case OwnDecode::Unreadable:
+            return nullptr;
+        case OwnDecode::NotOurs:
+            break;
+    }
+    wchar_t wszSource[kWideChars];
+    GpImage* pImage = nullptr;
+    if (GdipLoadImageFromFile(AfxToWideBuffer(pszSource, wszSource, kWideChars), &pImage) != Ok)
+        return nullptr;
+    GUID format = {};
+    GdipGetImageRawFormat(pImage, &format);
+    *pbLossless = !IsEqualGUID(format, ImageFormatJPEG);
+    return pImage;
 }
 
 // Replaces *ppImage by an image the encoder of the MIME type can take: metafiles, and pictures
@@ -166,6 +216,8 @@ bool PrepareForEncoder(GpImage** ppImage, const wchar_t* pszMimeType) {
 }  // namespace
 
 ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const wchar_t* pszMimeType) {
+    if (wcscmp(pszMimeType, L"image/webp") == 0)
+        return ExportWebp(pszSource, pszTarget);
     CLSID clsid;
     if (!FindEncoderByMimeType(pszMimeType, &clsid))
         return kExportNoEncoder;
@@ -174,9 +226,9 @@ ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const w
     // tries to allocate it.
     if (AfxPictureTooLarge(pszSource))
         return kExportNoSource;
-    wchar_t wszSource[kWideChars];
-    GpImage* pImage = nullptr;
-    if (GdipLoadImageFromFile(AfxToWideBuffer(pszSource, wszSource, kWideChars), &pImage) != Ok || !pImage)
+    bool bLossless = true;
+    GpImage* pImage = LoadSource(pszSource, &bLossless);
+    if (!pImage)
         return kExportNoSource;
     if (!PrepareForEncoder(&pImage, pszMimeType)) {
         GdipDisposeImage(pImage);
@@ -201,6 +253,55 @@ ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const w
         ok = MoveFileOver(szTemp, pszTarget);
     if (!ok) {
         ::DeleteFileA(szTemp);
+        return kExportWriteFailed;
+    }
+    return kExportOk;
+}
+
+ExportResult ExportWebp(const char* pszSource, const char* pszTarget) {
+    if (AfxPictureTooLarge(pszSource))
+        return kExportNoSource;
+    bool bLossless = true;
+    GpImage* pImage = LoadSource(pszSource, &bLossless);
+    if (!pImage)
+        return kExportNoSource;
+    const bool bAlpha = HasTransparency(pImage);
+    if (!PrepareForEncoder(&pImage, L"image/webp")) {
+        GdipDisposeImage(pImage);
+        return kExportNoSource;
+    }
+    // Its pixels as straight-alpha BGRA rows, then the source released.
+    UINT cx = 0, cy = 0;
+    GdipGetImageWidth(pImage, &cx);
+    GdipGetImageHeight(pImage, &cy);
+    GpRect rc(0, 0, static_cast<INT>(cx), static_cast<INT>(cy));
+    BitmapData data;
+    std::vector<uint8_t> written;
+    bool ok =
+        GdipBitmapLockBits(static_cast<GpBitmap*>(pImage), &rc, ImageLockModeRead, PixelFormat32bppARGB, &data) == Ok;
+    if (ok) {
+        ok = data.Stride > 0 && EncodeWebp(static_cast<const uint8_t*>(data.Scan0), cx, cy,
+                                           static_cast<size_t>(data.Stride), bAlpha, bLossless, &written);
+        GdipBitmapUnlockBits(static_cast<GpBitmap*>(pImage), &data);
+    }
+    GdipDisposeImage(pImage);
+    if (!ok)
+        return kExportWriteFailed;
+
+    std::string strTemp;
+    if (!AfxMakeTempFile(FolderOf(pszTarget).c_str(), "mrv", &strTemp))
+        return kExportWriteFailed;
+    HANDLE hFile = ::CreateFileA(strTemp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD nWritten = 0;
+    ok = hFile != INVALID_HANDLE_VALUE &&
+         ::WriteFile(hFile, written.data(), static_cast<DWORD>(written.size()), &nWritten, nullptr) &&
+         nWritten == written.size();
+    if (hFile != INVALID_HANDLE_VALUE)
+        ok = ::CloseHandle(hFile) && ok;
+    if (ok)
+        ok = MoveFileOver(strTemp.c_str(), pszTarget);
+    if (!ok) {
+        ::DeleteFileA(strTemp.c_str());
         return kExportWriteFailed;
     }
     return kExportOk;

@@ -1,6 +1,7 @@
 #include "view/PictureCache.h"
 
 #include "framework/AfxPictureSize.h"
+#include "picture/OwnDecoders.h"
 #include "view/PicturePreload.h"
 
 #include <string.h>
@@ -9,6 +10,8 @@
 
 namespace {
 const int kCacheWideChars = 1024;
+// The largest file our own decoders are handed whole.
+const ULONGLONG kOwnFormatMaxFileBytes = 1ull << 30;
 }  // namespace
 
 BOOL CPictureCache::s_bEnabled = 1;
@@ -62,6 +65,28 @@ HGLOBAL ReadFileToGlobal(const char* pszPath, ULONGLONG nMaxBytes, DWORD* pnByte
     return hMem;
 }
 
+OwnDecode DecodeOwnFormatFile(const char* pszPath, CDecodedImage* pImage) {
+    BYTE lead[kOwnFormatLeadBytes];
+    DWORD nLead = 0;
+    HANDLE hFile = ::CreateFileA(pszPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return OwnDecode::NotOurs;
+    const BOOL bRead = ::ReadFile(hFile, lead, sizeof lead, &nLead, nullptr);
+    ::CloseHandle(hFile);
+    if (!bRead || !IsOwnFormat(lead, nLead))
+        return OwnDecode::NotOurs;
+    DWORD nBytes = 0;
+    HGLOBAL hMem = ReadFileToGlobal(pszPath, kOwnFormatMaxFileBytes, &nBytes);
+    if (!hMem)
+        return OwnDecode::Unreadable;
+    const void* pData = ::GlobalLock(hMem);
+    const OwnDecode result = pData ? DecodeOwnFormat(pData, nBytes, pImage) : OwnDecode::Unreadable;
+    ::GlobalUnlock(hMem);
+    ::GlobalFree(hMem);
+    return result == OwnDecode::NotOurs ? OwnDecode::Unreadable : result;
+}
+
 Gdiplus::Image* LoadPictureFile(const char* pszPath, bool* pbTooLarge) {
     // A picture announced too large for any decode is unreadable: this platform's decoder
     // allocates it whole and can take the process down with it. Nothing is decoded.
@@ -70,6 +95,15 @@ Gdiplus::Image* LoadPictureFile(const char* pszPath, bool* pbTooLarge) {
         *pbTooLarge = bTooLarge;
     if (bTooLarge)
         return nullptr;
+    CDecodedImage own;
+    switch (DecodeOwnFormatFile(pszPath, &own)) {
+        case OwnDecode::Decoded:
+            return MakeBitmap(own).release();
+        case OwnDecode::Unreadable:
+            return nullptr;
+        case OwnDecode::NotOurs:
+            break;
+    }
     // Loaded from the file exactly as a bare GDI+ load does, so the platform's decoders meet
     // every file, malformed ones included, as they always did. (Fed a stream on a memory copy
     // instead, some decoders of this platform crash on malformed files they otherwise refuse.)

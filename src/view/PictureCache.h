@@ -8,6 +8,7 @@
 
 #include "framework/Afx.h"
 #include "framework/GdiPlus.h"
+#include "picture/OwnDecoders.h"
 
 class CPicturePreload;
 class CRenderedPicture;
@@ -27,6 +28,10 @@ bool SameIdentity(const FileIdentity& a, const FileIdentity& b);
 // read and closed within the call; *pnBytes is the file's length, which the block may exceed.
 // nullptr when it cannot be read or is larger than nMaxBytes.
 HGLOBAL ReadFileToGlobal(const char* pszPath, ULONGLONG nMaxBytes, DWORD* pnBytes);
+
+// A file whose leading bytes name a format of our own decoders, decoded: Decoded (the picture in
+// *pImage) or Unreadable; NotOurs for every other file (and one that cannot be opened).
+OwnDecode DecodeOwnFormatFile(const char* pszPath, CDecodedImage* pImage);
 
 // One picture, decoded once and kept with the file's path and identity, the file closed: a
 // raster picture as a copy of its pixels, a metafile (kept vector) on a copy of the file's bytes.
