@@ -11,7 +11,7 @@
 #include "Bench.h"
 #include "TestUtil.h"
 #include "framework/GdiPlus.h"
-#include "view/PictureCache.h"
+#include "picture/Picture.h"
 
 namespace {
 std::string FileBytes(const std::string& path) {
@@ -58,7 +58,8 @@ void BenchDecoders(HWND hView) {
         const double library = Median(5, [&] { nFrames = LibraryDecode(bytes); });
         UINT cx = 0, cy = 0;
         const double program = Median(5, [&] {
-            Gdiplus::Image* pImage = LoadPictureFile(path.c_str());
+            CPicture picture = OpenPicture(path.c_str());
+            Gdiplus::Image* pImage = picture.Image();
             if (!pImage)
                 return;
             cx = pImage->GetWidth();
@@ -70,7 +71,6 @@ void BenchDecoders(HWND hView) {
                 graphics.DrawImage(pImage, 0, 0, static_cast<INT>(cx * k), static_cast<INT>(cy * k));
             }
             ReleaseDC(hView, hdc);
-            delete pImage;
         });
         printf("%s (%u x %u, %d frame%s):\n", rel, cx, cy, nFrames, nFrames == 1 ? "" : "s");
         printf("  program: decode (every frame) and draw:   %8.4f s (median of 5)\n", program);

@@ -30,6 +30,28 @@ COLORREF PixelOf(Gdiplus::Image* p, int x, int y) {
     return RGB(c.GetR(), c.GetG(), c.GetB());
 }
 
+// A file's size and times, as an attribute query gives them.
+struct FileTimes {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    bool operator==(const FileTimes& o) const {
+        return data.nFileSizeLow == o.data.nFileSizeLow && data.nFileSizeHigh == o.data.nFileSizeHigh &&
+               CompareFileTime(&data.ftCreationTime, &o.data.ftCreationTime) == 0 &&
+               CompareFileTime(&data.ftLastWriteTime, &o.data.ftLastWriteTime) == 0;
+    }
+};
+FileTimes TimesOf(const std::string& path) {
+    FileTimes t = {};
+    GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &t.data);
+    return t;
+}
+void SetTimes(const std::string& path, const FileTimes& t) {
+    HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    EXPECT_TRUE(SetFileTime(h, &t.data.ftCreationTime, &t.data.ftLastAccessTime, &t.data.ftLastWriteTime));
+    CloseHandle(h);
+}
+
 class PictureCacheTest : public ::testing::Test {
 protected:
     void SetUp() override { folder = MakeTempFolder("cache"); }
@@ -156,6 +178,43 @@ TEST_F(PictureCacheTest, PicturesOverTheCeilingAreDecodedForOneUse) {
     CPictureCache::s_bEnabled = 1;
     EXPECT_EQ(2, off.Decodes());
     EXPECT_FALSE(off.Holds());
+}
+
+TEST_F(PictureCacheTest, OtherProgramsOpenAPictureForWritingWhileItIsDecoded) {
+    const std::string path = folder + "large.jpg";
+    ASSERT_TRUE(CopyFileA(CorpusPath("large/Honeywave-5120x2880.jpg").c_str(), path.c_str(), FALSE));
+    char ready[64], stop[64];
+    snprintf(ready, sizeof ready, "MorvaneOpenReady%lu", GetCurrentProcessId());
+    snprintf(stop, sizeof stop, "MorvaneOpenStop%lu", GetCurrentProcessId());
+    HANDLE hReady = CreateEventA(nullptr, TRUE, FALSE, ready), hStop = CreateEventA(nullptr, TRUE, FALSE, stop);
+    std::string helper = HelperPath();
+    helper = helper.substr(0, helper.find_last_of('\\') + 1) + "file_open_helper.exe";
+    std::string cmd = "\"" + helper + "\" \"" + path + "\" " + ready + " " + stop;
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    ASSERT_TRUE(CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hReady, 60000));
+    // The other program tries all along: while the picture is read ahead, and while it is decoded
+    // for the view.
+    {
+        CPicturePreload ahead;
+        ahead.Request({path}, 1ull << 30, CPicturePreload::Window{0, 0, 0});
+        FileIdentity id;
+        ASSERT_TRUE(QueryFileIdentity(path.c_str(), &id));
+        CPicturePreload::Ready taken = ahead.Take(path.c_str(), id);  // waits for the decode under way
+        EXPECT_EQ(CPicturePreload::Available(), static_cast<bool>(taken.picture));
+        CPictureCache cache;
+        ASSERT_NE(nullptr, cache.Get(path.c_str()));
+        EXPECT_EQ(5120u, cache.Get(path.c_str())->GetWidth());
+    }
+    SetEvent(hStop);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 60000));
+    DWORD code = 1;
+    GetExitCodeProcess(pi.hProcess, &code);
+    EXPECT_EQ(0u, code) << "the other program was refused";
+    for (HANDLE h : {pi.hThread, pi.hProcess, hReady, hStop})
+        CloseHandle(h);
 }
 
 TEST_F(PictureCacheTest, MetafilesStayVector) {
@@ -358,6 +417,13 @@ TEST_F(ViewCacheTest, EditsRenamesAndDeletionsByOthersShowAtTheNextPaint) {
     WriteFile(path, MakeBmp(100, 80, OtherSolid));
     Repaint();
     EXPECT_EQ(RGB(220, 20, 160), At(200, 150));
+    // Once more with its times set back, as tools that keep file dates leave it.
+    const FileTimes before = TimesOf(path);
+    WriteFile(path, MakeBmp(100, 80, Solid));
+    SetTimes(path, before);
+    ASSERT_TRUE(before == TimesOf(path));
+    Repaint();
+    EXPECT_EQ(RGB(10, 200, 30), At(200, 150));
     WriteFile(path, MakeBmp(200, 20, Solid));
     Repaint();
     EXPECT_EQ(200, g_nImageWidth);

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "framework/AfxPictureSize.h"
+#include "picture/Picture.h"
 #include "framework/GdiPlus.h"
 #include "res/resource.h"
 
@@ -197,21 +197,12 @@ void CSpecFileDlg::RefreshPreview() {
 
     // GDI+ runs for the program's whole life (the application object starts it); without it
     // every picture reads as unreadable.
-    int w = 0, h = 0;
-    std::unique_ptr<Gdiplus::Image> image;
-    // A picture announced too large to decode previews as unreadable, without a decode.
-    if (m_strPath.GetLength() > 0 && !AfxPictureTooLarge(m_strPath)) {
-        image.reset(new Gdiplus::Image(g_wszPreviewPath));
-        // A folder, a missing file or one GDI+ cannot read: no picture, sizes 0.
-        if (image->GetLastStatus() == Gdiplus::Ok) {
-            w = static_cast<int>(image->GetWidth());
-            h = static_cast<int>(image->GetHeight());
-        }
-        if (w <= 0 || h <= 0) {
-            w = h = 0;
-            image.reset();
-        }
-    }
+    // A folder, a missing file, one no decoder reads or one announced too large to decode (which
+    // no decoder sees): no picture, sizes 0.
+    CPicture picture;
+    if (m_strPath.GetLength() > 0)
+        picture = OpenPicture(m_strPath);
+    const int w = static_cast<int>(picture.Width()), h = static_cast<int>(picture.Height());
 
     CString s;
     s.Format("Width:  %d", w);
@@ -228,8 +219,8 @@ void CSpecFileDlg::RefreshPreview() {
     m_wndPreview.GetClientRect(&rc);
     FitPreview(w, h, rc.Width() - 6, rc.Height() - 6);
     double scale = g_fPreviewScale;  // the stored single-precision scale, widened
-    if (image)
-        m_wndPreview.SetPicture(image.get(), g_nPreviewX, g_nPreviewY, static_cast<int>(w * scale),
+    if (picture)
+        m_wndPreview.SetPicture(picture.Image(), g_nPreviewX, g_nPreviewY, static_cast<int>(w * scale),
                                 static_cast<int>(h * scale));
     else
         m_wndPreview.Clear();

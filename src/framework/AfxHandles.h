@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 template <typename H, BOOL(WINAPI* pfnDestroy)(H)>
 class CAfxOwnedHandle {
 public:
@@ -51,3 +53,9 @@ typedef CAfxOwnedHandle<HMENU, ::DestroyMenu> CMenuHandle;
 typedef CAfxOwnedHandle<HACCEL, ::DestroyAcceleratorTable> CAcceleratorHandle;
 typedef CAfxOwnedHandle<HICON, ::DestroyIcon> CIconHandle;
 typedef CAfxOwnedHandle<HCURSOR, ::DestroyCursor> CCursorHandle;
+
+// Global memory from GlobalAlloc, freed with GlobalFree (HGLOBAL is a pointer type).
+struct CGlobalFreeDeleter {
+    void operator()(HGLOBAL h) const { ::GlobalFree(h); }
+};
+typedef std::unique_ptr<void, CGlobalFreeDeleter> CGlobalMemory;

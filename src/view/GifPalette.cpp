@@ -25,6 +25,7 @@ bool ExactPalette(const uint32_t* pPixels,
                   int nStride,
                   uint8_t* pIndices,
                   int nIndexStride,
+                  int nMaxColours,
                   std::vector<uint32_t>* pPalette) {
     // Open addressing over twice the palette's size: a slot holds the colour with bit 24 set.
     const int kSlots = 2 * kGifPaletteMax;
@@ -43,7 +44,7 @@ bool ExactPalette(const uint32_t* pPixels,
                 while (keys[slot] != 0 && keys[slot] != key)
                     slot = (slot + 1) % kSlots;
                 if (keys[slot] == 0) {
-                    if (pPalette->size() == size_t(kGifPaletteMax))
+                    if (pPalette->size() == size_t(nMaxColours))
                         return false;
                     keys[slot] = key;
                     values[slot] = uint8_t(pPalette->size());
@@ -354,14 +355,15 @@ std::vector<uint32_t> ReduceToPalette(const uint32_t* pPixels,
                                       int nHeight,
                                       int nStride,
                                       uint8_t* pIndices,
-                                      int nIndexStride) {
+                                      int nIndexStride,
+                                      int nMaxColours) {
     std::vector<uint32_t> palette;
-    if (nWidth <= 0 || nHeight <= 0)
+    if (nWidth <= 0 || nHeight <= 0 || nMaxColours < 1 || nMaxColours > kGifPaletteMax)
         return palette;
-    if (ExactPalette(pPixels, nWidth, nHeight, nStride, pIndices, nIndexStride, &palette))
+    if (ExactPalette(pPixels, nWidth, nHeight, nStride, pIndices, nIndexStride, nMaxColours, &palette))
         return palette;
     std::vector<Cell> cells = GatherCells(pPixels, nWidth, nHeight, nStride);
-    std::vector<float> centre = ChooseColours(cells, kGifPaletteMax);
+    std::vector<float> centre = ChooseColours(cells, nMaxColours);
     palette.clear();
     for (size_t j = 0; j < centre.size() / 3; ++j) {
         int r = Clamp255(int(centre[3 * j] + 0.5f)), g = Clamp255(int(centre[3 * j + 1] + 0.5f)),
@@ -370,6 +372,44 @@ std::vector<uint32_t> ReduceToPalette(const uint32_t* pPixels,
     }
     Diffuse(pPixels, nWidth, nHeight, nStride, pIndices, nIndexStride, palette);
     return palette;
+}
+
+std::vector<uint32_t> OpaqueForGif(const uint32_t* pPixels,
+                                   int nWidth,
+                                   int nHeight,
+                                   int nStride,
+                                   std::vector<uint8_t>* pTransparent) {
+    std::vector<uint32_t> out(size_t(nWidth) * size_t(nHeight));
+    pTransparent->assign(out.size(), 0);
+    for (int y = 0; y < nHeight; ++y) {
+        const uint32_t* src = Row(pPixels, nStride, y);
+        uint32_t* dst = &out[size_t(y) * size_t(nWidth)];
+        uint8_t* clear = &(*pTransparent)[size_t(y) * size_t(nWidth)];
+        // A fully transparent pixel takes the colour before it, which leaves the palette and
+        // the diffused error as they would be without it.
+        uint32_t last = 0xFFFFFFFF;
+        for (int x = 0; x < nWidth; ++x) {
+            const uint32_t p = src[x];
+            const uint32_t a = p >> 24;
+            if (a == 0) {
+                clear[x] = 1;
+                dst[x] = last;
+                continue;
+            }
+            if (a < 255) {
+                // Over white: c * a + 255 * (255 - a), rounded.
+                uint32_t c = 0xFF000000u;
+                for (int shift = 0; shift <= 16; shift += 8) {
+                    const uint32_t v = (p >> shift) & 0xFF;
+                    c |= ((v * a + 255 * (255 - a) + 127) / 255) << shift;
+                }
+                dst[x] = last = c;
+            } else {
+                dst[x] = last = p;
+            }
+        }
+    }
+    return out;
 }
 
 GpBitmap* CreatePaletteBitmap(GpImage* pImage) {
@@ -391,8 +431,25 @@ GpBitmap* CreatePaletteBitmap(GpImage* pImage) {
             // The working tables are small beside the picture, but the save must fail, not throw
             // into the command handler, when even they cannot be had.
             try {
-                palette = ReduceToPalette(static_cast<const uint32_t*>(src.Scan0), INT(cx), INT(cy), src.Stride,
-                                          static_cast<uint8_t*>(dst.Scan0), dst.Stride);
+                std::vector<uint8_t> transparent;
+                const std::vector<uint32_t> opaque =
+                    OpaqueForGif(static_cast<const uint32_t*>(src.Scan0), INT(cx), INT(cy), src.Stride, &transparent);
+                const bool bAnyClear = std::find(transparent.begin(), transparent.end(), 1) != transparent.end();
+                palette =
+                    ReduceToPalette(opaque.data(), INT(cx), INT(cy), INT(cx) * 4, static_cast<uint8_t*>(dst.Scan0),
+                                    dst.Stride, bAnyClear ? kGifPaletteMax - 1 : kGifPaletteMax);
+                if (bAnyClear && !palette.empty()) {
+                    // One more entry, after the colours: the transparent one.
+                    const uint8_t nClear = uint8_t(palette.size());
+                    palette.push_back(0x00FFFFFF);
+                    for (UINT y = 0; y < cy; ++y) {
+                        uint8_t* row = static_cast<uint8_t*>(dst.Scan0) + ptrdiff_t(y) * dst.Stride;
+                        const uint8_t* clear = &transparent[size_t(y) * cx];
+                        for (UINT x = 0; x < cx; ++x)
+                            if (clear[x])
+                                row[x] = nClear;
+                    }
+                }
             } catch (const std::bad_alloc&) {
                 palette.clear();
             }
@@ -406,7 +463,7 @@ GpBitmap* CreatePaletteBitmap(GpImage* pImage) {
         size_t bytes = sizeof(ColorPalette) + (palette.size() - 1) * sizeof(ARGB);
         ColorPalette* pPalette = static_cast<ColorPalette*>(malloc(bytes));
         if (pPalette) {
-            pPalette->Flags = 0;
+            pPalette->Flags = palette.back() >> 24 == 0 ? PaletteFlagsHasAlpha : 0;
             pPalette->Count = UINT(palette.size());
             memcpy(pPalette->Entries, palette.data(), palette.size() * sizeof(ARGB));
             if (GdipSetImagePalette(pIndexed, pPalette) != Ok)

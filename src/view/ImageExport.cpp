@@ -2,11 +2,10 @@
 
 #include "capture/BitmapFile.h"
 #include "capture/Capture.h"
-#include "framework/AfxPictureSize.h"
 #include "framework/GdiPlus.h"
+#include "picture/Picture.h"
 #include "picture/WebpCodec.h"
 #include "view/GifPalette.h"
-#include "view/PictureCache.h"
 
 #include <stdlib.h>
 #include <string.h>
@@ -90,6 +89,84 @@ bool FixBitmapFileSize(const char* pszPath) {
     return ok;
 }
 
+// The first palette entry of an indexed picture that is fully transparent; -1 when none is.
+int TransparentEntry(GpImage* pImage) {
+    PixelFormat format = 0;
+    INT nBytes = 0;
+    if (GdipGetImagePixelFormat(pImage, &format) != Ok || !(format & PixelFormatIndexed) ||
+        GdipGetImagePaletteSize(pImage, &nBytes) != Ok || nBytes < static_cast<INT>(sizeof(ColorPalette)))
+        return -1;
+    std::string buffer(static_cast<size_t>(nBytes), '\0');
+    ColorPalette* pPalette = reinterpret_cast<ColorPalette*>(&buffer[0]);
+    if (GdipGetImagePalette(pImage, pPalette, nBytes) != Ok)
+        return -1;
+    for (UINT i = 0; i < pPalette->Count && i < 256; ++i)
+        if ((pPalette->Entries[i] >> 24) == 0)
+            return static_cast<int>(i);
+    return -1;
+}
+
+// Marks palette entry nIndex transparent in the GIF file at pszPath (the platform's encoder
+// writes no transparency): the graphic control extension before the first image gets the flag
+// and the index, or one is put there.
+bool MarkGifTransparent(const char* pszPath, int nIndex) {
+    std::string gif;
+    {
+        HANDLE hFile = ::CreateFileA(pszPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (hFile == INVALID_HANDLE_VALUE)
+            return false;
+        LARGE_INTEGER size;
+        bool ok = ::GetFileSizeEx(hFile, &size) && size.QuadPart >= 13 && size.QuadPart < (1 << 30);
+        if (ok) {
+            gif.resize(static_cast<size_t>(size.QuadPart));
+            DWORD nRead = 0;
+            ok = ::ReadFile(hFile, &gif[0], static_cast<DWORD>(gif.size()), &nRead, nullptr) && nRead == gif.size();
+        }
+        ::CloseHandle(hFile);
+        if (!ok)
+            return false;
+    }
+    if (gif.compare(0, 3, "GIF") != 0)
+        return false;
+    gif[4] = '9';  // transparency needs the 89a version
+    const BYTE packed = static_cast<BYTE>(gif[10]);
+    size_t at = 13 + ((packed & 0x80) ? 3u * (2u << (packed & 7)) : 0u);
+    bool bDone = false;
+    while (at < gif.size() && !bDone) {
+        const BYTE kind = static_cast<BYTE>(gif[at]);
+        if (kind == 0x2C) {
+            // The first image and no control extension before it: one goes here.
+            const char gce[] = {'\x21', '\xF9', 4, 1, 0, 0, static_cast<char>(nIndex), 0};
+            gif.insert(at, gce, sizeof gce);
+            bDone = true;
+        } else if (kind == 0x21 && at + 1 < gif.size()) {
+            if (static_cast<BYTE>(gif[at + 1]) == 0xF9 && at + 6 < gif.size() && gif[at + 2] == 4) {
+                gif[at + 3] = static_cast<char>(gif[at + 3] | 1);
+                gif[at + 6] = static_cast<char>(nIndex);
+                bDone = true;
+                break;
+            }
+            // Another extension: its sub-blocks up to the empty one.
+            at += 2;
+            while (at < gif.size() && gif[at] != 0)
+                at += 1 + static_cast<BYTE>(gif[at]);
+            ++at;
+        } else {
+            return false;
+        }
+    }
+    if (!bDone)
+        return false;
+    HANDLE hFile = ::CreateFileA(pszPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD nWritten = 0;
+    bool ok =
+        ::WriteFile(hFile, gif.data(), static_cast<DWORD>(gif.size()), &nWritten, nullptr) && nWritten == gif.size();
+    ok = ::CloseHandle(hFile) && ok;
+    return ok;
+}
+
 // The formats whose encoders keep an alpha channel or a transparent colour.
 bool KeepsTransparency(const wchar_t* pszMimeType) {
     return wcscmp(pszMimeType, L"image/png") == 0 || wcscmp(pszMimeType, L"image/tiff") == 0 ||
@@ -116,52 +193,6 @@ bool HasTransparency(GpImage* pImage) {
         if ((pPalette->Entries[i] >> 24) != 0xFF)
             return true;
     return false;
-}
-
-// A GDI+ bitmap holding a copy of the decoded picture's first frame; nullptr without the memory.
-GpBitmap* FlatBitmapOf(const CDecodedImage& image) {
-    const PixelFormat format = image.bHasAlpha ? PixelFormat32bppARGB : PixelFormat32bppRGB;
-    GpBitmap* pBitmap = nullptr;
-    if (image.frames.empty() ||
-        GdipCreateBitmapFromScan0(static_cast<INT>(image.nWidth), static_cast<INT>(image.nHeight), 0, format, nullptr,
-                                  &pBitmap) != Ok)
-        return nullptr;
-    GpRect rc(0, 0, static_cast<INT>(image.nWidth), static_cast<INT>(image.nHeight));
-    BitmapData data;
-    if (GdipBitmapLockBits(pBitmap, &rc, ImageLockModeWrite, format, &data) != Ok) {
-        GdipDisposeImage(pBitmap);
-        return nullptr;
-    }
-    const size_t nRow = static_cast<size_t>(image.nWidth) * 4;
-    for (UINT y = 0; y < image.nHeight; ++y)
-        memcpy(static_cast<BYTE*>(data.Scan0) + static_cast<ptrdiff_t>(y) * data.Stride,
-               image.frames[0].pixels.data() + nRow * y, nRow);
-    GdipBitmapUnlockBits(pBitmap, &data);
-    return pBitmap;
-}
-
-// The source picture, read by our own decoders when they know its format, otherwise by GDI+
-// from the file (which stays open until the image is disposed). *pbLossless: its coding keeps
-// every pixel. nullptr when it cannot be read.
-GpImage* LoadSource(const char* pszSource, bool* pbLossless) {
-    CDecodedImage own;
-    switch (DecodeOwnFormatFile(pszSource, &own)) {
-        case OwnDecode::Decoded:
-            *pbLossless = own.bLossless;
-            return FlatBitmapOf(own);
-        case OwnDecode::Unreadable:
-            return nullptr;
-        case OwnDecode::NotOurs:
-            break;
-    }
-    wchar_t wszSource[kWideChars];
-    GpImage* pImage = nullptr;
-    if (GdipLoadImageFromFile(AfxToWideBuffer(pszSource, wszSource, kWideChars), &pImage) != Ok)
-        return nullptr;
-    GUID format = {};
-    GdipGetImageRawFormat(pImage, &format);
-    *pbLossless = !IsEqualGUID(format, ImageFormatJPEG);
-    return pImage;
 }
 
 // Replaces *ppImage by an image the encoder of the MIME type can take: metafiles, and pictures
@@ -203,7 +234,8 @@ bool PrepareForEncoder(GpImage** ppImage, const wchar_t* pszMimeType) {
     if (wcscmp(pszMimeType, L"image/gif") == 0) {
         PixelFormat format = 0;
         GdipGetImagePixelFormat(*ppImage, &format);
-        if (!(format & PixelFormatIndexed)) {
+        // A palette of its own may hold entries partly transparent, which a GIF cannot.
+        if (!(format & PixelFormatIndexed) || HasTransparency(*ppImage)) {
             GpBitmap* pIndexed = CreatePaletteBitmap(*ppImage);
             if (!pIndexed)
                 return false;
@@ -222,12 +254,14 @@ ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const w
     if (!FindEncoderByMimeType(pszMimeType, &clsid))
         return kExportNoEncoder;
 
-    // A picture announced too large to decode is refused as unreadable, before the decoder
-    // tries to allocate it.
-    if (AfxPictureTooLarge(pszSource))
+    // A picture announced too large to decode is refused as unreadable, before any decoder
+    // tries to allocate it. Nothing holds the source file once it is read.
+    CPicture picture = OpenPicture(pszSource);
+    if (!picture)
         return kExportNoSource;
-    bool bLossless = true;
-    GpImage* pImage = LoadSource(pszSource, &bLossless);
+    // The flat functions below own the image from here; the bytes it may read stay till the end.
+    CPictureBytes bytes;
+    GpImage* pImage = ReleaseNativeImage(picture.TakeImage(&bytes));
     if (!pImage)
         return kExportNoSource;
     if (!PrepareForEncoder(&pImage, pszMimeType)) {
@@ -244,11 +278,12 @@ ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const w
     const char* szTemp = strTemp.c_str();
     wchar_t wszTemp[kWideChars];
     bool ok = GdipSaveImageToFile(pImage, AfxToWideBuffer(szTemp, wszTemp, kWideChars), &clsid, nullptr) == Ok;
-    // The source file stays open while its image lives: release it before the target (which
-    // may be the source) is replaced.
+    const int nTransparent = wcscmp(pszMimeType, L"image/gif") == 0 ? TransparentEntry(pImage) : -1;
     GdipDisposeImage(pImage);
     if (ok && wcscmp(pszMimeType, L"image/bmp") == 0)
         ok = FixBitmapFileSize(szTemp);
+    if (ok && nTransparent >= 0)
+        ok = MarkGifTransparent(szTemp, nTransparent);
     if (ok)
         ok = MoveFileOver(szTemp, pszTarget);
     if (!ok) {
@@ -259,10 +294,12 @@ ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const w
 }
 
 ExportResult ExportWebp(const char* pszSource, const char* pszTarget) {
-    if (AfxPictureTooLarge(pszSource))
+    CPicture picture = OpenPicture(pszSource);
+    if (!picture)
         return kExportNoSource;
-    bool bLossless = true;
-    GpImage* pImage = LoadSource(pszSource, &bLossless);
+    const bool bLossless = picture.Lossless();
+    CPictureBytes bytes;
+    GpImage* pImage = ReleaseNativeImage(picture.TakeImage(&bytes));
     if (!pImage)
         return kExportNoSource;
     const bool bAlpha = HasTransparency(pImage);

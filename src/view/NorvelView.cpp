@@ -148,8 +148,8 @@ void CNorvelView::DrawShownPicture(Gdiplus::Graphics& graphics,
         // what the window shows; a drag step, which is not erased first, always renders.
         if (prcShown && m_pPicture->Keeps()) {
             // A picture decoded ahead comes rendered as it is fitted now.
-            if (CRenderedPicture* pAhead = m_pPicture->TakeRendering())
-                m_pRendered.reset(pAhead);
+            if (std::unique_ptr<CRenderedPicture> pAhead = m_pPicture->TakeRendering())
+                m_pRendered = std::move(pAhead);
             const int cw = prcShown->right, ch = prcShown->bottom;
             const CRenderedPicture::Key key = {m_pPicture->Generation(), w, h, kViewBackground};
             bool bReady = m_pRendered->Covers(key, x, y, cw, ch);

@@ -1,163 +1,33 @@
 #include "view/PictureCache.h"
 
-#include "framework/AfxPictureSize.h"
-#include "picture/OwnDecoders.h"
 #include "view/PicturePreload.h"
 
 #include <string.h>
 
 #include <vector>
 
-namespace {
-const int kCacheWideChars = 1024;
-// The largest file our own decoders are handed whole.
-const ULONGLONG kOwnFormatMaxFileBytes = 1ull << 30;
-}  // namespace
-
 BOOL CPictureCache::s_bEnabled = 1;
 
-bool QueryFileIdentity(const char* pszPath, FileIdentity* pId) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!::GetFileAttributesExA(pszPath, GetFileExInfoStandard, &data))
-        return false;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        return false;
-    pId->nSize = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    pId->ftLastWrite = data.ftLastWriteTime;
-    pId->ftCreation = data.ftCreationTime;
-    return true;
-}
-
-bool SameIdentity(const FileIdentity& a, const FileIdentity& b) {
-    return a.nSize == b.nSize && ::CompareFileTime(&a.ftLastWrite, &b.ftLastWrite) == 0 &&
-           ::CompareFileTime(&a.ftCreation, &b.ftCreation) == 0;
-}
-
-HGLOBAL ReadFileToGlobal(const char* pszPath, ULONGLONG nMaxBytes, DWORD* pnBytes) {
-    // Others may rename, delete or rewrite the file while it is read; it is closed at once.
-    HANDLE hFile = ::CreateFileA(pszPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE)
-        return nullptr;
-    HGLOBAL hMem = nullptr;
-    LARGE_INTEGER size;
-    if (::GetFileSizeEx(hFile, &size) && size.QuadPart > 0 && static_cast<ULONGLONG>(size.QuadPart) <= nMaxBytes &&
-        size.QuadPart < 0x7FFFFFFF) {
-        DWORD n = static_cast<DWORD>(size.QuadPart);
-        hMem = ::GlobalAlloc(GMEM_MOVEABLE, n);
-        void* p = hMem ? ::GlobalLock(hMem) : nullptr;
-        if (p) {
-            DWORD nRead = 0;
-            BOOL bOk = ::ReadFile(hFile, p, n, &nRead, nullptr) && nRead == n;
-            ::GlobalUnlock(hMem);
-            if (!bOk) {
-                ::GlobalFree(hMem);
-                hMem = nullptr;
-            } else {
-                *pnBytes = n;
-            }
-        } else if (hMem) {
-            ::GlobalFree(hMem);
-            hMem = nullptr;
-        }
-    }
-    ::CloseHandle(hFile);
-    return hMem;
-}
-
-OwnDecode DecodeOwnFormatFile(const char* pszPath, CDecodedImage* pImage) {
-    BYTE lead[kOwnFormatLeadBytes];
-    DWORD nLead = 0;
-    HANDLE hFile = ::CreateFileA(pszPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING, 0, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE)
-        return OwnDecode::NotOurs;
-    const BOOL bRead = ::ReadFile(hFile, lead, sizeof lead, &nLead, nullptr);
-    ::CloseHandle(hFile);
-    if (!bRead || !IsOwnFormat(lead, nLead))
-        return OwnDecode::NotOurs;
-    DWORD nBytes = 0;
-    HGLOBAL hMem = ReadFileToGlobal(pszPath, kOwnFormatMaxFileBytes, &nBytes);
-    if (!hMem)
-        return OwnDecode::Unreadable;
-    const void* pData = ::GlobalLock(hMem);
-    const OwnDecode result = pData ? DecodeOwnFormat(pData, nBytes, pImage) : OwnDecode::Unreadable;
-    ::GlobalUnlock(hMem);
-    ::GlobalFree(hMem);
-    return result == OwnDecode::NotOurs ? OwnDecode::Unreadable : result;
-}
-
-Gdiplus::Image* LoadPictureFile(const char* pszPath, bool* pbTooLarge) {
-    // A picture announced too large for any decode is unreadable: this platform's decoder
-    // allocates it whole and can take the process down with it. Nothing is decoded.
-    const bool bTooLarge = AfxPictureTooLarge(pszPath);
-    if (pbTooLarge)
-        *pbTooLarge = bTooLarge;
-    if (bTooLarge)
-        return nullptr;
-    CDecodedImage own;
-    switch (DecodeOwnFormatFile(pszPath, &own)) {
-        case OwnDecode::Decoded:
-            return MakeBitmap(own).release();
-        case OwnDecode::Unreadable:
-            return nullptr;
-        case OwnDecode::NotOurs:
-            break;
-    }
-    // Loaded from the file exactly as a bare GDI+ load does, so the platform's decoders meet
-    // every file, malformed ones included, as they always did. (Fed a stream on a memory copy
-    // instead, some decoders of this platform crash on malformed files they otherwise refuse.)
-    std::vector<wchar_t> wide(kCacheWideChars);
-    Gdiplus::Image* pImage = new Gdiplus::Image(AfxToWideBuffer(pszPath, wide.data(), kCacheWideChars));
-    if (pImage->GetLastStatus() != Gdiplus::Ok || pImage->GetWidth() == 0 || pImage->GetHeight() == 0) {
-        delete pImage;
-        return nullptr;
-    }
-    return pImage;
-}
-
-Gdiplus::Bitmap* CopyLoadedBitmap(Gdiplus::Image* pLoaded) {
-    Gdiplus::Bitmap* pBitmap = static_cast<Gdiplus::Bitmap*>(pLoaded);
-    Gdiplus::Bitmap* pCopy = pBitmap->Clone(0, 0, static_cast<INT>(pBitmap->GetWidth()),
-                                            static_cast<INT>(pBitmap->GetHeight()), pBitmap->GetPixelFormat());
-    if (pCopy && pCopy->GetLastStatus() != Gdiplus::Ok) {
-        delete pCopy;
-        pCopy = nullptr;
-    }
-    return pCopy;
-}
-
 CPictureCache::CPictureCache()
-    : m_id(),
-      m_pStream(nullptr),
-      m_pImage(nullptr),
-      m_bTransient(false),
+    : m_bTransient(false),
       m_nDecodedBytes(0),
       m_nCeiling(kDefaultCeiling),
       m_nDecodes(0),
       m_nGeneration(0),
       m_nOpaque(-1),
-      m_pPreload(nullptr),
-      m_pRenderedAhead(nullptr) {}
+      m_pPreload(nullptr) {}
 
 CPictureCache::~CPictureCache() {
     Clear();
 }
 
-CRenderedPicture* CPictureCache::TakeRendering() {
-    CRenderedPicture* p = m_pRenderedAhead;
-    m_pRenderedAhead = nullptr;
-    return p;
+std::unique_ptr<CRenderedPicture> CPictureCache::TakeRendering() {
+    return std::move(m_pRenderedAhead);
 }
 
 void CPictureCache::Clear() {
-    delete m_pRenderedAhead;
-    m_pRenderedAhead = nullptr;
-    delete m_pImage;
-    m_pImage = nullptr;
-    if (m_pStream)
-        m_pStream->Release();
-    m_pStream = nullptr;
+    m_pRenderedAhead.reset();
+    m_picture = CPicture();
     m_bTransient = false;
     m_nDecodedBytes = 0;
     m_nOpaque = -1;
@@ -165,10 +35,10 @@ void CPictureCache::Clear() {
 }
 
 bool CPictureCache::IsOpaque() {
-    if (!m_pImage)
+    if (!Holds())
         return false;
     if (m_nOpaque < 0)
-        m_nOpaque = IsOpaquePicture(m_pImage, true) ? 1 : 0;
+        m_nOpaque = IsOpaquePicture(m_picture.Image(), true) ? 1 : 0;
     return m_nOpaque == 1;
 }
 
@@ -183,95 +53,45 @@ Gdiplus::Image* CPictureCache::Get(const char* pszPath) {
         Clear();
         return nullptr;
     }
-    if (s_bEnabled && m_pImage && !m_bTransient && m_strPath == pszPath && SameIdentity(id, m_id))
-        return m_pImage;
+    if (s_bEnabled && Keeps() && m_strPath == pszPath && SameIdentity(id, m_picture.Identity()))
+        return m_picture.Image();
     // The picture shown until now stays ready for a step back.
-    if (s_bEnabled && m_pPreload && m_pImage && !m_bTransient && m_pImage->GetType() == Gdiplus::ImageTypeBitmap &&
-        m_strPath != pszPath) {
-        m_pPreload->Keep(m_strPath, m_id, static_cast<Gdiplus::Bitmap*>(m_pImage), m_nDecodedBytes);
-        m_pImage = nullptr;
-    }
+    if (s_bEnabled && m_pPreload && Keeps() && m_picture.IsRaster() && m_strPath != pszPath)
+        m_pPreload->Keep(m_strPath, std::move(m_picture), m_nDecodedBytes);
     Clear();
     // Decoded ahead while the last picture was shown, the file unchanged since.
-    ULONGLONG nBytes = 0;
-    CRenderedPicture* pRendered = nullptr;
-    Gdiplus::Bitmap* pReady = (s_bEnabled && m_pPreload) ? m_pPreload->Take(pszPath, id, &nBytes, &pRendered) : nullptr;
-    if (pReady) {
-        if (nBytes <= m_nCeiling) {
+    if (s_bEnabled && m_pPreload) {
+        CPicturePreload::Ready ready = m_pPreload->Take(pszPath, id);
+        if (ready.picture && ready.picture.DecodedBytes() <= m_nCeiling) {
             ++m_nGeneration;
-            if (pRendered)
-                pRendered->SetGeneration(m_nGeneration);
-            m_pRenderedAhead = pRendered;
-            m_pImage = pReady;
-            m_nDecodedBytes = nBytes;
+            if (ready.pRendered)
+                ready.pRendered->SetGeneration(m_nGeneration);
+            m_pRenderedAhead = std::move(ready.pRendered);
+            m_nDecodedBytes = ready.picture.DecodedBytes();
+            m_picture = std::move(ready.picture);
             m_strPath = pszPath;
-            m_id = id;
-            return m_pImage;
+            return m_picture.Image();
         }
-        delete pRendered;
-        delete pReady;
     }
-    if (!Decode(pszPath, id))
+    if (!Decode(pszPath))
         Clear();
-    return m_pImage;
+    return m_picture.Image();
 }
 
-bool CPictureCache::Decode(const char* pszPath, const FileIdentity& id) {
-    bool bTooLarge = false;
-    m_pImage = LoadPictureFile(pszPath, &bTooLarge);
-    if (bTooLarge)
+bool CPictureCache::Decode(const char* pszPath) {
+    CPicture picture = OpenPicture(pszPath);
+    if (picture.Status() == PictureStatus::TooLarge)
         return false;
     ++m_nDecodes;
     ++m_nGeneration;
-    if (!m_pImage)
+    if (!picture)
         return false;
-    const bool bBitmap = m_pImage->GetType() == Gdiplus::ImageTypeBitmap;
-    UINT nBits = 0;
-    if (bBitmap) {
-        nBits = (static_cast<UINT>(m_pImage->GetPixelFormat()) >> 8) & 0xFF;
-        m_nDecodedBytes = static_cast<ULONGLONG>(m_pImage->GetWidth()) * m_pImage->GetHeight() * ((nBits + 7) / 8);
-    }
-    // Pictures of 1, 2 or 4 bits per pixel are not copied: this platform's GDI+ copies them with
-    // pixels changed (seen on a 1-bit TIFF), so they are drawn from the file every time.
-    if (!s_bEnabled || id.nSize > m_nCeiling || m_nDecodedBytes > m_nCeiling || (bBitmap && nBits < 8)) {
-        // Not to be kept: drawn once from the file, as it always was, and dropped by Release.
-        m_bTransient = true;
-    } else if (bBitmap) {
-        // The loaded picture holds its file open: its pixels are copied, in their own format,
-        // and the file is closed, so others can rename, delete or rewrite it while it is shown.
-        Gdiplus::Bitmap* pCopy = CopyLoadedBitmap(m_pImage);
-        delete m_pImage;
-        m_pImage = pCopy;
-        if (!m_pImage)
-            return false;
-    } else {
-        // A metafile stays vector: read again from a copy of the file's bytes, which GDI+ may go
-        // back to while the picture lives (the stream is kept with it).
-        delete m_pImage;
-        m_pImage = nullptr;
-        DWORD nBytes = 0;
-        HGLOBAL hMem = ReadFileToGlobal(pszPath, m_nCeiling, &nBytes);
-        if (!hMem)
-            return false;
-        // The stream owns the memory from here on and frees it with its last release.
-        if (FAILED(::CreateStreamOnHGlobal(hMem, TRUE, &m_pStream))) {
-            ::GlobalFree(hMem);
-            m_pStream = nullptr;
-            return false;
-        }
-        // A stream on a memory block starts as long as the block, which the allocator may have
-        // rounded up: the rounding's leftover bytes are no part of the file.
-        ULARGE_INTEGER size;
-        size.QuadPart = nBytes;
-        if (FAILED(m_pStream->SetSize(size)))
-            return false;
-        m_pImage = Gdiplus::Image::FromStream(m_pStream, FALSE);
-        if (!m_pImage || m_pImage->GetLastStatus() != Gdiplus::Ok || m_pImage->GetWidth() == 0 ||
-            m_pImage->GetHeight() == 0)
-            return false;
-    }
+    m_nDecodedBytes = picture.DecodedBytes();
+    // Not to be kept: used once, and dropped by Release.
+    m_bTransient =
+        !s_bEnabled || picture.Identity().nSize > m_nCeiling || m_nDecodedBytes > m_nCeiling || !picture.Keepable();
+    m_picture = std::move(picture);
     m_strPath = pszPath;
-    m_id = id;
     return true;
 }
 

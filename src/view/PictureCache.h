@@ -8,37 +8,16 @@
 
 #include "framework/Afx.h"
 #include "framework/GdiPlus.h"
-#include "picture/OwnDecoders.h"
+#include "picture/Picture.h"
 
 class CPicturePreload;
 class CRenderedPicture;
 
-// What one attribute query tells about a file: enough to notice an edit or a replacement.
-struct FileIdentity {
-    ULONGLONG nSize;
-    FILETIME ftLastWrite;
-    FILETIME ftCreation;
-};
-
-// One attribute query, the file never opened. False when the file is gone or cannot be queried.
-bool QueryFileIdentity(const char* pszPath, FileIdentity* pId);
-bool SameIdentity(const FileIdentity& a, const FileIdentity& b);
-
-// A copy of the whole file in movable global memory (as a stream on it wants), the file opened,
-// read and closed within the call; *pnBytes is the file's length, which the block may exceed.
-// nullptr when it cannot be read or is larger than nMaxBytes.
-HGLOBAL ReadFileToGlobal(const char* pszPath, ULONGLONG nMaxBytes, DWORD* pnBytes);
-
-// A file whose leading bytes name a format of our own decoders, decoded: Decoded (the picture in
-// *pImage) or Unreadable; NotOurs for every other file (and one that cannot be opened).
-OwnDecode DecodeOwnFormatFile(const char* pszPath, CDecodedImage* pImage);
-
-// One picture, decoded once and kept with the file's path and identity, the file closed: a
-// raster picture as a copy of its pixels, a metafile (kept vector) on a copy of the file's bytes.
-// Every Get checks the identity: unchanged, the kept picture is returned; changed, the file is
-// decoded afresh; gone, undecodable or announced too large to decode (AfxPictureTooLarge, never
-// handed to the decoder), nothing is kept and Get returns nullptr (what the view draws for a
-// 0 x 0 picture). GDI+ must be running from the first Get until Clear or the destructor.
+// One picture, opened once (OpenPicture) and kept with the file's path and identity, the file
+// closed. Every Get checks the identity: unchanged, the kept picture is returned; changed, the
+// file is decoded afresh; gone, undecodable or announced too large to decode (never handed to a
+// decoder), nothing is kept and Get returns nullptr (what the view draws for a 0 x 0 picture).
+// GDI+ must be running from the first Get until Clear or the destructor.
 class CPictureCache {
 public:
     // Pictures whose decoded pixels would take more than this are not kept (256 MB).
@@ -58,9 +37,9 @@ public:
     // Drops the kept picture and its file's bytes.
     void Clear();
 
-    bool Holds() const { return m_pImage != nullptr; }
+    bool Holds() const { return m_picture.Image() != nullptr; }
     // A picture is held and will be kept past Release.
-    bool Keeps() const { return m_pImage != nullptr && !m_bTransient; }
+    bool Keeps() const { return Holds() && !m_bTransient; }
     // Width x height x bytes per pixel of the kept picture (0 for a metafile or nothing kept).
     ULONGLONG DecodedBytes() const { return m_nDecodedBytes; }
     // Decodes done since construction, for tests and measurements.
@@ -69,9 +48,9 @@ public:
     int Generation() const { return m_nGeneration; }
     // Pictures decoded ahead are taken from pPreload when they are asked for (nullptr: none).
     void SetPreload(CPicturePreload* pPreload) { m_pPreload = pPreload; }
-    // The rendering that came with a picture decoded ahead, keyed with its generation (the
-    // caller owns it); nullptr when none came or it was taken.
-    CRenderedPicture* TakeRendering();
+    // The rendering that came with a picture decoded ahead, keyed with its generation; nullptr
+    // when none came or it was taken.
+    std::unique_ptr<CRenderedPicture> TakeRendering();
     void SetCeiling(ULONGLONG nBytes) { m_nCeiling = nBytes; }
     // The kept picture lets nothing of the background through; found out once per picture.
     bool IsOpaque();
@@ -81,29 +60,19 @@ public:
     static BOOL s_bEnabled;
 
 private:
-    bool Decode(const char* pszPath, const FileIdentity& id);
+    bool Decode(const char* pszPath);
 
     CString m_strPath;
-    FileIdentity m_id;
-    IStream* m_pStream;
-    Gdiplus::Image* m_pImage;
-    bool m_bTransient;  // for one use only: too large to keep, under 8 bits per pixel, or keeping is off
+    CPicture m_picture;
+    bool m_bTransient;  // for one use only: too large to keep, not of a kept format, or keeping is off
     ULONGLONG m_nDecodedBytes;
     ULONGLONG m_nCeiling;
     int m_nDecodes;
     int m_nGeneration;
     int m_nOpaque;  // -1: not found out yet
     CPicturePreload* m_pPreload;
-    CRenderedPicture* m_pRenderedAhead;  // what came with the picture decoded ahead, not yet taken
+    std::unique_ptr<CRenderedPicture> m_pRenderedAhead;  // what came with the picture decoded ahead, not yet taken
 };
-
-// The picture of pszPath loaded from its file as a bare GDI+ load does (the file stays open
-// while it lives); nullptr for a file that is gone, does not decode or is announced too large
-// (then *pbTooLarge, when given, is set: the decoder never saw it).
-Gdiplus::Image* LoadPictureFile(const char* pszPath, bool* pbTooLarge = nullptr);
-// A copy of a loaded raster picture in its own pixel format, which holds no file; nullptr when
-// GDI+ fails.
-Gdiplus::Bitmap* CopyLoadedBitmap(Gdiplus::Image* pLoaded);
 
 // Draws pImage into the rectangle (x, y, w, h), as DrawImage does, but hands GDI+ only the
 // source pixels that can reach rcShown (with a margin for the interpolation), so a picture much

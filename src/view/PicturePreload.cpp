@@ -4,22 +4,11 @@
 
 #include "view/Fit.h"
 
-Gdiplus::Bitmap* DecodeRasterCopy(const char* pszPath, ULONGLONG nMaxBytes, ULONGLONG* pnBytes) {
-    Gdiplus::Image* pLoaded = LoadPictureFile(pszPath);
-    if (!pLoaded)
-        return nullptr;
-    Gdiplus::Bitmap* pCopy = nullptr;
-    if (pLoaded->GetType() == Gdiplus::ImageTypeBitmap) {
-        const UINT nBits = (static_cast<UINT>(pLoaded->GetPixelFormat()) >> 8) & 0xFF;
-        const ULONGLONG nBytes = static_cast<ULONGLONG>(pLoaded->GetWidth()) * pLoaded->GetHeight() * ((nBits + 7) / 8);
-        // The cache draws pictures under 8 bits per pixel from their file each time.
-        if (nBits >= 8 && nBytes <= nMaxBytes) {
-            pCopy = CopyLoadedBitmap(pLoaded);
-            *pnBytes = nBytes;
-        }
-    }
-    delete pLoaded;  // closes the file
-    return pCopy;
+CPicture OpenKeptRaster(const char* pszPath, ULONGLONG nMaxBytes) {
+    CPicture picture = OpenPicture(pszPath);
+    if (!picture.IsRaster() || !picture.Keepable() || picture.DecodedBytes() > nMaxBytes)
+        return CPicture();
+    return picture;
 }
 
 bool CPicturePreload::Available() {
@@ -66,10 +55,6 @@ CPicturePreload::~CPicturePreload() {
 }
 
 void CPicturePreload::DropDone() {
-    for (Done& d : m_done) {
-        delete d.pRendered;
-        delete d.pBitmap;
-    }
     m_done.clear();
 }
 
@@ -94,12 +79,12 @@ void CPicturePreload::Request(const std::vector<std::string>& paths, ULONGLONG n
             auto it = std::find_if(m_done.begin(), m_done.end(), [&](const Done& d) { return d.strPath == path; });
             if (it != m_done.end() && nHeld + it->nBytes <= nBudget) {
                 nHeld += it->nBytes;
-                kept.push_back(*it);
+                kept.push_back(std::move(*it));
                 m_done.erase(it);
             }
         }
         DropDone();
-        m_done = kept;
+        m_done = std::move(kept);
         m_wanted = paths;
         m_queue.clear();
         for (const std::string& path : paths) {
@@ -131,52 +116,39 @@ void CPicturePreload::Run() {
         m_strBusy = path;
         lock.unlock();
 
-        Gdiplus::Bitmap* pBitmap = nullptr;
-        CRenderedPicture* pRendered = nullptr;
-        ULONGLONG nBytes = 0;
-        FileIdentity before, after;
+        CPicture picture;
+        std::unique_ptr<CRenderedPicture> pRendered;
         try {
-            if (QueryFileIdentity(path.c_str(), &before)) {
-                pBitmap = DecodeRasterCopy(path.c_str(), nRoom, &nBytes);
-                // A file written while it was read may have given a mixture: not kept.
-                if (pBitmap && (!QueryFileIdentity(path.c_str(), &after) || !SameIdentity(before, after))) {
-                    delete pBitmap;
-                    pBitmap = nullptr;
-                }
-            }
-            if (pBitmap && window.cw > 0 && window.ch > 0) {
+            picture = OpenKeptRaster(path.c_str(), nRoom);
+            if (picture && window.cw > 0 && window.ch > 0) {
                 // As the view will show it first: fitted into the window, as its paint fits it.
-                const int W = static_cast<int>(pBitmap->GetWidth()), H = static_cast<int>(pBitmap->GetHeight());
+                const int W = static_cast<int>(picture.Width()), H = static_cast<int>(picture.Height());
                 const FitResult fit = FitPicture(W, H, window.cw, window.ch);
                 const int w = static_cast<int>(W * fit.dZoom), h = static_cast<int>(H * fit.dZoom);
                 const CRenderedPicture::Key key = {-1, w, h, window.crBackground};
-                pRendered = new CRenderedPicture;
-                if (!pRendered->Render(pBitmap, key, fit.nDrawX, fit.nDrawY,
-                                       RenderArea(fit.nDrawX, fit.nDrawY, w, h, window.cw, window.ch, 0))) {
-                    delete pRendered;
-                    pRendered = nullptr;
-                }
+                pRendered.reset(new CRenderedPicture);
+                if (!pRendered->Render(picture.Image(), key, fit.nDrawX, fit.nDrawY,
+                                       RenderArea(fit.nDrawX, fit.nDrawY, w, h, window.cw, window.ch, 0)))
+                    pRendered.reset();
             }
         } catch (...) {
-            delete pRendered;
-            pRendered = nullptr;
-            delete pBitmap;
-            pBitmap = nullptr;
+            pRendered.reset();
+            picture = CPicture();
         }
 
         lock.lock();
         m_strBusy.clear();
         // Still wanted (Request or Clear may have come meanwhile) and within the budget now.
-        if (pBitmap && !m_bStop && IsWanted(path) && HeldBytes() + nBytes <= m_nBudget) {
-            m_done.push_back(Done{path, before, pBitmap, nBytes, pRendered});
-            pBitmap = nullptr;
-            pRendered = nullptr;
+        const ULONGLONG nBytes = picture.DecodedBytes();
+        if (picture && !m_bStop && IsWanted(path) && HeldBytes() + nBytes <= m_nBudget) {
+            m_done.push_back(Done{path, std::move(picture), nBytes, std::move(pRendered)});
         }
         m_cv.notify_all();
-        if (pBitmap) {
+        if (picture || pRendered) {
+            // Let go outside the lock.
             lock.unlock();
-            delete pRendered;
-            delete pBitmap;
+            pRendered.reset();
+            picture = CPicture();
             lock.lock();
         }
     }
@@ -186,11 +158,8 @@ bool CPicturePreload::IsWanted(const std::string& path) const {
     return std::find(m_wanted.begin(), m_wanted.end(), path) != m_wanted.end();
 }
 
-Gdiplus::Bitmap* CPicturePreload::Take(const char* pszPath,
-                                       const FileIdentity& id,
-                                       ULONGLONG* pnBytes,
-                                       CRenderedPicture** ppRendered) {
-    *ppRendered = nullptr;
+CPicturePreload::Ready CPicturePreload::Take(const char* pszPath, const FileIdentity& id) {
+    Ready ready;
     std::unique_lock<std::mutex> lock(m_mutex);
     const std::string path = pszPath;
     // The decode the caller would start is under way: finishing it is quicker.
@@ -199,31 +168,25 @@ Gdiplus::Bitmap* CPicturePreload::Take(const char* pszPath,
     m_wanted.erase(std::remove(m_wanted.begin(), m_wanted.end(), path), m_wanted.end());
     auto it = std::find_if(m_done.begin(), m_done.end(), [&](const Done& d) { return d.strPath == path; });
     if (it == m_done.end())
-        return nullptr;
-    Gdiplus::Bitmap* pBitmap = it->pBitmap;
-    CRenderedPicture* pRendered = it->pRendered;
-    const bool bSame = SameIdentity(it->id, id);
-    *pnBytes = it->nBytes;
+        return ready;
+    Done done = std::move(*it);
     m_done.erase(it);
-    if (!bSame) {
-        delete pRendered;
-        delete pBitmap;  // changed or replaced since: the caller decodes it anew
-        return nullptr;
-    }
-    *ppRendered = pRendered;
-    return pBitmap;
+    // Changed or replaced since: the caller decodes it anew (and what was read goes here).
+    if (!SameIdentity(done.picture.Identity(), id))
+        return ready;
+    ready.picture = std::move(done.picture);
+    ready.pRendered = std::move(done.pRendered);
+    return ready;
 }
 
-void CPicturePreload::Keep(const char* pszPath, const FileIdentity& id, Gdiplus::Bitmap* pBitmap, ULONGLONG nBytes) {
+void CPicturePreload::Keep(const char* pszPath, CPicture picture, ULONGLONG nBytes) {
     std::lock_guard<std::mutex> lock(m_mutex);
     const std::string path = pszPath;
     // Within the ceiling still: the caller's own picture was counted off the budget until now.
     if (!Available() || path == m_strBusy ||
-        std::any_of(m_done.begin(), m_done.end(), [&](const Done& d) { return d.strPath == path; })) {
-        delete pBitmap;
+        std::any_of(m_done.begin(), m_done.end(), [&](const Done& d) { return d.strPath == path; }))
         return;
-    }
-    m_done.push_back(Done{path, id, pBitmap, nBytes, nullptr});
+    m_done.push_back(Done{path, std::move(picture), nBytes, nullptr});
 }
 
 void CPicturePreload::Clear() {

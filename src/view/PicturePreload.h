@@ -6,6 +6,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -14,12 +15,12 @@
 #include "framework/GdiPlus.h"
 #include "view/PictureCache.h"
 
-// Each picture is decoded exactly as the shown picture's cache decodes it (pixels copied, the
-// file closed at once: no file is held open between operations) with the file's identity taken
-// before and after; a file changed meanwhile is not kept. What is taken must still have that
-// identity, so a file changed, replaced or gone since is decoded anew by the cache. Only raster
-// pictures of 8 bits per pixel and more are decoded ahead; all decodes ahead together stay within
-// a budget of bytes. GDI+ must be running from the first Request until the destructor.
+// Each picture is opened exactly as the shown picture's cache opens it (OpenPicture: the file's
+// bytes read and the file closed before the decode, so no other program is ever refused), with
+// the identity of the bytes read. What is taken must still have that identity, so a file
+// changed, replaced or gone since is decoded anew by the cache. Only raster pictures the cache
+// keeps are decoded ahead; all decodes ahead together stay within a budget of bytes. GDI+ must
+// be running from the first Request until the destructor.
 class CPicturePreload {
 public:
     CPicturePreload();
@@ -39,18 +40,19 @@ public:
     // The pictures wanted next, most wanted first, within nBudget bytes: decodes ahead of
     // others are dropped, those not started yet are forgotten.
     void Request(const std::vector<std::string>& paths, ULONGLONG nBudget, const Window& window);
-    // The picture of pszPath decoded ahead, if its file still has identity id: the caller owns
-    // it, and *ppRendered (nullptr when none was made), its fitted rendering with no generation
-    // yet; nullptr otherwise. A decode of that file under way is waited for (it is the decode
-    // the caller would start), one not started yet is forgotten.
-    Gdiplus::Bitmap* Take(const char* pszPath,
-                          const FileIdentity& id,
-                          ULONGLONG* pnBytes,
-                          CRenderedPicture** ppRendered);
-    // Takes over a decoded raster picture the caller no longer shows (pBitmap, of pszPath as
-    // it was with identity id), so that stepping back finds it as if decoded ahead; the next
-    // Request keeps it only if it names it.
-    void Keep(const char* pszPath, const FileIdentity& id, Gdiplus::Bitmap* pBitmap, ULONGLONG nBytes);
+    // A picture decoded ahead, with its fitted rendering (nullptr when none was made) that has no
+    // generation yet.
+    struct Ready {
+        CPicture picture;
+        std::unique_ptr<CRenderedPicture> pRendered;
+    };
+    // The picture of pszPath decoded ahead, if its file still has identity id; an empty one
+    // otherwise. A decode of that file under way is waited for (it is the decode the caller
+    // would start), one not started yet is forgotten.
+    Ready Take(const char* pszPath, const FileIdentity& id);
+    // Takes over a decoded raster picture the caller no longer shows (of pszPath), so that
+    // stepping back finds it as if decoded ahead; the next Request keeps it only if it names it.
+    void Keep(const char* pszPath, CPicture picture, ULONGLONG nBytes);
     // Drops every decode ahead; a decode under way is finished and dropped.
     void Clear();
     // Waits until nothing is under way or asked for (for tests and measurements).
@@ -64,10 +66,9 @@ public:
 private:
     struct Done {
         std::string strPath;
-        FileIdentity id;
-        Gdiplus::Bitmap* pBitmap;
+        CPicture picture;
         ULONGLONG nBytes;
-        CRenderedPicture* pRendered;
+        std::unique_ptr<CRenderedPicture> pRendered;
     };
     void Run();
     void DropDone();
@@ -86,7 +87,7 @@ private:
     bool m_bStop;
 };
 
-// One decode as the cache keeps it: the loaded picture copied in its own pixel format and
-// the file closed. nullptr for a file that is gone, does not decode, is announced too large,
-// is not a raster picture of 8 bits per pixel or more, or would take more than nMaxBytes.
-Gdiplus::Bitmap* DecodeRasterCopy(const char* pszPath, ULONGLONG nMaxBytes, ULONGLONG* pnBytes);
+// One decode as the cache keeps it, for reading ahead: empty for a file that is gone, does not
+// decode, is announced too large, is not a raster picture of a kept format, or would take more
+// than nMaxBytes.
+CPicture OpenKeptRaster(const char* pszPath, ULONGLONG nMaxBytes);

@@ -1,0 +1,134 @@
+// One way into every picture file: its bytes read into memory at once (the file shared with
+// every other program and closed before anything is decoded), the size it announces checked,
+// then decoded by the first decoder that reads it, and handed back as one move-only picture
+// with the file's identity.
+#pragma once
+
+#include <windows.h>
+
+#include <stdint.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/AfxCom.h"
+#include "framework/AfxHandles.h"
+#include "framework/GdiPlus.h"
+#include "picture/DecodedImage.h"
+
+// What tells one state of a file from another without decoding it: size, times, the volume and
+// the file's index on it (a replacement under the same name), and a probe of its first and last
+// bytes (a rewrite of the same length with its times set back).
+struct FileIdentity {
+    ULONGLONG nSize = 0;
+    FILETIME ftLastWrite = {};
+    FILETIME ftCreation = {};
+    DWORD dwVolume = 0;
+    ULONGLONG nIndex = 0;
+    ULONGLONG nProbe = 0;
+};
+
+// The bytes the probe covers at each end of a file.
+const DWORD kIdentityProbeBytes = 4096;
+
+// The identity of pszPath, the file opened shared for reading, writing and deletion and closed
+// within the call. False when the file is gone, a folder or cannot be read.
+bool QueryFileIdentity(const char* pszPath, FileIdentity* pId);
+bool SameIdentity(const FileIdentity& a, const FileIdentity& b);
+// The probe of a whole file's bytes held in memory, as QueryFileIdentity reads it from the file.
+ULONGLONG ProbeOfBytes(const void* pData, size_t nBytes);
+
+// The picture is kept between uses (not decoded again for every paint): a raster picture of at
+// least 8 bits per pixel. Pictures of fewer bits are decoded for every use.
+bool KeptPictureFormat(bool bRaster, UINT nBitsPerPixel);
+
+struct PictureOptions {
+    // Files longer than this are not read (and are unreadable).
+    ULONGLONG nMaxFileBytes = 0x7FFF0000ull;
+    // Raster pictures are turned upright and converted to the display's colours as shown.
+    bool bShownRight = true;
+};
+
+enum class PictureStatus {
+    Decoded,
+    Missing,     // no such file, a folder, or it could not be read
+    TooLarge,    // announced too large to decode: no decoder saw it
+    Unreadable,  // no decoder reads it
+};
+
+// A copy of a file's bytes and a stream on it, which an image may read from while it lives. The
+// stream goes before the memory.
+struct CPictureBytes {
+    CGlobalMemory memory;
+    CComPtr<IStream> stream;
+};
+
+// A decoded picture. Raster pictures are GDI+ bitmaps holding their own pixels; a metafile
+// stays vector on its copy of the file's bytes. Nothing holds the file.
+class CPicture {
+public:
+    CPicture() = default;
+    CPicture(CPicture&& other) noexcept;
+    CPicture& operator=(CPicture&& other) noexcept;
+    CPicture(const CPicture&) = delete;
+    CPicture& operator=(const CPicture&) = delete;
+    ~CPicture();
+
+    PictureStatus Status() const { return m_status; }
+    explicit operator bool() const { return m_pImage != nullptr; }
+    // The picture to draw (its first frame active); nullptr unless decoded.
+    Gdiplus::Image* Image() const { return m_pImage.get(); }
+    bool IsRaster() const { return m_pImage && m_pImage->GetType() == Gdiplus::ImageTypeBitmap; }
+    UINT Width() const { return m_pImage ? m_pImage->GetWidth() : 0; }
+    UINT Height() const { return m_pImage ? m_pImage->GetHeight() : 0; }
+    // Bits per pixel of the decoded raster picture (0 for a metafile).
+    UINT BitsPerPixel() const;
+    // Width x height x whole bytes per pixel (0 for a metafile).
+    ULONGLONG DecodedBytes() const;
+    // Kept between uses by the rule above.
+    bool Keepable() const { return KeptPictureFormat(IsRaster(), BitsPerPixel()); }
+    // One delay per frame, in milliseconds as the file gives them (0 for a still picture).
+    const std::vector<UINT>& Delays() const { return m_delays; }
+    size_t FrameCount() const { return m_delays.size(); }
+    // The frames our own decoders gave, the first among them being Image()'s pixels; empty for
+    // pictures GDI+ decoded (whose frames Image() selects).
+    const CDecodedImage* OwnFrames() const { return m_pOwn.get(); }
+    // As the file gives them: orientation still to apply (1 when the picture is shown as stored
+    // or was turned already) and the embedded colour profile.
+    int Orientation() const { return m_nOrientation; }
+    const std::vector<uint8_t>& ColourProfile() const { return m_icc; }
+    const std::string& FormatName() const { return m_strFormat; }
+    // The file's coding keeps every pixel: as our own decoders say; of GDI+'s formats, all but JPEG.
+    bool Lossless() const { return m_bLossless; }
+    const FileIdentity& Identity() const { return m_id; }
+
+    // Gives the image up, with the bytes it may read from, which the caller keeps alive at least
+    // as long: the picture is empty afterwards.
+    std::unique_ptr<Gdiplus::Image> TakeImage(CPictureBytes* pBytes);
+
+private:
+    friend CPicture OpenPicture(const char* pszPath, const PictureOptions& options);
+    void Reset();
+
+    PictureStatus m_status = PictureStatus::Missing;
+    // Declared before the image, which may read from them: the image goes first, then the
+    // stream, then the memory.
+    CGlobalMemory m_bytes;
+    CComPtr<IStream> m_stream;
+    std::unique_ptr<Gdiplus::Image> m_pImage;
+    std::unique_ptr<CDecodedImage> m_pOwn;
+    std::vector<UINT> m_delays;
+    int m_nOrientation = 1;
+    std::vector<uint8_t> m_icc;
+    std::string m_strFormat;
+    bool m_bLossless = true;
+    FileIdentity m_id;
+};
+
+// Reads and decodes the picture of pszPath. GDI+ must be running.
+CPicture OpenPicture(const char* pszPath, const PictureOptions& options = PictureOptions());
+
+// GDI+'s own handle of an image, for the flat functions; the caller disposes of it
+// (GdipDisposeImage). nullptr for no image.
+Gdiplus::GpImage* ReleaseNativeImage(std::unique_ptr<Gdiplus::Image> pImage);
