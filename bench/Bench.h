@@ -43,5 +43,7 @@ void BenchPictureCache(RunningApp& run);
 void BenchWallpaperPrint(CNorvelView* view);
 // Opening the largest main-menu popup and the context menu, beside plain copies of them.
 void BenchMenus(CMainFrame* frame, CNorvelView* view);
+// WebP pictures through the program's load path and drawn, beside libwebp's own decode.
+void BenchDecoders(HWND hView);
 // Entering and leaving full screen on a large picture, beside a bare decode-and-draw.
 void BenchFullScreen(CMainFrame* frame, CNorvelView* view, const std::string& picture);

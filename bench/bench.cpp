@@ -45,10 +45,14 @@ int main(int argc, char** argv) {
     RunningApp run;
     if (!run.started())
         return 1;
-    // MORVANE_BENCH_ONLY=cache: the kept picture's figures alone.
+    // MORVANE_BENCH_ONLY=cache: the kept picture's figures alone; =decoders: our own decoders'.
     const char* only = getenv("MORVANE_BENCH_ONLY");
     if (only && strcmp(only, "cache") == 0) {
         BenchPictureCache(run);
+        return 0;
+    }
+    if (only && strcmp(only, "decoders") == 0) {
+        BenchDecoders(run.view()->m_hWnd);
         return 0;
     }
     CNorvelView* view = run.view();
@@ -120,5 +124,6 @@ int main(int argc, char** argv) {
     BenchMenus(run.frame(), view);
     BenchFullScreen(run.frame(), view, picture);
     BenchPictureCache(run);
+    BenchDecoders(view->m_hWnd);
     return 0;
 }

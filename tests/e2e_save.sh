@@ -33,7 +33,25 @@ if [ -f "$out/manifest.txt" ]; then
         check "$name is $format $w x $h (got: $got)" [ "$got" = "$format $w $h" ]
         n=$((n + 1))
     done <"$out/manifest.txt"
-    check "manifest lists 72 files ($n)" [ $n -eq 72 ]
+    check "manifest lists 100 files ($n)" [ $n -eq 100 ]
+    # WebP through the view, both ways, against ImageMagick's own reading of the same file, each
+    # composed on white: lossless sources come back exactly, JPEG and lossy WebP within bounds.
+    psnr_at_least() {  # SOURCE WRITTEN DB
+        /usr/bin/convert "$1" -background white -flatten "PNG24:$art/psnr-a.png" &&
+            /usr/bin/convert "$2" -background white -flatten "PNG24:$art/psnr-b.png" || return 1
+        local p
+        p=$(compare -metric PSNR "$art/psnr-a.png" "$art/psnr-b.png" null: 2>&1)
+        [ "$p" = inf ] && p=99
+        echo "  PSNR $(basename "$2"): $p dB (at least $3)"
+        awk -v p="$p" -v min="$3" 'BEGIN { exit !(p + 0 >= min + 0) }'
+    }
+    check "a lossless WebP opens and saves as PNG exactly" \
+        psnr_at_least "$corpus/webp/tux.lossless.webp" "$out/tux-lossless.webp-5.png" 99
+    check "a lossy WebP with alpha opens and saves as PNG as ImageMagick reads it" \
+        psnr_at_least "$corpus/webp/yellow_rose.lossy-with-alpha.webp" "$out/yellow_rose-lossy-with-alpha.webp-5.png" 45
+    # (The corpus PNG's gamma chunk would make ImageMagick read it otherwise: the PNG the view wrote of it has none.)
+    check "a PNG saves as WebP exactly" psnr_at_least "$out/basn6a08-png-5.png" "$out/basn6a08-png-10.webp" 99
+    check "a JPEG saves as WebP at quality 90" psnr_at_least "$corpus/jpeg/video-001.jpeg" "$out/video-001-jpeg-10.webp" 35
 else
     check "manifest written" false
 fi

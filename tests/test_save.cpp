@@ -7,12 +7,15 @@
 
 #include <math.h>
 #include <stdio.h>
+#include <string.h>
 
 #include <algorithm>
 #include <vector>
 
 #include "AppFixture.h"
 #include "view/ImageExport.h"
+#include "picture/OwnDecoders.h"
+#include "picture/Picture.h"
 
 using namespace Gdiplus;
 
@@ -28,12 +31,16 @@ PictureSize SizeOf(const std::string& path) {
         DllExports::GdipGetImageWidth(p, &s.cx);
         DllExports::GdipGetImageHeight(p, &s.cy);
         DllExports::GdipDisposeImage(p);
+    } else {  // a format GDI+ does not read: through our own decoders
+        CPicture picture = OpenPicture(path.c_str());
+        s.cx = picture.Width();
+        s.cy = picture.Height();
     }
     return s;
 }
 // The format a file's first bytes announce.
 std::string Signature(const std::string& path) {
-    std::string b = ReadAll(path).substr(0, 8);
+    std::string b = ReadAll(path).substr(0, 12);
     if (b.compare(0, 2, "BM") == 0)
         return "BMP";
     if (b.size() >= 3 && b.compare(0, 3, "\xFF\xD8\xFF") == 0)
@@ -44,7 +51,15 @@ std::string Signature(const std::string& path) {
         return "PNG";
     if (b.compare(0, 4, std::string("II*\0", 4)) == 0 || b.compare(0, 4, std::string("MM\0*", 4)) == 0)
         return "TIFF";
+    if (b.size() == 12 && b.compare(0, 4, "RIFF") == 0 && b.compare(8, 4, "WEBP") == 0)
+        return "WEBP";
     return "?";
+}
+
+// The frames of a file our own decoders read; false for any other.
+bool DecodeOwn(const std::string& path, CDecodedImage* pOut) {
+    const std::string bytes = ReadAll(path);
+    return DecodeOwnFormat(bytes.data(), bytes.size(), pOut) == OwnDecode::Decoded;
 }
 }  // namespace
 
@@ -88,7 +103,8 @@ TEST(EncoderLookup, ExtensionChoosesTheMimeTypeWithoutRegardToCase) {
     } rows[] = {{"bmp", L"image/bmp"},  {"BMP", L"image/bmp"},   {"jpeg", L"image/jpeg"}, {"JPG", L"image/jpeg"},
                 {"jpe", L"image/jpeg"}, {"tiff", L"image/tiff"}, {"Tif", L"image/tiff"},  {"gif", L"image/gif"},
                 {"ico", L"image/ico"},  {"png", L"image/png"},   {"xyz", L"image/png"},   {"", L"image/png"},
-                {"bmpx", L"image/png"}, {"jp", L"image/png"}};
+                {"bmpx", L"image/png"}, {"jp", L"image/png"},    {"webp", L"image/webp"}, {"WebP", L"image/webp"},
+                {"web", L"image/png"}};
     for (const auto& r : rows)
         EXPECT_STREQ(r.mime, MimeTypeForExtension(r.ext)) << r.ext;
 }
@@ -119,13 +135,15 @@ TEST(ExportInAnyScript, IntoAFolderLongerInBytesThanMaxPath) {
 
 TEST_F(SaveTest, EveryFormatToEveryTargetLeavesTheViewAsItWas) {
     std::string folder = MakeTempFolder("save-sources");
-    const char* sources[] = {"jpeg/video-001.jpeg", "png/basn2c08.png", "gif/horse.gif", "tiff/video-001.tiff",
-                             "ico/horse.ico",       "emf/fish.emf",     "wmf/fish.wmf",  "png/basn6a08.png"};
+    const char* sources[] = {"jpeg/video-001.jpeg",   "png/basn2c08.png", "gif/horse.gif",
+                             "tiff/video-001.tiff",   "ico/horse.ico",    "emf/fish.emf",
+                             "wmf/fish.wmf",          "png/basn6a08.png", "webp/yellow_rose.lossy-with-alpha.webp",
+                             "webp/tux.lossless.webp"};
     struct Target {
         const char* ext;
         const char* format;
     } targets[] = {{"bmp", "BMP"},  {"jpg", "JPEG"},  {"jpeg", "JPEG"}, {"gif", "GIF"}, {"png", "PNG"},
-                   {"tif", "TIFF"}, {"tiff", "TIFF"}, {"BMP", "BMP"},   {"xyz", "PNG"}};
+                   {"tif", "TIFF"}, {"tiff", "TIFF"}, {"BMP", "BMP"},   {"xyz", "PNG"}, {"webp", "WEBP"}};
     char outEnv[MAX_PATH] = "";
     std::string out = GetEnvironmentVariableA("MORVANE_SAVE_OUT", outEnv, sizeof outEnv) ? std::string(outEnv) + "\\"
                                                                                          : MakeTempFolder("save-out");
@@ -341,4 +359,55 @@ TEST_F(SaveTest, TransparencyIsDrawnOnWhiteWhereTheFormatHasNone) {
             }
         }
     }
+}
+
+// Save As to WebP: lossless from a source whose coding is (every pixel and its alpha come back),
+// quality 90 from JPEG and lossy WebP; alpha kept either way.
+TEST_F(SaveTest, WebpIsLosslessFromLosslessSourcesAndKeepsTheAlpha) {
+    std::string folder = MakeTempFolder("save-webp");
+    const struct {
+        const char* rel;
+        bool bLossless, bAlpha;
+    } rows[] = {{"png/basn6a08.png", true, true},
+                {"png/basn2c08.png", true, false},
+                {"jpeg/video-001.jpeg", false, false},
+                {"webp/yellow_rose.lossy-with-alpha.webp", false, true},
+                {"webp/tux.lossless.webp", true, true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.rel);
+        const std::string src = CorpusPath(row.rel), out = folder + "out.webp";
+        DeleteFileA(out.c_str());
+        view->SaveChosenFile(src.c_str(), out.c_str());
+        CDecodedImage source, back;
+        ASSERT_TRUE(DecodeOwn(out, &back));
+        EXPECT_EQ(row.bLossless, back.bLossless);
+        EXPECT_EQ(row.bAlpha, back.bHasAlpha);
+        const PictureSize size = SizeOf(src);
+        ASSERT_EQ(size.cx, back.nWidth);
+        ASSERT_EQ(size.cy, back.nHeight);
+        if (!row.bLossless)
+            continue;
+        // The source's pixels as GDI+ or our decoder gives them; equal where they show.
+        std::vector<uint8_t> want;
+        if (DecodeOwn(src, &source)) {
+            want = source.frames[0].pixels;
+        } else {
+            Bitmap bitmap(std::wstring(src.begin(), src.end()).c_str());
+            Rect rc(0, 0, static_cast<INT>(size.cx), static_cast<INT>(size.cy));
+            BitmapData data;
+            ASSERT_EQ(Ok, bitmap.LockBits(&rc, ImageLockModeRead, PixelFormat32bppARGB, &data));
+            for (UINT y = 0; y < size.cy; ++y) {
+                const uint8_t* p = static_cast<const uint8_t*>(data.Scan0) + static_cast<ptrdiff_t>(y) * data.Stride;
+                want.insert(want.end(), p, p + size.cx * 4);
+            }
+            bitmap.UnlockBits(&data);
+        }
+        const std::vector<uint8_t>& have = back.frames[0].pixels;
+        ASSERT_EQ(want.size(), have.size());
+        int nWrong = 0;
+        for (size_t i = 0; i < want.size(); i += 4)
+            nWrong += want[i + 3] != have[i + 3] || (want[i + 3] != 0 && memcmp(&want[i], &have[i], 3) != 0);
+        EXPECT_EQ(0, nWrong);
+    }
+    EXPECT_TRUE(FilesMatching(folder, "mrv*.tmp").empty());
 }

@@ -15,13 +15,16 @@ widths=("$@")
 [ ${#widths[@]} -gt 0 ] || widths=(64 32)
 mkdir -p "$build"
 build=$(cd "$build" && pwd)
+# The libraries from Debian's source packages, built once per version and width into their cache.
+deps=${MORVANE_DEPS_CACHE:-/var/cache/morvane-deps}
+MORVANE_DEPS_CACHE=$deps bash "$root/tools/deps.sh" "${widths[@]}"
 for w in "${widths[@]}"; do
     case "$w" in
         64) cmake -S "$root" -B "$build/win64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" \
-                -DMORVANE_TESTS=ON -DMORVANE_WERROR=ON -DMORVANE_SUITE=FULL -DMORVANE_WINE_ROOT="$build" >/dev/null ;;
+                -DMORVANE_TESTS=ON -DMORVANE_WERROR=ON -DMORVANE_SUITE=FULL -DMORVANE_WINE_ROOT="$build" -DMORVANE_DEPS_CACHE="$deps" >/dev/null ;;
         32) cmake -S "$root" -B "$build/win32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
                 -DMORVANE_TESTS=ON -DMORVANE_WERROR=ON -DMORVANE_SUITE=SMOKE -DMORVANE_WINE_ROOT="$build" \
-                -DMORVANE_EXE64="$build/win64/src/Morvane.exe" >/dev/null ;;
+                -DMORVANE_DEPS_CACHE="$deps" -DMORVANE_EXE64="$build/win64/src/Morvane.exe" >/dev/null ;;
         *) echo "configure: width 64 or 32, not '$w'" >&2; exit 2 ;;
     esac
 done

@@ -10,6 +10,8 @@ bash "$root/tools/setup.sh"
 # Configured as the tests need it too (only the program is built here), so a later test run in
 # the same build directory finds every test.
 width=${MORVANE_WIDTH:-64}
+# The libraries from Debian's source packages (built once, then reused from their cache).
+bash "$root/tools/deps.sh" "$width"
 bash "$root/tools/configure.sh" "$build" "$width"
 cmake --build "$build/win$width" -j"$(nproc)" --target Morvane
 exe="$build/win$width/src/Morvane.exe"

@@ -10,7 +10,18 @@ need=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
       g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev cmake make
       wine wine32:i386 wine64 wine32-preloader:i386 wine64-preloader fonts-wine fonts-liberation
       fonts-wqy-microhei
-      xvfb xdotool x11-utils imagemagick googletest qemu-user-static nsis ghostscript)
+      xvfb xdotool x11-utils imagemagick googletest qemu-user-static nsis ghostscript
+      nasm meson ninja-build pkg-config dpkg-dev)
+
+# The libraries Morvane links come from Debian's own source packages (tools/deps.sh): a deb-src
+# entry beside each of the system's deb entries, read once.
+src_list=/etc/apt/sources.list.d/morvane-deb-src.sources
+if [ ! -e "$src_list" ] && [ -e /etc/apt/sources.list.d/debian.sources ]; then
+    sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources | $SUDO tee "$src_list" >/dev/null
+    if ! $SUDO apt-get update -q; then
+        echo "setup: warning: some package lists could not be updated; going on with the rest" >&2
+    fi
+fi
 
 missing=()
 for p in "${need[@]}"; do

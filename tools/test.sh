@@ -15,6 +15,8 @@ bash "$root/tools/setup.sh"
     echo "test: sources not formatted; run clang-format -i on the files named above" >&2
     exit 1
 }
+# The libraries from Debian's source packages (built once, then reused from their cache).
+bash "$root/tools/deps.sh" 64 32
 bash "$root/tools/configure.sh" "$build"
 cmake --build "$build/win64" -j"$jobs"
 cmake --build "$build/win32" -j"$jobs"

@@ -31,6 +31,9 @@ struct CDecodedImage {
     std::vector<uint8_t> icc;  // the embedded ICC profile; empty when there is none
     std::string strFormat;     // for the preview's format line: "WEBP", "AVIF" or the codec's name
     std::vector<CDecodedFrame> frames;
+    // False when the file has frames after the last one kept: their pixels would have passed the
+    // memory the decoded frames may take (kOwnFramesCeiling), so a player decodes them as it goes.
+    bool bAllFrames = true;
 };
 
 // The first frame of a decoded picture as a GDI+ bitmap that owns its pixels (32 bits per pixel,

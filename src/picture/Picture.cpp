@@ -343,6 +343,9 @@ CPicture OpenPicture(const char* pszPath, const PictureOptions& options) {
         }
         if (pBitmap) {
             picture.m_delays = GdiplusDelays(pBitmap.get());
+            GUID format = {};
+            pBitmap->GetRawFormat(&format);
+            picture.m_bLossless = !IsEqualGUID(format, Gdiplus::ImageFormatJPEG);
         } else {
             // The last resort, only when GDI+ gives nothing.
             stream.Release();
@@ -361,6 +364,7 @@ CPicture OpenPicture(const char* pszPath, const PictureOptions& options) {
         info.nOrientation = pOwn->nOrientation;
         info.icc = pOwn->icc;
         picture.m_strFormat = pOwn->strFormat;
+        picture.m_bLossless = pOwn->bLossless;
         // A still picture's pixels are the bitmap's now; an animation keeps its frames.
         if (pOwn->frames.size() > 1)
             picture.m_pOwn = std::move(pOwn);

@@ -99,6 +99,8 @@ public:
     int Orientation() const { return m_nOrientation; }
     const std::vector<uint8_t>& ColourProfile() const { return m_icc; }
     const std::string& FormatName() const { return m_strFormat; }
+    // The file's coding keeps every pixel: as our own decoders say; of GDI+'s formats, all but JPEG.
+    bool Lossless() const { return m_bLossless; }
     const FileIdentity& Identity() const { return m_id; }
 
     // Gives the image up, with the bytes it may read from, which the caller keeps alive at least
@@ -120,6 +122,7 @@ private:
     int m_nOrientation = 1;
     std::vector<uint8_t> m_icc;
     std::string m_strFormat;
+    bool m_bLossless = true;
     FileIdentity m_id;
 };
 

@@ -4,12 +4,14 @@
 #include "capture/Capture.h"
 #include "framework/GdiPlus.h"
 #include "picture/Picture.h"
+#include "picture/WebpCodec.h"
 #include "view/GifPalette.h"
 
 #include <stdlib.h>
 #include <string.h>
 
 #include <string>
+#include <vector>
 
 using namespace Gdiplus;
 using namespace Gdiplus::DllExports;
@@ -49,8 +51,9 @@ const wchar_t* MimeTypeForExtension(const char* pszExtension) {
         const char* pszExt;
         const wchar_t* pszMime;
     } kTable[] = {
-        {"bmp", L"image/bmp"},   {"jpeg", L"image/jpeg"}, {"jpg", L"image/jpeg"}, {"jpe", L"image/jpeg"},
-        {"tiff", L"image/tiff"}, {"tif", L"image/tiff"},  {"ico", L"image/ico"},  {"gif", L"image/gif"},
+        {"bmp", L"image/bmp"},  {"jpeg", L"image/jpeg"}, {"jpg", L"image/jpeg"},
+        {"jpe", L"image/jpeg"}, {"tiff", L"image/tiff"}, {"tif", L"image/tiff"},
+        {"ico", L"image/ico"},  {"gif", L"image/gif"},   {"webp", L"image/webp"},
     };
     for (const auto& row : kTable)
         if (lstrcmpiA(pszExtension, row.pszExt) == 0)
@@ -167,7 +170,7 @@ bool MarkGifTransparent(const char* pszPath, int nIndex) {
 // The formats whose encoders keep an alpha channel or a transparent colour.
 bool KeepsTransparency(const wchar_t* pszMimeType) {
     return wcscmp(pszMimeType, L"image/png") == 0 || wcscmp(pszMimeType, L"image/tiff") == 0 ||
-           wcscmp(pszMimeType, L"image/gif") == 0;
+           wcscmp(pszMimeType, L"image/gif") == 0 || wcscmp(pszMimeType, L"image/webp") == 0;
 }
 
 // A raster picture that may let the background through: an alpha channel, or a palette with
@@ -245,6 +248,8 @@ bool PrepareForEncoder(GpImage** ppImage, const wchar_t* pszMimeType) {
 }  // namespace
 
 ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const wchar_t* pszMimeType) {
+    if (wcscmp(pszMimeType, L"image/webp") == 0)
+        return ExportWebp(pszSource, pszTarget);
     CLSID clsid;
     if (!FindEncoderByMimeType(pszMimeType, &clsid))
         return kExportNoEncoder;
@@ -283,6 +288,57 @@ ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const w
         ok = MoveFileOver(szTemp, pszTarget);
     if (!ok) {
         ::DeleteFileA(szTemp);
+        return kExportWriteFailed;
+    }
+    return kExportOk;
+}
+
+ExportResult ExportWebp(const char* pszSource, const char* pszTarget) {
+    CPicture picture = OpenPicture(pszSource);
+    if (!picture)
+        return kExportNoSource;
+    const bool bLossless = picture.Lossless();
+    CPictureBytes bytes;
+    GpImage* pImage = ReleaseNativeImage(picture.TakeImage(&bytes));
+    if (!pImage)
+        return kExportNoSource;
+    const bool bAlpha = HasTransparency(pImage);
+    if (!PrepareForEncoder(&pImage, L"image/webp")) {
+        GdipDisposeImage(pImage);
+        return kExportNoSource;
+    }
+    // Its pixels as straight-alpha BGRA rows, then the source released.
+    UINT cx = 0, cy = 0;
+    GdipGetImageWidth(pImage, &cx);
+    GdipGetImageHeight(pImage, &cy);
+    GpRect rc(0, 0, static_cast<INT>(cx), static_cast<INT>(cy));
+    BitmapData data;
+    std::vector<uint8_t> written;
+    bool ok =
+        GdipBitmapLockBits(static_cast<GpBitmap*>(pImage), &rc, ImageLockModeRead, PixelFormat32bppARGB, &data) == Ok;
+    if (ok) {
+        ok = data.Stride > 0 && EncodeWebp(static_cast<const uint8_t*>(data.Scan0), cx, cy,
+                                           static_cast<size_t>(data.Stride), bAlpha, bLossless, &written);
+        GdipBitmapUnlockBits(static_cast<GpBitmap*>(pImage), &data);
+    }
+    GdipDisposeImage(pImage);
+    if (!ok)
+        return kExportWriteFailed;
+
+    std::string strTemp;
+    if (!AfxMakeTempFile(FolderOf(pszTarget).c_str(), "mrv", &strTemp))
+        return kExportWriteFailed;
+    HANDLE hFile = ::CreateFileA(strTemp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD nWritten = 0;
+    ok = hFile != INVALID_HANDLE_VALUE &&
+         ::WriteFile(hFile, written.data(), static_cast<DWORD>(written.size()), &nWritten, nullptr) &&
+         nWritten == written.size();
+    if (hFile != INVALID_HANDLE_VALUE)
+        ok = ::CloseHandle(hFile) && ok;
+    if (ok)
+        ok = MoveFileOver(strTemp.c_str(), pszTarget);
+    if (!ok) {
+        ::DeleteFileA(strTemp.c_str());
         return kExportWriteFailed;
     }
     return kExportOk;

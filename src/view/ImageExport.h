@@ -17,7 +17,8 @@ CString PathExtension(const char* pszPath);
 
 // The MIME type whose encoder writes files with this extension. The comparison ignores case;
 // "jpg", "jpe" and "jpeg" select JPEG, "tif" and "tiff" TIFF, "ico" the icon type (for which
-// the usual encoder set has nothing); any other extension selects PNG.
+// the usual encoder set has nothing), "webp" WebP (written by our own encoder); any other
+// extension selects PNG.
 const wchar_t* MimeTypeForExtension(const char* pszExtension);
 
 enum ExportResult {
@@ -34,7 +35,13 @@ enum ExportResult {
 // are rendered on white at their own pixel size first; pictures of more than 8 bits per pixel,
 // or with a palette that lets the background through, are reduced to an 8-bit palette for GIF,
 // with one transparent entry for the fully transparent pixels.
+// "image/webp" writes WebP (ExportWebp).
 ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const wchar_t* pszMimeType);
+
+// Writes pszSource as a still WebP file, the same way: lossless when the source's coding is
+// (everything but JPEG and lossy WebP), otherwise lossy at quality 90; alpha kept; metafiles
+// rendered on white. kExportWriteFailed for a picture wider or taller than WebP allows.
+ExportResult ExportWebp(const char* pszSource, const char* pszTarget);
 
 // The text a user sees when a save of pszTarget ended with the result (empty for kExportOk).
 CString ExportFailureText(ExportResult result, const char* pszTarget);
