@@ -5,6 +5,7 @@
 #include "AppFixture.h"
 
 #include "framework/GdiPlus.h"
+#include "picture/ShownRight.h"
 #include "view/ImageExport.h"
 #include "view/PictureCache.h"
 #include "view/PicturePreload.h"
@@ -234,6 +235,9 @@ protected:
         HDC hdc = GetDC(view->m_hWnd);
         {
             Gdiplus::Image image(ToWide(path.c_str()));
+            // Turned upright as the file's tag says (each turn is checked on its own elsewhere).
+            for (Gdiplus::RotateFlipType turn : UprightTurns(ReadShowingInfoOfFile(path.c_str()).nOrientation))
+                image.RotateFlip(turn);
             Gdiplus::Graphics graphics(hdc);
             graphics.DrawImage(&image, g_nDrawX, g_nDrawY, static_cast<int>(g_nImageWidth * g_dZoom),
                                static_cast<int>(g_nImageHeight * g_dZoom));

@@ -7,6 +7,7 @@
 
 #include "framework/AfxPictureSize.h"
 #include "framework/GdiPlus.h"
+#include "picture/ShownRight.h"
 #include "res/resource.h"
 
 char g_pszSelectedPath[kPreviewPathChars];
@@ -210,6 +211,13 @@ void CSpecFileDlg::RefreshPreview() {
         if (w <= 0 || h <= 0) {
             w = h = 0;
             image.reset();
+        } else if (image->GetType() == Gdiplus::ImageTypeBitmap) {
+            // Previewed upright, with the upright width and height.
+            std::unique_ptr<Gdiplus::Bitmap> bitmap(static_cast<Gdiplus::Bitmap*>(image.release()));
+            MakeShownRight(&bitmap, ReadShowingInfoOfFile(m_strPath));
+            w = static_cast<int>(bitmap->GetWidth());
+            h = static_cast<int>(bitmap->GetHeight());
+            image = std::move(bitmap);
         }
     }
 

@@ -4,6 +4,7 @@
 #include "capture/Capture.h"
 #include "framework/AfxPictureSize.h"
 #include "framework/GdiPlus.h"
+#include "picture/ShownRight.h"
 #include "view/GifPalette.h"
 
 #include <stdlib.h>
@@ -178,7 +179,9 @@ ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const w
     GpImage* pImage = nullptr;
     if (GdipLoadImageFromFile(AfxToWideBuffer(pszSource, wszSource, kWideChars), &pImage) != Ok || !pImage)
         return kExportNoSource;
-    if (!PrepareForEncoder(&pImage, pszMimeType)) {
+    // Written upright: the target carries no orientation tag, so no reader turns it again.
+    if (!TurnImageUpright(&pImage, ReadShowingInfoOfFile(pszSource).nOrientation) ||
+        !PrepareForEncoder(&pImage, pszMimeType)) {
         GdipDisposeImage(pImage);
         return kExportNoSource;
     }

@@ -1,6 +1,7 @@
 #include "view/PictureCache.h"
 
 #include "framework/AfxPictureSize.h"
+#include "picture/ShownRight.h"
 #include "view/PicturePreload.h"
 
 #include <string.h>
@@ -78,6 +79,13 @@ Gdiplus::Image* LoadPictureFile(const char* pszPath, bool* pbTooLarge) {
     if (pImage->GetLastStatus() != Gdiplus::Ok || pImage->GetWidth() == 0 || pImage->GetHeight() == 0) {
         delete pImage;
         return nullptr;
+    }
+    // Upright, as the file's orientation tag says; a picture without one stays as loaded.
+    if (pImage->GetType() == Gdiplus::ImageTypeBitmap) {
+        const CShowingInfo info = ReadShowingInfoOfFile(pszPath);
+        std::unique_ptr<Gdiplus::Bitmap> bitmap(static_cast<Gdiplus::Bitmap*>(pImage));
+        MakeShownRight(&bitmap, info);
+        pImage = bitmap.release();
     }
     return pImage;
 }
