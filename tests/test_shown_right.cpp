@@ -8,6 +8,8 @@
 #include "view/ImageExport.h"
 #include "view/PictureCache.h"
 
+#include <math.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -404,4 +406,126 @@ TEST_F(UprightViewTest, PhotosOfEachOrientationOpenUprightWithTheirUprightSize) 
     Open(m_strFolder + "small_6.jpg");
     Settle();
     EXPECT_EQ(CString(" [50,70] "), Pane(3));
+}
+
+// ---- colour ------------------------------------------------------------------------------------
+
+namespace {
+class ColourTest : public GdiPlusTest {};
+
+// Root-mean-square over red, green and blue, in levels of 255, of how far the change from b to a
+// is from the change from d to c (with d and c black: of a against b).
+double Rmse(const std::vector<UINT>& a,
+            const std::vector<UINT>& b,
+            const std::vector<UINT>& c = {},
+            const std::vector<UINT>& d = {}) {
+    if (a.size() != b.size() || a.empty() || c.size() != d.size() || (!c.empty() && c.size() != a.size()))
+        return 255;
+    double sum = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        for (int shift = 0; shift < 24; shift += 8) {
+            int e = int((a[i] >> shift) & 0xFF) - int((b[i] >> shift) & 0xFF);
+            if (!c.empty())
+                e -= int((c[i] >> shift) & 0xFF) - int((d[i] >> shift) & 0xFF);
+            sum += e * e;
+        }
+    return sqrt(sum / (3.0 * double(a.size())));
+}
+
+// The pixels the program decodes the file to, 0xAARRGGBB.
+std::vector<UINT> ProgramPixels(const std::string& path) {
+    std::unique_ptr<Gdiplus::Image> image(LoadPictureFile(path.c_str()));
+    return image ? PixelsOf(image.get()) : std::vector<UINT>();
+}
+}  // namespace
+
+TEST_F(ColourTest, PicturesWithoutAProfileOrWithAnSrgbOneAreDecodedAsBefore) {
+    const char* files[] = {"jpeg/video-001.jpeg", "png/basn2c08.png", "png/basn6a16.png", "tiff/video-001.tiff",
+                           "png/basn3p08.png", "gif/horse.gif", "bmp/image.bmp",
+                           // Profiles that draw as sRGB does.
+                           "jpeg/icc-profile.jpeg", "png/icc-profile.png", "tiff/minimal_valid_with_icc.tiff"};
+    for (const char* f : files) {
+        const std::string path = CorpusPath(f);
+        std::vector<UINT> bare;
+        UINT w = 0, h = 0;
+        ASSERT_TRUE(ReadPixels(path, &bare, &w, &h)) << f;
+        EXPECT_TRUE(bare == ProgramPixels(path)) << f;
+    }
+}
+
+// The colour-managed references come from tests/colour_references.sh: ImageMagick's decode of
+// each file converted with Debian's sRGB profile, and the same decode left as stored. The change
+// the program's conversion makes is held against the change ImageMagick's makes, so the two
+// decoders' own differences (JPEG's rounding) do not count.
+TEST_F(ColourTest, ProfiledPicturesMatchTheColourManagedReference) {
+    const char* pszRefs = getenv("MORVANE_COLOUR_REFERENCES");
+    if (!pszRefs)
+        GTEST_SKIP() << "run by tests/colour_references.sh with the references";
+    const struct {
+        const char* file;
+        double dMaxRmse;  // in levels of 255
+    } rows[] = {
+        {"png/P3-sRGB-color-ring.png", 1.5},             // the reference's own change: 44 levels
+        {"png/DJI-FC6310-16bit_709_v4_krita.png", 1.5},  // 12 levels
+        {"jpeg/icc-profile.jpeg", 1.0},
+        {"png/icc-profile.png", 1.0},
+    };
+    for (const auto& row : rows) {
+        std::string name = row.file;
+        for (char& c : name)
+            if (c == '/')
+                c = '_';
+        const std::string folder = std::string("Z:") + pszRefs + "\\";
+        std::vector<UINT> reference, stored, bare;
+        UINT w = 0, h = 0;
+        ASSERT_TRUE(ReadPixels(folder + "converted_" + name + ".png", &reference, &w, &h)) << name;
+        ASSERT_TRUE(ReadPixels(folder + "stored_" + name + ".png", &stored, &w, &h)) << name;
+        ASSERT_TRUE(ReadPixels(CorpusPath(row.file), &bare, &w, &h)) << name;
+        const std::vector<UINT> ours = ProgramPixels(CorpusPath(row.file));
+        EXPECT_LT(Rmse(ours, bare, reference, stored), row.dMaxRmse) << row.file;
+        // Where the profile is not sRGB's, the reference's change is well beyond the bound.
+        if (row.dMaxRmse > 1.0) {
+            EXPECT_GT(Rmse(reference, stored), 4 * row.dMaxRmse) << row.file;
+        }
+    }
+}
+
+TEST_F(ColourTest, SaveAsKeepsPixelsAndProfileWhereTheFormatCarriesOneAndConvertsElsewhere) {
+    const std::string folder = MakeTempFolder("colour-save");
+    const std::string source = CorpusPath("png/P3-sRGB-color-ring.png");
+    const CShowingInfo info = ReadShowingInfoOfFile(source.c_str());
+    ASSERT_FALSE(info.icc.empty());
+    std::vector<UINT> stored, converted;
+    UINT w = 0, h = 0;
+    ASSERT_TRUE(ReadPixels(source, &stored, &w, &h));
+    // The pixels the view shows: converted for this display, whose profile is sRGB's here.
+    converted = ProgramPixels(source);
+    const struct {
+        const char* ext;
+        const wchar_t* mime;
+        bool bProfile;
+        // RMSE in levels of 255 of the file as stored, and as the program reads it back
+        double dMaxFromStored, dMaxFromConverted, dMaxReadBack;
+    } rows[] = {
+        {"png", L"image/png", true, 0.0, 255, 0.6},
+        {"jpg", L"image/jpeg", true, 3.0, 255, 5.0},  // with JPEG's loss
+        {"bmp", L"image/bmp", false, 255, 0.6, 0.6},
+        {"tif", L"image/tiff", false, 255, 0.6, 0.6},
+    };
+    for (const auto& row : rows) {
+        const std::string target = folder + "ring." + row.ext;
+        ASSERT_EQ(kExportOk, ExportPicture(source.c_str(), target.c_str(), row.mime)) << row.ext;
+        const CShowingInfo written = ReadShowingInfoOfFile(target.c_str());
+        if (row.bProfile)
+            EXPECT_TRUE(written.icc == info.icc) << row.ext;
+        else
+            EXPECT_TRUE(written.icc.empty()) << row.ext;
+        std::vector<UINT> px;
+        ASSERT_TRUE(ReadPixels(target, &px, &w, &h)) << row.ext;
+        // Alpha aside: the formats without it are drawn on white.
+        EXPECT_LE(Rmse(px, stored), row.dMaxFromStored) << row.ext;
+        EXPECT_LE(Rmse(px, converted), row.dMaxFromConverted) << row.ext;
+        // Read back by the program: the same colours whichever format it went through.
+        EXPECT_LE(Rmse(ProgramPixels(target), converted), row.dMaxReadBack) << row.ext;
+    }
 }

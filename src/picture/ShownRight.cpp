@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "picture/ColourConvert.h"
 #include "picture/Inflate.h"
 
 namespace {
@@ -237,9 +238,34 @@ bool TurnImageUpright(Gdiplus::GpImage** ppImage, int nOrientation) {
     return true;
 }
 
+namespace {
+// The bitmap's colours from its profile to the display's; an sRGB picture stays as it is.
+void ConvertToDisplay(std::unique_ptr<Gdiplus::Bitmap>* ppBitmap, const std::vector<uint8_t>& icc) {
+    if (icc.empty() || DrawsAsSrgb(icc))
+        return;
+    const Gdiplus::PixelFormat format = (*ppBitmap)->GetPixelFormat();
+    const INT w = static_cast<INT>((*ppBitmap)->GetWidth()), h = static_cast<INT>((*ppBitmap)->GetHeight());
+    if (format != PixelFormat24bppRGB && format != PixelFormat32bppRGB && format != PixelFormat32bppARGB) {
+        // Palettes and deeper pixels cannot take the converted colours back: a 32-bit copy does.
+        std::unique_ptr<Gdiplus::Bitmap> copy((*ppBitmap)->Clone(0, 0, w, h, PixelFormat32bppARGB));
+        if (!copy || copy->GetLastStatus() != Gdiplus::Ok)
+            return;
+        *ppBitmap = std::move(copy);
+    }
+    Gdiplus::Rect rc(0, 0, w, h);
+    Gdiplus::BitmapData data;
+    if ((*ppBitmap)->LockBits(&rc, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeWrite, PixelFormat32bppARGB,
+                              &data) != Gdiplus::Ok)
+        return;
+    ConvertRows(static_cast<uint8_t*>(data.Scan0), data.Stride, data.Width, data.Height, icc, DisplayProfile());
+    (*ppBitmap)->UnlockBits(&data);
+}
+}  // namespace
+
 void MakeShownRight(std::unique_ptr<Gdiplus::Bitmap>* ppBitmap, const CShowingInfo& info) {
     if (!*ppBitmap)
         return;
+    ConvertToDisplay(ppBitmap, info.icc);
     const std::vector<Gdiplus::RotateFlipType> turns = UprightTurns(info.nOrientation);
     if (!turns.empty() && (*ppBitmap)->RotateFlip(turns[0]) != Gdiplus::Ok) {
         // This platform turns no picture of fewer than 8 bits per pixel: a 32-bit copy is turned.

@@ -4,7 +4,9 @@
 #include "capture/Capture.h"
 #include "framework/AfxPictureSize.h"
 #include "framework/GdiPlus.h"
+#include "picture/ColourConvert.h"
 #include "picture/ShownRight.h"
+#include "view/ProfileWriter.h"
 #include "view/GifPalette.h"
 
 #include <stdlib.h>
@@ -179,8 +181,17 @@ ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const w
     GpImage* pImage = nullptr;
     if (GdipLoadImageFromFile(AfxToWideBuffer(pszSource, wszSource, kWideChars), &pImage) != Ok || !pImage)
         return kExportNoSource;
-    // Written upright: the target carries no orientation tag, so no reader turns it again.
-    if (!TurnImageUpright(&pImage, ReadShowingInfoOfFile(pszSource).nOrientation) ||
+    // Written upright: the target carries no orientation tag, so no reader turns it again. A
+    // profile other than sRGB's goes with the pixels where the format carries one (JPEG, PNG);
+    // elsewhere the pixels are converted to sRGB.
+    const CShowingInfo info = ReadShowingInfoOfFile(pszSource);
+    const bool bProfiled = !info.icc.empty() && !DrawsAsSrgb(info.icc);
+    const bool bKeepsProfile = wcscmp(pszMimeType, L"image/jpeg") == 0 || wcscmp(pszMimeType, L"image/png") == 0;
+    ImageType type = ImageTypeUnknown;
+    GdipGetImageType(pImage, &type);
+    if (!TurnImageUpright(&pImage, info.nOrientation) ||
+        (bProfiled && !bKeepsProfile && type == ImageTypeBitmap &&
+         !ConvertBitmapColours(reinterpret_cast<GpBitmap**>(&pImage), info.icc, std::vector<uint8_t>())) ||
         !PrepareForEncoder(&pImage, pszMimeType)) {
         GdipDisposeImage(pImage);
         return kExportNoSource;
@@ -200,6 +211,8 @@ ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const w
     GdipDisposeImage(pImage);
     if (ok && wcscmp(pszMimeType, L"image/bmp") == 0)
         ok = FixBitmapFileSize(szTemp);
+    if (ok && bProfiled && bKeepsProfile && type == ImageTypeBitmap)
+        ok = AddProfileToFile(szTemp, pszMimeType, info.icc);
     if (ok)
         ok = MoveFileOver(szTemp, pszTarget);
     if (!ok) {
