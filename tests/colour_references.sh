@@ -19,7 +19,14 @@ for f in png/P3-sRGB-color-ring.png png/DJI-FC6310-16bit_709_v4_krita.png jpeg/i
     }
 done
 MORVANE_COLOUR_REFERENCES="${art//\//\\}" MORVANE_CORPUS="$corpus" \
-    wine "$tests" --gtest_filter='ColourTest.ProfiledPicturesMatchTheColourManagedReference' | tee "$art/run.txt"
+    wine "$tests" --gtest_filter='ColourTest.ProfiledPicturesMatch*:ColourTest.SaveAsKeeps*' | tee "$art/run.txt"
 rc=${PIPESTATUS[0]}
 grep -q '\[  SKIPPED \]' "$art/run.txt" && { echo "the comparison was skipped"; exit 1; }
+# What Save As wrote with the source's profile, read by ImageMagick with that profile.
+want=$(identify -format '%[icc:description]' "$corpus/png/P3-sRGB-color-ring.png" 2>/dev/null)
+for f in ring.png ring.jpg; do
+    got=$(identify -format '%m %w %h %[icc:description]' "$art/$f" 2>/dev/null)
+    echo "$f: $got"
+    [ "${got#* * * }" = "$want" ] || { echo "$f does not carry the profile \"$want\""; rc=1; }
+done
 exit $rc

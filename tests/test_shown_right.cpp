@@ -491,7 +491,9 @@ TEST_F(ColourTest, ProfiledPicturesMatchTheColourManagedReference) {
 }
 
 TEST_F(ColourTest, SaveAsKeepsPixelsAndProfileWhereTheFormatCarriesOneAndConvertsElsewhere) {
-    const std::string folder = MakeTempFolder("colour-save");
+    // Left in the references' folder when there is one, for ImageMagick to read (colour_references.sh).
+    const char* pszRefs = getenv("MORVANE_COLOUR_REFERENCES");
+    const std::string folder = pszRefs ? std::string("Z:") + pszRefs + "\\" : MakeTempFolder("colour-save");
     const std::string source = CorpusPath("png/P3-sRGB-color-ring.png");
     const CShowingInfo info = ReadShowingInfoOfFile(source.c_str());
     ASSERT_FALSE(info.icc.empty());
