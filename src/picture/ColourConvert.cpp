@@ -1,5 +1,10 @@
 #include "picture/ColourConvert.h"
 
+// The library's own build gives its functions the calling convention of its DLL build, __stdcall,
+// even in the static library: declared the same way here, or the 32-bit names do not match.
+#ifndef CMS_DLL_BUILD
+#define CMS_DLL_BUILD 1
+#endif
 #include <lcms2.h>
 
 #include <memory>
