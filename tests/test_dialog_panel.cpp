@@ -20,7 +20,8 @@ TEST_F(OpenDialogTest, PreviewPanelMeasuresFitsAndDrawsEachSelection) {
     WriteFile(r.folder + "p60.bmp", MakeBmp(60, 300, RGB(0, 255, 0)));
     WriteFile(r.folder + "PHOTO.JPG", MakeBmp(10, 10, RGB(0, 0, 0)));
     CreateDirectoryA((r.folder + "sub").c_str(), nullptr);
-    r.names = {"p50.bmp", "p300.bmp", "p60.bmp", "PHOTO.JPG", "sub", "missing.gif"};
+    CopyCorpusFile("jpeg/orientation_6.jpg", r.folder, "turned.jpg");  // stored 70 x 50, a quarter turn
+    r.names = {"p50.bmp", "p300.bmp", "p60.bmp", "PHOTO.JPG", "sub", "missing.gif", "turned.jpg"};
     {
         DialogDriver driver(PanelSteps(&r, true));
         frame->SendMessage(WM_COMMAND, MAKEWPARAM(ID_FILE_OPEN, 0), 0);
@@ -28,7 +29,7 @@ TEST_F(OpenDialogTest, PreviewPanelMeasuresFitsAndDrawsEachSelection) {
     }
     EXPECT_EQ(106, r.frameW);
     EXPECT_EQ(86, r.frameH);
-    ASSERT_EQ(6u, r.lines.size());
+    ASSERT_EQ(7u, r.lines.size());
     EXPECT_EQ("Width:  50|Height: 40|Format: BITMAP", r.lines[0]);
     EXPECT_EQ(25, r.seen[0].x);
     EXPECT_EQ(20, r.seen[0].y);
@@ -42,6 +43,9 @@ TEST_F(OpenDialogTest, PreviewPanelMeasuresFitsAndDrawsEachSelection) {
     // A folder after a bitmap: zero sizes, format kept.
     EXPECT_EQ("Width:  0|Height: 0|Format: BITMAP", r.lines[4]);
     EXPECT_EQ("Width:  0|Height: 0|Format: GIF", r.lines[5]);
+    // Measured and fitted upright, as its orientation tag says.
+    EXPECT_EQ("Width:  50|Height: 70|Format: JPEG", r.lines[6]);
+    EXPECT_EQ(25, r.seen[6].x);  // fitted by its height, the narrow side across (stored: 15)
     // Cancelled: nothing opened.
     EXPECT_EQ(0, app().m_bImageLoaded);
 }

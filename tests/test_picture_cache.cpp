@@ -6,11 +6,13 @@
 
 #include "framework/GdiPlus.h"
 #include "picture/SystemCodecs.h"
+#include "picture/ShownRight.h"
 #include "view/ImageExport.h"
 #include "picture/PictureCache.h"
 #include "picture/PicturePreload.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -291,16 +293,26 @@ protected:
         FillGrey();
         HDC hdc = GetDC(view->m_hWnd);
         {
-            Gdiplus::Image image(ToWide(path.c_str()));
+            std::unique_ptr<Gdiplus::Image> image(new Gdiplus::Image(ToWide(path.c_str())));
             // What GDI+ does not read, the system's codecs may: their picture as a bitmap.
-            std::unique_ptr<Gdiplus::Bitmap> pSystem;
             CDecodedImage decoded;
-            if ((image.GetLastStatus() != Gdiplus::Ok || image.GetWidth() == 0) &&
+            if ((image->GetLastStatus() != Gdiplus::Ok || image->GetWidth() == 0) &&
                 DecodeFileWithSystemCodecs(path.c_str(), CPictureCache::kDefaultCeiling, &decoded))
-                pSystem = MakeBitmap(decoded);
-            Gdiplus::Graphics graphics(hdc);
-            graphics.DrawImage(pSystem ? static_cast<Gdiplus::Image*>(pSystem.get()) : &image, g_nDrawX, g_nDrawY,
-                               static_cast<int>(g_nImageWidth * g_dZoom), static_cast<int>(g_nImageHeight * g_dZoom));
+                image = MakeBitmap(decoded);
+            // Turned upright and in the display's colours as the file says: the turns and the
+            // conversion are each held against their own references in image_tests.
+            const CShowingInfo info = ReadShowingInfoOfFile(path.c_str());
+            if (image && image->GetType() == Gdiplus::ImageTypeBitmap &&
+                (info.nOrientation != 1 || !info.icc.empty())) {
+                std::unique_ptr<Gdiplus::Bitmap> bitmap(static_cast<Gdiplus::Bitmap*>(image.release()));
+                MakeShownRight(&bitmap, info);
+                image = std::move(bitmap);
+            }
+            if (image) {
+                Gdiplus::Graphics graphics(hdc);
+                graphics.DrawImage(image.get(), g_nDrawX, g_nDrawY, static_cast<int>(g_nImageWidth * g_dZoom),
+                                   static_cast<int>(g_nImageHeight * g_dZoom));
+            }
         }
         ReleaseDC(view->m_hWnd, hdc);
         PumpNow();  // the window's pixels reach the screen

@@ -18,6 +18,19 @@ struct CShowingInfo {
 // Read from a file's bytes; the defaults when the file says nothing.
 CShowingInfo ReadShowingInfo(const void* pData, size_t nBytes);
 
+// The same, read from the file at the path (in the active code page); the defaults when it
+// cannot be read.
+CShowingInfo ReadShowingInfoOfFile(const char* pszPath);
+
 // Turns *ppBitmap upright and converts it to the display's colours, once per decode; the bitmap
 // may be replaced. A picture whose info is the default is left exactly as it is.
 void MakeShownRight(std::unique_ptr<Gdiplus::Bitmap>* ppBitmap, const CShowingInfo& info);
+
+// The steps that put a picture of an EXIF orientation upright, in order: none for 1 and for values
+// outside 1-8. Each is a plain turn or a plain mirror: this platform's combined values mirror
+// before they turn, where the documentation turns first.
+std::vector<Gdiplus::RotateFlipType> UprightTurns(int nOrientation);
+
+// The steps on an image of the flat interface (raster only; a metafile is left as it is), which
+// may be replaced by a turned 32-bit copy; false when it could not be turned.
+bool TurnImageUpright(Gdiplus::GpImage** ppImage, int nOrientation);

@@ -5,6 +5,9 @@
 #include "framework/GdiPlus.h"
 #include "picture/Picture.h"
 #include "picture/WebpCodec.h"
+#include "picture/ColourConvert.h"
+#include "picture/ShownRight.h"
+#include "view/ProfileWriter.h"
 #include "view/GifPalette.h"
 
 #include <stdlib.h>
@@ -256,7 +259,10 @@ ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const w
 
     // A picture announced too large to decode is refused as unreadable, before any decoder
     // tries to allocate it. Nothing holds the source file once it is read.
-    CPicture picture = OpenPicture(pszSource);
+    // Decoded as stored: it is turned and its colours handled below, for the target's format.
+    PictureOptions options;
+    options.bShownRight = false;
+    CPicture picture = OpenPicture(pszSource, options);
     if (!picture)
         return kExportNoSource;
     // The flat functions below own the image from here; the bytes it may read stay till the end.
@@ -264,7 +270,18 @@ ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const w
     GpImage* pImage = ReleaseNativeImage(picture.TakeImage(&bytes));
     if (!pImage)
         return kExportNoSource;
-    if (!PrepareForEncoder(&pImage, pszMimeType)) {
+    // Written upright: the target carries no orientation tag, so no reader turns it again. A
+    // profile other than sRGB's goes with the pixels where the format carries one (JPEG, PNG);
+    // elsewhere the pixels are converted to sRGB.
+    const CShowingInfo info = ReadShowingInfoOfFile(pszSource);
+    const bool bProfiled = !info.icc.empty() && !DrawsAsSrgb(info.icc);
+    const bool bKeepsProfile = wcscmp(pszMimeType, L"image/jpeg") == 0 || wcscmp(pszMimeType, L"image/png") == 0;
+    ImageType type = ImageTypeUnknown;
+    GdipGetImageType(pImage, &type);
+    if (!TurnImageUpright(&pImage, info.nOrientation) ||
+        (bProfiled && !bKeepsProfile && type == ImageTypeBitmap &&
+         !ConvertBitmapColours(reinterpret_cast<GpBitmap**>(&pImage), info.icc, std::vector<uint8_t>())) ||
+        !PrepareForEncoder(&pImage, pszMimeType)) {
         GdipDisposeImage(pImage);
         return kExportNoSource;
     }
@@ -284,6 +301,8 @@ ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const w
         ok = FixBitmapFileSize(szTemp);
     if (ok && nTransparent >= 0)
         ok = MarkGifTransparent(szTemp, nTransparent);
+    if (ok && bProfiled && bKeepsProfile && type == ImageTypeBitmap)
+        ok = AddProfileToFile(szTemp, pszMimeType, info.icc);
     if (ok)
         ok = MoveFileOver(szTemp, pszTarget);
     if (!ok) {
