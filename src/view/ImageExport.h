@@ -14,6 +14,9 @@ bool FindEncoderByMimeType(const wchar_t* pszMimeType, CLSID* pClsid);
 // The extension of a path: what follows the last dot of its file name, without the dot;
 // empty when the file name has no dot.
 CString PathExtension(const char* pszPath);
+// The path with the trailing dots and spaces of its file name dropped, as the system stores
+// the name ("dot2.jpg." is stored as "dot2.jpg"). A name of nothing else is kept as it is.
+CString StoredName(const char* pszPath);
 
 // The MIME type whose encoder writes files with this extension. The comparison ignores case;
 // "jpg", "jpe" and "jpeg" select JPEG, "tif" and "tiff" TIFF, "ico" the icon type (for which
@@ -21,16 +24,19 @@ CString PathExtension(const char* pszPath);
 const wchar_t* MimeTypeForExtension(const char* pszExtension);
 
 enum ExportResult {
-    kExportOk,          // the target holds the converted picture
-    kExportNoEncoder,   // no encoder for the format: nothing was written
-    kExportNoSource,    // the source could not be decoded: nothing was written
-    kExportWriteFailed  // the encoder or the file system failed: the target is as it was
+    kExportOk,           // the target holds the converted picture
+    kExportNoEncoder,    // no encoder for the format: nothing was written
+    kExportNoSource,     // the source could not be decoded: nothing was written
+    kExportWriteFailed,  // the encoder or the file system failed: the target is as it was
+    kExportDiskFull,     // the disk had no room for the whole file: the target is as it was
+    kExportReadOnly      // the target is a read-only file: it is as it was
 };
 
 // Decodes pszSource and writes it with the encoder of pszMimeType to pszTarget. The picture is
-// encoded into a new file in the target's folder, and that file replaces the target only when
-// the encoder succeeded, after the source has been released (so the target may be the source
-// itself). Metafiles, and pictures with transparency for a format without it (BMP, JPEG), are
+// encoded in memory and written into a new file in the target's folder; that file replaces the
+// target only when every byte was written and it decodes as the picture at its size, after the
+// source has been released (so the target may be the source itself). A read-only target is
+// not replaced. Metafiles, and pictures with transparency for a format without it (BMP, JPEG), are
 // rendered on white at their own pixel size first; pictures of more than
 // 8 bits per pixel are reduced to an 8-bit palette for GIF.
 ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const wchar_t* pszMimeType);

@@ -7,15 +7,11 @@
 
 #include <vector>
 
-namespace {
-const int kCacheWideChars = 1024;
-}  // namespace
-
 BOOL CPictureCache::s_bEnabled = 1;
 
 bool QueryFileIdentity(const char* pszPath, FileIdentity* pId) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!::GetFileAttributesExA(pszPath, GetFileExInfoStandard, &data))
+    if (!::GetFileAttributesExW(AfxSystemPath(pszPath).c_str(), GetFileExInfoStandard, &data))
         return false;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
         return false;
@@ -32,8 +28,9 @@ bool SameIdentity(const FileIdentity& a, const FileIdentity& b) {
 
 HGLOBAL ReadFileToGlobal(const char* pszPath, ULONGLONG nMaxBytes, DWORD* pnBytes) {
     // Others may rename, delete or rewrite the file while it is read; it is closed at once.
-    HANDLE hFile = ::CreateFileA(pszPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE hFile = ::CreateFileW(AfxSystemPath(pszPath).c_str(), GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (hFile == INVALID_HANDLE_VALUE)
         return nullptr;
     HGLOBAL hMem = nullptr;
@@ -73,8 +70,7 @@ Gdiplus::Image* LoadPictureFile(const char* pszPath, bool* pbTooLarge) {
     // Loaded from the file exactly as a bare GDI+ load does, so the platform's decoders meet
     // every file, malformed ones included, as they always did. (Fed a stream on a memory copy
     // instead, some decoders of this platform crash on malformed files they otherwise refuse.)
-    std::vector<wchar_t> wide(kCacheWideChars);
-    Gdiplus::Image* pImage = new Gdiplus::Image(AfxToWideBuffer(pszPath, wide.data(), kCacheWideChars));
+    Gdiplus::Image* pImage = new Gdiplus::Image(AfxSystemPath(pszPath).c_str());
     if (pImage->GetLastStatus() != Gdiplus::Ok || pImage->GetWidth() == 0 || pImage->GetHeight() == 0) {
         delete pImage;
         return nullptr;
