@@ -180,7 +180,8 @@ BOOL MoveChangingCase(const char* lpszOldName, const char* lpszNewName) {
 
 BOOL CFile::Rename(const char* lpszOldName, const char* lpszNewName, CFileException* pError) {
     BOOL bCaseOnly = CString(lpszOldName).CompareNoCase(lpszNewName) == 0 && strcmp(lpszOldName, lpszNewName) != 0;
-    if (bCaseOnly ? MoveChangingCase(lpszOldName, lpszNewName) : ::MoveFileA(lpszOldName, lpszNewName))
+    if (bCaseOnly ? MoveChangingCase(lpszOldName, lpszNewName)
+                  : ::MoveFileW(AfxSystemPath(lpszOldName).c_str(), AfxSystemPath(lpszNewName).c_str()))
         return TRUE;
     LONG lError = static_cast<LONG>(::GetLastError());
     if (pError)
