@@ -10,14 +10,20 @@
 //   keepopen   "1.52\r\n" as HTTP/1.1 with its length, the connection kept open afterwards (later
 //              requests on it are answered too)
 //   silent   accepts, reads the request and never answers
+//   loop   a 301 back to itself          hop/N   a 302 to hop/N-1; hop/0 "1.52\r\n"
+//   huge   64 MB of announced length beginning "1.52", sent as fast as the client takes it
+//   trickle   200 bytes of announced length beginning "1.52", one byte every 250 ms
+//   seen/CASE   what the server saw of a case: "REQUESTS BODY_BYTES_SENT FINISHED"
 //   quit   answers and ends the server
 // Ends by itself when the parent process ends, after five minutes, or after 500 connections.
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -32,7 +38,21 @@ struct Connection {
     bool bSilent;  // a request was read and is never answered
     bool bKept;    // answered and kept open, as a server that keeps connections alive
     DWORD dwSince;
+    std::string trickle;  // body bytes still to send, one at a time
+    std::string strCase;  // the case trickled
+    DWORD dwNextByte;
 };
+
+const DWORD kTrickleMs = 250;
+const size_t kHugeBytes = 64u << 20;
+
+// What the server saw of one case.
+struct Seen {
+    int nRequests = 0;
+    size_t nBodyBytes = 0;
+    bool bFinished = false;
+};
+std::map<std::string, Seen> g_seen;
 
 std::string Response(int status, const char* reason, const std::string& body) {
     char head[256];
@@ -79,6 +99,22 @@ std::string Answer(const std::string& path, bool* bSilent, bool* bKeep, bool* bQ
         *bSilent = true;
         return std::string();
     }
+    if (path == "/loop/update.txt")
+        return "HTTP/1.0 301 Moved Permanently\r\nLocation: /loop/update.txt\r\nContent-Length: 0\r\n"
+               "Connection: close\r\n\r\n";
+    if (path.compare(0, 5, "/hop/") == 0) {
+        int n = atoi(path.c_str() + 5);
+        if (n <= 0)
+            return Response(200, "OK", "1.52\r\n");
+        return "HTTP/1.0 302 Found\r\nLocation: /hop/" + std::to_string(n - 1) +
+               "/update.txt\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+    }
+    if (path.compare(0, 6, "/seen/") == 0) {
+        const Seen& seen = g_seen[path.substr(6)];
+        return Response(200, "OK",
+                        std::to_string(seen.nRequests) + " " + std::to_string(seen.nBodyBytes) + " " +
+                            (seen.bFinished ? "1" : "0"));
+    }
     if (path == "/quit") {
         *bQuit = true;
         return Response(200, "OK", "bye");
@@ -86,14 +122,36 @@ std::string Answer(const std::string& path, bool* bSilent, bool* bKeep, bool* bQ
     return Response(404, "Not Found", "<html><body><h1>404 Not Found</h1></body></html>");
 }
 
-void SendAll(SOCKET s, const std::string& data) {
+// Bytes the client took.
+size_t SendAll(SOCKET s, const std::string& data) {
     size_t off = 0;
     while (off < data.size()) {
         int n = send(s, data.data() + off, static_cast<int>(data.size() - off), 0);
         if (n <= 0)
-            return;
+            return off;
         off += static_cast<size_t>(n);
     }
+    return off;
+}
+
+// The head of an answer of announced length whose body is sent on its own.
+std::string Head(size_t nLength) {
+    return "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(nLength) +
+           "\r\nConnection: close\r\n\r\n";
+}
+
+// The body of the huge answer, block by block; false when the client left before its end.
+bool SendHuge(SOCKET s, Seen* pSeen) {
+    std::string block(64 * 1024, 'x');
+    memcpy(&block[0], "1.52\r\n", 6);
+    for (size_t nSent = 0; nSent < kHugeBytes; nSent += block.size()) {
+        size_t n = SendAll(s, block);
+        pSeen->nBodyBytes += n;
+        if (n < block.size())
+            return false;
+        block.assign(block.size(), 'x');
+    }
+    return true;
 }
 }  // namespace
 
@@ -136,14 +194,14 @@ int main(int argc, char** argv) {
             FD_SET(listener, &readable);
         for (const Connection& c : conns)
             FD_SET(c.s, &readable);
-        timeval tv = {0, 100000};
+        timeval tv = {0, 20000};
         if (select(0, &readable, nullptr, nullptr, &tv) == SOCKET_ERROR)
             break;
         if (FD_ISSET(listener, &readable)) {
             SOCKET s = accept(listener, nullptr, nullptr);
             if (s != INVALID_SOCKET) {
                 ++nAccepted;
-                conns.push_back({s, std::string(), false, false, GetTickCount()});
+                conns.push_back({s, std::string(), false, false, GetTickCount(), std::string(), std::string(), 0});
             }
         }
         for (size_t i = 0; i < conns.size();) {
@@ -164,9 +222,24 @@ int main(int argc, char** argv) {
                                                ? std::string()
                                                : c.request.substr(p0 + 1, p1 - p0 - 1);
                         c.request.erase(0, end + 4);
+                        std::string strCase =
+                            path.compare(0, 1, "/") == 0 ? path.substr(1, path.find('/', 1) - 1) : std::string();
+                        if (strCase != "seen")
+                            ++g_seen[strCase].nRequests;
                         bool bKeep = false;
                         std::string answer = Answer(path, &c.bSilent, &bKeep, &bQuit);
-                        if (!c.bSilent) {
+                        if (path == "/huge/update.txt") {
+                            if (SendAll(c.s, Head(kHugeBytes)) == Head(kHugeBytes).size())
+                                g_seen[strCase].bFinished = SendHuge(c.s, &g_seen[strCase]);
+                            bClose = true;
+                        } else if (path == "/trickle/update.txt") {
+                            std::string body = "1.52\r\n";
+                            body.resize(200, 'x');
+                            SendAll(c.s, Head(body.size()));
+                            c.trickle = body;
+                            c.strCase = strCase;
+                            c.dwNextByte = GetTickCount();
+                        } else if (!c.bSilent) {
                             SendAll(c.s, answer);
                             if (bKeep) {
                                 c.bKept = true;
@@ -176,6 +249,21 @@ int main(int argc, char** argv) {
                                 bClose = true;
                             }
                         }
+                    }
+                }
+            }
+            if (!bClose && !c.trickle.empty() && static_cast<LONG>(GetTickCount() - c.dwNextByte) >= 0) {
+                Seen& seen = g_seen[c.strCase];
+                if (send(c.s, c.trickle.data(), 1, 0) != 1) {
+                    bClose = true;
+                } else {
+                    ++seen.nBodyBytes;
+                    c.trickle.erase(0, 1);
+                    c.dwNextByte = GetTickCount() + kTrickleMs;
+                    if (c.trickle.empty()) {
+                        seen.bFinished = true;
+                        shutdown(c.s, SD_SEND);
+                        bClose = true;
                     }
                 }
             }

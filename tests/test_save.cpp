@@ -97,6 +97,11 @@ TEST(EncoderLookup, ExtensionChoosesTheMimeTypeWithoutRegardToCase) {
     EXPECT_EQ(CString(""), PathExtension("C:\\a.b\\photo"));
     EXPECT_EQ(CString("tiff"), PathExtension("scan.x.tiff"));
     EXPECT_EQ(CString(""), PathExtension("name."));
+    // The name as the system stores it: trailing dots and spaces of the file name dropped.
+    EXPECT_EQ(CString("C:\\d\\dot2.jpg"), StoredName("C:\\d\\dot2.jpg."));
+    EXPECT_EQ(CString("C:\\d\\dot.bmp"), StoredName("C:\\d\\dot.bmp. . "));
+    EXPECT_EQ(CString("C:\\d.\\a.png"), StoredName("C:\\d.\\a.png"));
+    EXPECT_EQ(CString("C:\\d\\..."), StoredName("C:\\d\\..."));
     struct {
         const char* ext;
         const wchar_t* mime;
@@ -191,12 +196,15 @@ TEST_F(SaveTest, FailuresSayWhichFileAndLeaveItWhole) {
         std::string target;
         const char* expectedText;
     } cases[] = {
-        {folder + "old.ico", "no encoder"},                   // the platform has no ICO encoder
-        {folder + "missing\\x.png", "could not be written"},  // no such folder
-        {folder + "dir.png", "could not be written"},         // a folder of that name is in the way
+        {folder + "old.ico", "no encoder"},                                  // the platform has no ICO encoder
+        {folder + "missing\\x.png", "could not be written"},                 // no such folder
+        {folder + "dir.png", "could not be written"},                        // a folder of that name is in the way
+        {folder + "ro.png", "could not be written: the file is read-only"},  // Windows refuses to replace it
     };
     CreateDirectoryA((folder + "dir.png").c_str(), nullptr);
     WriteFile(folder + "old.ico", old);
+    WriteFile(folder + "ro.png", old);
+    SetFileAttributesA((folder + "ro.png").c_str(), FILE_ATTRIBUTE_READONLY);
     for (const Case& c : cases) {
         MessageBoxWatcher boxes;
         view->SaveChosenFile(g_strFilePath, c.target.c_str());
@@ -206,6 +214,9 @@ TEST_F(SaveTest, FailuresSayWhichFileAndLeaveItWhole) {
         EXPECT_NE(std::string::npos, boxes.lastText().find(c.expectedText)) << boxes.lastText();
     }
     EXPECT_EQ(old, ReadAll(folder + "old.ico"));
+    EXPECT_EQ(old, ReadAll(folder + "ro.png"));
+    EXPECT_EQ(FILE_ATTRIBUTE_READONLY, GetFileAttributesA((folder + "ro.png").c_str()) & FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesA((folder + "ro.png").c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY, GetFileAttributesA((folder + "dir.png").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
 
     // A source that no longer decodes: the existing target stays as it was.
@@ -241,6 +252,83 @@ TEST_F(SaveTest, SaveAsOntoTheShownFileReplacesIt) {
         EXPECT_EQ(size.cx, SizeOf(path).cx);
         EXPECT_EQ(size.cy, SizeOf(path).cy);
         EXPECT_TRUE(FilesMatching(folder, "mrv*.tmp").empty());
+    }
+}
+
+// Names the system stores without their trailing dots and spaces are judged as stored: the format
+// follows the extension that remains, and the file is written under that name.
+TEST_F(SaveTest, TrailingDotsAndSpacesAreDroppedBeforeTheFormatIsChosen) {
+    std::string folder = MakeTempFolder("save-dots");
+    struct {
+        const char* chosen;
+        const char* stored;
+        const char* format;
+    } rows[] = {{"dot2.jpg.", "dot2.jpg", "JPEG"}, {"dot.bmp.", "dot.bmp", "BMP"}, {"sp.gif . ", "sp.gif", "GIF"}};
+    std::string src = CorpusPath("png/basn2c08.png");
+    for (const auto& r : rows) {
+        MessageBoxWatcher boxes;
+        view->SaveChosenFile(src.c_str(), (folder + r.chosen).c_str());
+        EXPECT_EQ(0, boxes.count()) << boxes.lastText();
+        EXPECT_EQ(r.format, Signature(folder + r.stored)) << r.chosen;
+    }
+    std::vector<std::string> names;
+    ListFiles(folder, &names);
+    EXPECT_EQ(3u, names.size());
+}
+
+// A nearly full disk: the RAM disk tests/small_disk.sh mounts as a drive of the prefix, filled up
+// to its last page. In every format the save fails whole: the user's file stays as it was and the
+// message says the disk is full (this platform's TIFF encoder reports success on a short write).
+TEST_F(SaveTest, NearlyFullDiskKeepsTheTargetWholeInEveryFormat) {
+    char drive[8] = "";
+    if (!GetEnvironmentVariableA("MORVANE_SMALL_DISK", drive, sizeof drive)) {
+        char why[512] = "it is mounted by tests/small_disk.sh";
+        GetEnvironmentVariableA("MORVANE_SMALL_DISK_UNAVAILABLE", why, sizeof why);
+        GTEST_SKIP() << "no small disk: " << why;
+    }
+    const std::string disk = std::string(drive) + "\\", filler = disk + "filler.bin";
+    const std::string source = CorpusPath("jpeg/video-001.jpeg");  // 150 x 103: more than a page in every format
+    struct {
+        const char* usersFile;
+        const char* name;
+        const char* format;
+    } rows[] = {{"bmp/sample.bmp", "user.bmp", "BMP"},
+                {"jpeg/video-001.q50.410.jpeg", "user.jpeg", "JPEG"},
+                {"gif/traffic_light.gif", "user.gif", "GIF"},
+                {"tiff/sample.tif", "user.tiff", "TIFF"},
+                {"png/basn2c08.png", "user.png", "PNG"}};
+    for (const auto& r : rows) {
+        const std::string target = disk + r.name;
+        WriteFile(target, ReadAll(CorpusPath(r.usersFile)));
+        const std::string before = ReadAll(target);
+        ASSERT_FALSE(before.empty()) << target;
+        // Filled page by page until the disk refuses, then one page given back.
+        HANDLE h = CreateFileA(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, h);
+        std::string page(4096, 'x');
+        DWORD n = 0, nTotal = 0;
+        while (nTotal < (1u << 30) && WriteFile(h, page.data(), 4096, &n, nullptr) && n == 4096)
+            nTotal += n;
+        ASSERT_GT(nTotal, 4096u);
+        SetFilePointer(h, static_cast<LONG>(nTotal - 4096), nullptr, FILE_BEGIN);
+        SetEndOfFile(h);
+        CloseHandle(h);
+
+        MessageBoxWatcher boxes;
+        view->SaveChosenFile(source.c_str(), target.c_str());
+        PumpFor(300);
+        EXPECT_EQ(1, boxes.count()) << target;
+        EXPECT_NE(std::string::npos, boxes.lastText().find(target + " could not be written: the disk is full"))
+            << boxes.lastText();
+        EXPECT_EQ(before, ReadAll(target)) << target;
+        EXPECT_TRUE(FilesMatching(disk, "mrv*.tmp").empty()) << target;
+        DeleteFileA(filler.c_str());
+
+        // With room again, the same save writes the picture: the disk was the cause.
+        view->SaveChosenFile(source.c_str(), target.c_str());
+        EXPECT_EQ(SizeOf(source).cx, SizeOf(target).cx) << target;
+        EXPECT_EQ(r.format, Signature(target));
+        DeleteFileA(target.c_str());
     }
 }
 

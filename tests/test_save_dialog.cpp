@@ -24,6 +24,10 @@ std::vector<std::string> TypeList(HWND hDialog, int* pSelected) {
 bool IsQuestion(HWND h) {
     return !GetDlgItem(h, 0x480) && !GetDlgItem(h, 0x47C) && GetDlgItem(h, IDNO);
 }
+// A message box over the file dialog (one button).
+bool IsMessage(HWND h) {
+    return !GetDlgItem(h, 0x480) && !GetDlgItem(h, 0x47C) && GetDlgItem(h, 0xFFFF) && GetDlgItem(h, IDOK);
+}
 std::string Magic(const std::string& path) {
     return ReadAll(path).substr(0, 4);
 }
@@ -162,6 +166,44 @@ TEST_F(SaveDialogTest, SaveAsIntoAFolderAndUnderNamesInAnyScript) {
         }
         EXPECT_EQ(c.magic, Magic(folder + c.file).substr(0, strlen(c.magic)));
     }
+}
+
+// A path longer than the system's file dialogs take, typed into Open or Save As: this platform's
+// dialog code would fault on it and end the program. It is refused with a message instead, the
+// dialog stays for another name, and nothing is written.
+TEST_F(SaveDialogTest, PathsTooLongForTheDialogAreRefusedWithAMessage) {
+    std::string folder = MakeTempFolder("savedlg-long");
+    CopyCorpusFile("jpeg/video-001.jpeg", folder, "photo.jpeg");
+    Open(folder + "photo.jpeg");
+    std::string typed = folder;
+    while (typed.size() < 300)
+        typed += "long" + std::to_string(typed.size()) + "\\";
+    typed += "name.png";
+    for (UINT nCommand : {ID_FILE_SAVE_AS, ID_FILE_OPEN}) {
+        std::string text;
+        {
+            DialogDriver driver({[&](HWND h, HWND) {
+                                     DialogSetFileName(h, typed);
+                                     DialogPressOk(h);
+                                 },
+                                 {IsMessage,
+                                  [&](HWND, HWND) {
+                                      HWND q = FindProcessDialog(IsMessage);
+                                      char buf[512] = "";
+                                      GetDlgItemTextA(q, 0xFFFF, buf, sizeof buf);
+                                      text = buf;
+                                      PostMessageA(q, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+                                  }},
+                                 nullptr});  // then the dialog, still open, is cancelled
+            Command(nCommand);
+            EXPECT_TRUE(driver.ran()) << nCommand;
+        }
+        EXPECT_EQ(0u, text.find("The path is too long: it has " + std::to_string(typed.size()) +
+                                " characters, and a file dialog takes at most 259."))
+            << text;
+        EXPECT_TRUE(IsWindow(frame->m_hWnd));
+    }
+    EXPECT_EQ(std::vector<std::string>({".", "..", "photo.jpeg"}), FilesMatching(folder, "*"));
 }
 
 TEST_F(SaveDialogTest, AStepWhoseWindowNeverComesIsGivenUpAndTheDialogEnded) {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <algorithm>
 #include <memory>
 #include <set>
@@ -399,6 +401,51 @@ TEST_F(UpdateTest, DownloadCopiesTheWholeAnswerAndNothingOnFailure) {
     EXPECT_NE(CString("YES"), r);
     EXPECT_FALSE(r.IsEmpty());
     EXPECT_LE(r.GetLength(), 254);
+}
+
+// The check is bounded in redirects, bytes and time. The server counts what it was asked and what
+// it sent, so the bounds are seen without a clock: a redirect loop and an answer that trickles (a
+// byte every 250 ms for 50 s) end, having taken what the bounds allow; an answer of 64 MB gives
+// its version.
+TEST_F(UpdateTest, ChecksAreBoundedInRedirectsBytesAndTime) {
+    auto seen = [](const char* name) {
+        CDownloadTempFile local;
+        EXPECT_EQ(CString("YES"), DownloadFile(s_server->Url((std::string("/seen/") + name).c_str()), local.Path()));
+        return ReadAll(static_cast<const char*>(local.Path()));
+    };
+    struct {
+        const char* path;
+        const char* version;
+    } rows[] = {{"/hop/10/update.txt", "1.52"},
+                {"/hop/11/update.txt", "Error"},
+                {"/loop/update.txt", "Error"},
+                {"/huge/update.txt", "1.52"}};
+    for (const auto& r : rows) {
+        Seen s = Check(r.path);
+        ASSERT_TRUE(s.bShown) << r.path;
+        EXPECT_EQ(r.version, s.strVersion) << r.path;
+        EXPECT_EQ(std::string(r.version) == "Error" ? kBusy : kUpToDate, s.strMessage) << r.path;
+    }
+    EXPECT_EQ("11 ", seen("loop").substr(0, 3)) << "the first request and ten redirects";
+    // hop/10 takes eleven requests; hop/11 as many, its eleventh answer a redirect not followed.
+    EXPECT_EQ(11 + 11, atoi(seen("hop").c_str()));
+    EXPECT_EQ(1, atoi(seen("huge").c_str()));
+
+    // The whole download's time, lowered here from the program's 15 s.
+    CDownloadBounds bounds;
+    EXPECT_EQ(15000u, bounds.dwTotalMs);
+    EXPECT_EQ(10, bounds.nMaxRedirects);
+    EXPECT_EQ(64u * 1024, bounds.dwMaxBytes);
+    bounds.dwTotalMs = 1000;
+    CDownloadTempFile local;
+    EXPECT_NE(CString("YES"), DownloadFile(s_server->Url("/trickle/update.txt"), local.Path(), bounds));
+    std::string trickle = seen("trickle");
+    EXPECT_EQ("1 ", trickle.substr(0, 2));
+    EXPECT_EQ("0", trickle.substr(trickle.size() - 1)) << "the client left before the end: " << trickle;
+    // A whole answer longer than the byte bound is refused.
+    bounds.dwTotalMs = 15000;
+    bounds.dwMaxBytes = 1000;
+    EXPECT_NE(CString("YES"), DownloadFile(s_server->Url("/big/update.txt"), local.Path(), bounds));
 }
 
 TEST_F(UpdateTest, VersionIsTheFirstFourBytesUpToALineBreakOrZero) {

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "framework/AfxFile.h"
 #include "framework/AfxStr.h"
 
 uint64_t BitmapRowSize(int nWidth, int nBitsPerPixel) {
@@ -69,7 +70,8 @@ bool WriteAll(HANDLE hFile, const FilePart* pParts, int nParts) {
 }  // namespace
 
 bool MoveFileOver(const char* pszFrom, const char* pszTo) {
-    if (::MoveFileExA(pszFrom, pszTo, MOVEFILE_REPLACE_EXISTING))
+    std::wstring from = AfxSystemPath(pszFrom), to = AfxSystemPath(pszTo);
+    if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING))
         return true;
     if (::GetLastError() != ERROR_CALL_NOT_IMPLEMENTED)
         return false;

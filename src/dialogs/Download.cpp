@@ -48,19 +48,82 @@ CString SystemErrorText(DWORD dwError) {
 }
 }  // namespace
 
-CString DownloadFile(const CString& strURL, const CString& strLocalFile) {
+namespace {
+// The time left of a download begun at dwStart; 0 once it is over.
+DWORD TimeLeft(DWORD dwStart, DWORD dwTotalMs) {
+    DWORD dwElapsed = ::GetTickCount() - dwStart;
+    return dwElapsed >= dwTotalMs ? 0 : dwTotalMs - dwElapsed;
+}
+
+// Every wait of the handle cut to what is left of the download (and to kDownloadTimeoutMs).
+void LimitWaits(HINTERNET hInternet, DWORD dwLeft) {
+    DWORD dwWait = dwLeft < kDownloadTimeoutMs ? dwLeft : kDownloadTimeoutMs;
+    for (DWORD dwOption :
+         {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
+          INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT})
+        ::InternetSetOptionA(hInternet, dwOption, &dwWait, sizeof dwWait);
+}
+
+bool IsRedirect(DWORD dwStatus) {
+    return dwStatus == 301 || dwStatus == 302 || dwStatus == 303 || dwStatus == 307 || dwStatus == 308;
+}
+
+// The address a redirect answer points to, made absolute against the request's own; empty when
+// it has none.
+CString RedirectTarget(HINTERNET hRequest, const CString& strBase) {
+    char szLocation[INTERNET_MAX_URL_LENGTH] = "";
+    DWORD dwSize = sizeof szLocation;
+    if (!::HttpQueryInfoA(hRequest, HTTP_QUERY_LOCATION, szLocation, &dwSize, nullptr) || !szLocation[0])
+        return CString();
+    char szUrl[INTERNET_MAX_URL_LENGTH] = "";
+    DWORD dwUrl = sizeof szUrl;
+    if (!::InternetCombineUrlA(strBase, szLocation, szUrl, &dwUrl, ICU_NO_ENCODE))
+        return CString();
+    return CString(szUrl);
+}
+
+void ThrowIfOver(DWORD dwStart, const CDownloadBounds& bounds) {
+    if (TimeLeft(dwStart, bounds.dwTotalMs) == 0)
+        AfxThrowInternetException(1, ERROR_INTERNET_TIMEOUT);
+}
+}  // namespace
+
+CString DownloadFile(const CString& strURL, const CString& strLocalFile, const CDownloadBounds& bounds) {
     CString strResult = kDownloadSucceeded;
     bool bFileBegun = false;
+    const DWORD dwStart = ::GetTickCount();
     try {
         CInternetSession session(nullptr, 1, PRE_CONFIG_INTERNET_ACCESS, nullptr, nullptr, 0);
         // Without these, a server that accepts and never answers holds the program for good.
-        session.SetOption(INTERNET_OPTION_CONNECT_TIMEOUT, kDownloadTimeoutMs);
-        session.SetOption(INTERNET_OPTION_SEND_TIMEOUT, kDownloadTimeoutMs);
-        session.SetOption(INTERNET_OPTION_RECEIVE_TIMEOUT, kDownloadTimeoutMs);
-        session.SetOption(INTERNET_OPTION_DATA_SEND_TIMEOUT, kDownloadTimeoutMs);
-        session.SetOption(INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, kDownloadTimeoutMs);
-        std::unique_ptr<CInternetFile> pFile(
-            session.OpenURL(strURL, 1, INTERNET_FLAG_RELOAD | INTERNET_FLAG_TRANSFER_BINARY, nullptr, 0));
+        DWORD dwFirstWait = TimeLeft(dwStart, bounds.dwTotalMs);
+        if (dwFirstWait > kDownloadTimeoutMs)
+            dwFirstWait = kDownloadTimeoutMs;
+        for (DWORD dwOption :
+             {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
+              INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT})
+            session.SetOption(dwOption, dwFirstWait);
+        // Redirects are followed here, each one counted: the platform would follow a loop for ever.
+        std::unique_ptr<CInternetFile> pFile;
+        CString strAt = strURL;
+        for (int nRedirects = 0;; ++nRedirects) {
+            ThrowIfOver(dwStart, bounds);
+            pFile.reset(session.OpenURL(
+                strAt, 1, INTERNET_FLAG_RELOAD | INTERNET_FLAG_TRANSFER_BINARY | INTERNET_FLAG_NO_AUTO_REDIRECT,
+                nullptr, 0));
+            CHttpFile* pHttp = dynamic_cast<CHttpFile*>(pFile.get());
+            DWORD dwStatus = 0;
+            if (!pHttp || !pHttp->QueryInfoStatusCode(dwStatus) || !IsRedirect(dwStatus))
+                break;
+            CString strNext = RedirectTarget(*pHttp, strAt);
+            if (strNext.IsEmpty())
+                break;  // a redirect to nowhere: its status says what it is
+            if (nRedirects >= bounds.nMaxRedirects) {
+                strResult.Format("More than %d redirects", bounds.nMaxRedirects);
+                return strResult;
+            }
+            pFile.reset();
+            strAt = strNext;
+        }
 
         // A 404 page or a proxy's error page is no published file.
         // An answer of announced length ends there: a server that keeps the connection open
@@ -77,21 +140,48 @@ CString DownloadFile(const CString& strURL, const CString& strLocalFile) {
             }
             bLengthKnown = pHttp->QueryInfo(HTTP_QUERY_CONTENT_LENGTH, dwLeft) != FALSE;
         }
+        // Whole answers longer than the bound are refused before a byte is read.
+        if (bLengthKnown && bounds.dwEnoughBytes == 0 && dwLeft > bounds.dwMaxBytes) {
+            strResult.Format("The answer is longer than %lu bytes", static_cast<unsigned long>(bounds.dwMaxBytes));
+            return strResult;
+        }
 
         CLocalFile local(strLocalFile);
         if (!local.IsOpen())
             return SystemErrorText(::GetLastError());
         bFileBegun = true;
         char buf[kBlockSize];
+        DWORD dwRead = 0;
         while (!bLengthKnown || dwLeft > 0) {
-            UINT nWant = bLengthKnown && dwLeft < sizeof buf ? static_cast<UINT>(dwLeft) : sizeof buf;
+            if (bounds.dwEnoughBytes && dwRead >= bounds.dwEnoughBytes)
+                break;
+            ThrowIfOver(dwStart, bounds);
+            LimitWaits(*pFile, TimeLeft(dwStart, bounds.dwTotalMs));
+            // Only what has arrived is read: a read for more waits until it is all there, and a
+            // server that trickles would hold it for as long as it trickles.
+            DWORD dwAvailable = 0;
+            if (!::InternetQueryDataAvailable(*pFile, &dwAvailable, 0, 0))
+                AfxThrowInternetException(1);
+            if (dwAvailable == 0)
+                break;  // the end of the answer
+            UINT nWant = dwAvailable < sizeof buf ? static_cast<UINT>(dwAvailable) : sizeof buf;
+            if (bLengthKnown && dwLeft < nWant)
+                nWant = static_cast<UINT>(dwLeft);
+            if (bounds.dwEnoughBytes && bounds.dwEnoughBytes - dwRead < nWant)
+                nWant = bounds.dwEnoughBytes - dwRead;
+            if (dwRead + nWant > bounds.dwMaxBytes) {
+                strResult.Format("The answer is longer than %lu bytes", static_cast<unsigned long>(bounds.dwMaxBytes));
+                break;
+            }
             UINT n = pFile->Read(buf, nWant);
             if (n == 0)
                 break;
+            ThrowIfOver(dwStart, bounds);
             if (!local.Write(buf, n)) {
                 strResult = SystemErrorText(::GetLastError());
                 break;
             }
+            dwRead += n;
             if (bLengthKnown)
                 dwLeft -= n < dwLeft ? n : dwLeft;
         }

@@ -9,12 +9,23 @@ extern const char kDownloadSucceeded[];  // "YES"
 // Connection, send and receive time-out of the download, in milliseconds.
 const DWORD kDownloadTimeoutMs = 5000;
 
-// Copies the URL into the local file (created or truncated) in blocks of 512 bytes, up to the
-// answer's announced length when it has one. Returns "YES" when the server answered with a 2xx
-// status and the whole answer was written; otherwise the failure's text (at most 254
-// characters), and a file that was begun is removed. An unreachable or silent server fails
-// after kDownloadTimeoutMs.
-CString DownloadFile(const CString& strURL, const CString& strLocalFile);
+// The limits of one download; past any of them it fails.
+struct CDownloadBounds {
+    int nMaxRedirects = 10;        // redirects followed
+    DWORD dwTotalMs = 15000;       // the whole download, from the connection to the last byte
+    DWORD dwMaxBytes = 64 * 1024;  // bytes of the answer read
+    DWORD dwEnoughBytes = 0;       // the download ends once this many are in (0: the whole answer)
+};
+
+// Copies the URL into the local file (created or truncated) in blocks of up to 512 bytes, up to
+// the answer's announced length when it has one, following redirects itself. Returns "YES" when
+// the server answered with a 2xx status and the whole answer (or the first dwEnoughBytes of it)
+// was written; otherwise the failure's text (at most 254 characters), and a file that was begun
+// is removed. A silent server fails after kDownloadTimeoutMs; every wait is also cut to what is
+// left of the whole download's time.
+CString DownloadFile(const CString& strURL,
+                     const CString& strLocalFile,
+                     const CDownloadBounds& bounds = CDownloadBounds());
 
 // The published version in the first bytes of a downloaded file: at most 4 characters, ending at
 // the first zero byte or line break. Returns FALSE when the file cannot be read.

@@ -134,8 +134,8 @@ RenameVerdict CRenameDlg::CheckName() {
     RenameVerdict verdict = JudgeRenameText(m_strFolder, m_strOldName, strText);
     CString strCandidate = strText + RenameSuffix(m_strOldName);
     if (verdict == kRenameAccepted) {
-        WIN32_FIND_DATAA fd;
-        HANDLE hFind = ::FindFirstFileA(m_strFolder + strCandidate, &fd);
+        WIN32_FIND_DATAW fd;
+        HANDLE hFind = ::FindFirstFileW(AfxSystemPath(m_strFolder + strCandidate).c_str(), &fd);
         if (hFind != INVALID_HANDLE_VALUE) {
             ::FindClose(hFind);
             // The file itself is found under a name that differs only in case: that change is

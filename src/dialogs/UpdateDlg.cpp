@@ -53,8 +53,11 @@ BOOL CUpdateDlg::OnInitDialog() {
     CString strVersion;
     bool bFetched = false;
     {
+        // Bounded in redirects, time and bytes; only the first four bytes are the version.
+        CDownloadBounds bounds;
+        bounds.dwEnoughBytes = 4;
         CDownloadTempFile local;
-        bFetched = !local.Path().IsEmpty() && DownloadFile(UpdateURL(), local.Path()) == kDownloadSucceeded &&
+        bFetched = !local.Path().IsEmpty() && DownloadFile(UpdateURL(), local.Path(), bounds) == kDownloadSucceeded &&
                    ReadPublishedVersion(local.Path(), strVersion) && IsVersionText(strVersion);
     }
     if (bFetched) {

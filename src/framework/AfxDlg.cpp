@@ -2,6 +2,8 @@
 
 #include "framework/AfxApp.h"
 
+#include <commctrl.h>
+#include <dlgs.h>
 #include <limits.h>
 #include <exception>
 #include <stdio.h>
@@ -268,10 +270,68 @@ UINT_PTR CALLBACK AfxFileDlgHookProc(HWND hWnd, UINT message, WPARAM, LPARAM lPa
         return AfxCallbackGuard<UINT_PTR>("a file dialog's hook", TRUE, [&]() -> UINT_PTR {
             const OPENFILENAMEA* pOfn = reinterpret_cast<const OPENFILENAMEA*>(lParam);
             CFileDialog* pDlg = pOfn ? reinterpret_cast<CFileDialog*>(pOfn->lCustData) : nullptr;
+            AfxGuardFileDialogPath(::GetParent(hWnd));
             return pDlg ? pDlg->HandleInitDialog(hWnd) : TRUE;
         });
     }
     return 0;
+}
+
+namespace {
+// The longest path, in characters, the system's file dialog is given to take. This platform's
+// dialog code faults on a typed path much longer than MAX_PATH, whatever the buffer and whether
+// the 8-bit or the UTF-16 call opened it; the system's paths end below MAX_PATH anyway.
+const int kLongestDialogPath = MAX_PATH - 1;
+
+std::wstring WindowTextW(HWND hWnd) {
+    int n = hWnd ? ::GetWindowTextLengthW(hWnd) : 0;
+    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+    if (n > 0)
+        n = ::GetWindowTextW(hWnd, &text[0], n + 1);
+    text.resize(static_cast<size_t>(n > 0 ? n : 0));
+    return text;
+}
+
+// The length of the path OK would hand the system: the typed name, put after the dialog's
+// folder unless it starts from a drive or a root of its own.
+int TypedPathLength(HWND hDlg) {
+    HWND hName = ::GetDlgItem(hDlg, cmb13);
+    if (!hName)
+        hName = ::GetDlgItem(hDlg, edt1);
+    std::wstring text = WindowTextW(hName);
+    int n = static_cast<int>(text.size());
+    bool bAbsolute = (n >= 2 && text[1] == L':') || (n >= 1 && (text[0] == L'\\' || text[0] == L'/'));
+    if (bAbsolute || n == 0)
+        return n;
+    wchar_t szFolder[MAX_PATH * 4] = L"";
+    LRESULT nFolder = ::SendMessageW(hDlg, CDM_GETFOLDERPATH, MAX_PATH * 4, reinterpret_cast<LPARAM>(szFolder));
+    return nFolder > 1 ? static_cast<int>(wcslen(szFolder)) + 1 + n : n;
+}
+
+// The system dialog's window, subclassed: OK with a path longer than the dialog can take is
+// refused with a message before the system's code sees it.
+LRESULT CALLBACK LongPathGuardProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR uId, DWORD_PTR) {
+    if (message == WM_COMMAND && LOWORD(wParam) == IDOK) {
+        int n = TypedPathLength(hWnd);
+        if (n > kLongestDialogPath) {
+            char text[400];
+            snprintf(text, sizeof text,
+                     "The path is too long: it has %d characters, and a file dialog takes at most %d.\n"
+                     "Choose a shorter name, or a folder nearer the top of the drive.",
+                     n, kLongestDialogPath);
+            AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
+            return 0;
+        }
+    } else if (message == WM_NCDESTROY) {
+        ::RemoveWindowSubclass(hWnd, LongPathGuardProc, uId);
+    }
+    return ::DefSubclassProc(hWnd, message, wParam, lParam);
+}
+}  // namespace
+
+void AfxGuardFileDialogPath(HWND hSystemDialog) {
+    if (hSystemDialog)
+        ::SetWindowSubclass(hSystemDialog, LongPathGuardProc, 1, 0);
 }
 
 CFileDialog::CFileDialog(BOOL bOpenFileDialog,

@@ -80,6 +80,12 @@ private:
 
 INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Makes the system's file dialog refuse, with a message, an OK whose typed path is longer than
+// the dialog can take (this platform's dialog code faults on such paths). Called for every
+// CFileDialog; for a bare GetOpenFileName/GetSaveFileName, from its hook's WM_INITDIALOG with
+// the hook window's parent.
+void AfxGuardFileDialogPath(HWND hSystemDialog);
+
 class CFileDialog : public CDialog {
 public:
     CFileDialog(BOOL bOpenFileDialog,

@@ -80,6 +80,70 @@ int CFileException::ReportError(UINT nType) const {
 }
 
 namespace {
+// Whether a component of the path ends in a dot or a space (".." and "." excepted, which the
+// \\?\ form cannot take anyway).
+bool HasNameTheSystemTrims(const std::wstring& path) {
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find_first_of(L"\\/", start);
+        if (end == std::wstring::npos)
+            end = path.size();
+        std::wstring name = path.substr(start, end - start);
+        if (!name.empty() && name != L"." && name != L".." && (name.back() == L'.' || name.back() == L' '))
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// Whether the path can be put in the \\?\ form as it stands: drive-absolute or UNC, and no
+// component that the ordinary form would resolve ("." and "..").
+bool CanTakeSystemForm(const std::wstring& path) {
+    bool bDrive = path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
+    bool bUnc = path.size() >= 3 && path[0] == L'\\' && path[1] == L'\\' && path[2] != L'?' && path[2] != L'.';
+    if (!bDrive && !bUnc)
+        return false;
+    std::wstring p = L"\\" + path + L"\\";
+    for (wchar_t& c : p)
+        if (c == L'/')
+            c = L'\\';
+    return p.find(L"\\.\\") == std::wstring::npos && p.find(L"\\..\\") == std::wstring::npos;
+}
+
+std::wstring WidePath(const char* pszPath) {
+    if (!pszPath || !*pszPath)
+        return std::wstring();
+    int n = ::MultiByteToWideChar(CP_ACP, 0, pszPath, -1, nullptr, 0);
+    if (n <= 0)
+        return std::wstring();
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, pszPath, -1, &wide[0], n);
+    wide.resize(static_cast<size_t>(n - 1));
+    return wide;
+}
+
+bool NeedsSystemForm(const std::wstring& path) {
+    return (path.size() >= MAX_PATH - 12 || HasNameTheSystemTrims(path)) && CanTakeSystemForm(path);
+}
+}  // namespace
+
+bool AfxNeedsSystemForm(const char* pszPath) {
+    return NeedsSystemForm(WidePath(pszPath));
+}
+
+std::wstring AfxSystemPath(const char* pszPath) {
+    std::wstring path = WidePath(pszPath);
+    if (!NeedsSystemForm(path))
+        return path;
+    for (wchar_t& c : path)
+        if (c == L'/')
+            c = L'\\';
+    if (path[0] == L'\\')
+        return L"\\\\?\\UNC\\" + path.substr(2);
+    return L"\\\\?\\" + path;
+}
+
+namespace {
 // A new name that differs from the old one only in letter case. Some file systems take that for
 // no change at all and report success: the file goes through a unique name of its folder first.
 BOOL MoveChangingCase(const char* lpszOldName, const char* lpszNewName) {
@@ -116,7 +180,8 @@ BOOL MoveChangingCase(const char* lpszOldName, const char* lpszNewName) {
 
 BOOL CFile::Rename(const char* lpszOldName, const char* lpszNewName, CFileException* pError) {
     BOOL bCaseOnly = CString(lpszOldName).CompareNoCase(lpszNewName) == 0 && strcmp(lpszOldName, lpszNewName) != 0;
-    if (bCaseOnly ? MoveChangingCase(lpszOldName, lpszNewName) : ::MoveFileA(lpszOldName, lpszNewName))
+    if (bCaseOnly ? MoveChangingCase(lpszOldName, lpszNewName)
+                  : ::MoveFileW(AfxSystemPath(lpszOldName).c_str(), AfxSystemPath(lpszNewName).c_str()))
         return TRUE;
     LONG lError = static_cast<LONG>(::GetLastError());
     if (pError)

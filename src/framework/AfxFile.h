@@ -4,7 +4,17 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "framework/AfxStr.h"
+
+// The UTF-16 form of an 8-bit path (active code page) for the system's wide file calls. An
+// absolute path the ordinary form cannot reach comes in the \\?\ form, which the system takes
+// as it stands: one of MAX_PATH - 12 characters or more (the folder limit), or one with a name
+// ending in a dot or a space, which the ordinary form drops. Other paths come unchanged.
+std::wstring AfxSystemPath(const char* pszPath);
+// Whether the ordinary form of the path would change or miss it (see AfxSystemPath).
+bool AfxNeedsSystemForm(const char* pszPath);
 
 class CFileException {
 public:

@@ -1,5 +1,7 @@
 #include "framework/AfxStr.h"
 
+#include "framework/AfxFile.h"
+
 #include <mbstring.h>
 #include <stdarg.h>
 #include <stdio.h>
@@ -217,23 +219,39 @@ char* AfxCopyText(char* buf, const char* psz, int cb) {
 }
 
 bool AfxMakeTempFile(const char* pszFolder, const char* pszPrefix, std::string* pPath) {
-    wchar_t wszFolder[MAX_PATH], wszPrefix[8], wszTemp[MAX_PATH];
     if (!pszFolder || !pPath)
         return false;
-    if (AfxCharCount(pszFolder) >= MAX_PATH)
-        return false;  // a folder the system cannot take a name in
-    AfxToWideBuffer(pszFolder, wszFolder, MAX_PATH);
-    AfxToWideBuffer(pszPrefix ? pszPrefix : "", wszPrefix, 8);
-    if (!::GetTempFileNameW(wszFolder, wszPrefix, 0, wszTemp))
-        return false;
-    int n = ::WideCharToMultiByte(CP_ACP, 0, wszTemp, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 0) {
-        ::DeleteFileW(wszTemp);
-        return false;
+    // The name as GetTempFileName forms it (prefix, four hex digits, ".tmp"), made here so that
+    // a folder of any length takes one: that call stops at MAX_PATH.
+    std::string folder(pszFolder);
+    if (!folder.empty() && folder.back() != '\\' && folder.back() != '/' && folder.back() != ':')
+        folder += '\\';
+    std::string prefix(pszPrefix ? pszPrefix : "");
+    if (prefix.size() > 3)
+        prefix.resize(3);
+    DWORD nStart = ::GetTickCount() ^ (::GetCurrentProcessId() << 16);
+    for (DWORD i = 0; i < 0x10000; ++i) {
+        DWORD nUnique = (nStart + i) & 0xFFFF;
+        if (nUnique == 0)
+            continue;
+        char szName[16];
+        wsprintfA(szName, "%s%04X.tmp", prefix.c_str(), nUnique);
+        std::string path = folder + szName;
+        HANDLE hFile = ::CreateFileW(AfxSystemPath(path.c_str()).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (hFile != INVALID_HANDLE_VALUE) {
+            ::CloseHandle(hFile);
+            pPath->swap(path);
+            return true;
+        }
+        DWORD dwError = ::GetLastError();
+        bool bTaken = dwError == ERROR_FILE_EXISTS || dwError == ERROR_ALREADY_EXISTS ||
+                      (dwError == ERROR_ACCESS_DENIED &&
+                       ::GetFileAttributesW(AfxSystemPath(path.c_str()).c_str()) != INVALID_FILE_ATTRIBUTES);
+        if (!bTaken) {
+            ::SetLastError(dwError);
+            return false;  // the folder is missing, full or cannot take a file
+        }
     }
-    std::string path(static_cast<size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, wszTemp, -1, &path[0], n, nullptr, nullptr);
-    path.resize(static_cast<size_t>(n - 1));
-    pPath->swap(path);
-    return true;
+    return false;
 }

@@ -198,9 +198,9 @@ int AfxCharBoundary(const char* psz, int nBytes);
 // Copies psz into buf of cb bytes, cut on a character boundary when it is longer; always
 // terminated. Returns buf.
 char* AfxCopyText(char* buf, const char* psz, int cb);
-// A new empty file of a unique name in pszFolder (GetTempFileName), its path in *pPath in the
-// active code page. Made through the UTF-16 call: the 8-bit one cuts its result at MAX_PATH
-// bytes, which a path of fewer characters in another script can exceed in UTF-8.
+// A new empty file of a unique name in pszFolder, named as GetTempFileName names its files, its
+// path in *pPath in the active code page. Made through the UTF-16 calls, in the \\?\ form where
+// needed, so a folder of any length takes one. False (with the system's error) when none can be made.
 bool AfxMakeTempFile(const char* pszFolder, const char* pszPrefix, std::string* pPath);
 // Whether the active code page is UTF-8 (a manifest asked for it and the system honoured it).
 bool AfxIsUtf8CodePage();

@@ -1,5 +1,7 @@
 #include "picture/Picture.h"
 
+#include "framework/AfxFile.h"
+
 #include "picture/PictureSize.h"
 #include "picture/OwnDecoders.h"
 #include "picture/ShownRight.h"
@@ -23,7 +25,7 @@ ULONGLONG Fnv(ULONGLONG h, const BYTE* p, size_t n) {
 class CSharedFile {
 public:
     explicit CSharedFile(const char* pszPath)
-        : m_h(::CreateFileA(pszPath,
+        : m_h(::CreateFileW(AfxSystemPath(pszPath).c_str(),
                             GENERIC_READ,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             nullptr,

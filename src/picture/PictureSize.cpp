@@ -1,5 +1,7 @@
 #include "picture/PictureSize.h"
 
+#include "framework/AfxFile.h"
+
 #include <string.h>
 
 namespace {
@@ -279,8 +281,9 @@ bool ReadPictureSize(const void* pData, size_t nBytes, UINT* pcx, UINT* pcy) {
 
 bool ReadPictureSize(const char* pszPath, UINT* pcx, UINT* pcy) {
     *pcx = *pcy = 0;
-    HANDLE hFile = ::CreateFileA(pszPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE hFile = ::CreateFileW(AfxSystemPath(pszPath).c_str(), GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (hFile == INVALID_HANDLE_VALUE)
         return false;
     bool bKnown = false;

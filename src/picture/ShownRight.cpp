@@ -1,5 +1,7 @@
 #include "picture/ShownRight.h"
 
+#include "framework/AfxFile.h"
+
 #include <string.h>
 
 #include "picture/ColourConvert.h"
@@ -167,8 +169,9 @@ CShowingInfo ReadShowingInfo(const void* pData, size_t nBytes) {
 
 CShowingInfo ReadShowingInfoOfFile(const char* pszPath) {
     CShowingInfo info;
-    HANDLE hFile = ::CreateFileA(pszPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING, 0, nullptr);
+    HANDLE hFile =
+        ::CreateFileW(AfxSystemPath(pszPath).c_str(), GENERIC_READ,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (hFile == INVALID_HANDLE_VALUE)
         return info;
     LARGE_INTEGER size;

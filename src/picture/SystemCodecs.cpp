@@ -1,5 +1,7 @@
 #include "picture/SystemCodecs.h"
 
+#include "framework/AfxFile.h"
+
 #include <initguid.h>  // the imaging component's class and interface ids, defined in this file
 
 #include <objbase.h>
@@ -190,8 +192,9 @@ bool DecodeWithSystemCodecs(const void* pData, size_t nBytes, CDecodedImage* pOu
 }
 
 bool DecodeFileWithSystemCodecs(const char* pszPath, unsigned long long nMaxBytes, CDecodedImage* pOut) {
-    HANDLE hFile = ::CreateFileA(pszPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE hFile = ::CreateFileW(AfxSystemPath(pszPath).c_str(), GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (hFile == INVALID_HANDLE_VALUE)
         return false;
     std::vector<BYTE> bytes;

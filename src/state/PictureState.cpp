@@ -1,7 +1,5 @@
 #include "state/PictureState.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <utility>
 
@@ -381,10 +379,10 @@ PaneTexts CaptureCanceledPanes() {
 }  // namespace PictureState
 
 CString FileSizeText(const char* pszPath) {
-    struct _stati64 st;
+    WIN32_FILE_ATTRIBUTE_DATA st;
     CString s;
-    if (_stati64(pszPath, &st) == 0)
-        s.Format("%.2f kB", st.st_size / 1024.0);
+    if (::GetFileAttributesExW(AfxSystemPath(pszPath).c_str(), GetFileExInfoStandard, &st))
+        s.Format("%.2f kB", ((static_cast<ULONGLONG>(st.nFileSizeHigh) << 32) | st.nFileSizeLow) / 1024.0);
     else
         s = "? kB";
     return s;

@@ -1,5 +1,7 @@
 #include "view/Animation.h"
 
+#include "framework/AfxFile.h"
+
 #include <string.h>
 
 #include "framework/Afx.h"
@@ -23,8 +25,9 @@ bool MayBeOwnAnimation(const BYTE* p, size_t n) {
 
 // The whole file, or nothing for a file that is gone, empty or larger than nMax.
 bool ReadWhole(const char* pszPath, ULONGLONG nMax, std::vector<BYTE>* pBytes) {
-    HANDLE hFile = ::CreateFileA(pszPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE hFile = ::CreateFileW(AfxSystemPath(pszPath).c_str(), GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (hFile == INVALID_HANDLE_VALUE)
         return false;
     LARGE_INTEGER size;
@@ -46,8 +49,9 @@ bool ReadWhole(const char* pszPath, ULONGLONG nMax, std::vector<BYTE>* pBytes) {
 
 // The first bytes of a file, to tell its format.
 size_t ReadHead(const char* pszPath, BYTE* p, DWORD n) {
-    HANDLE hFile = ::CreateFileA(pszPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING, 0, nullptr);
+    HANDLE hFile =
+        ::CreateFileW(AfxSystemPath(pszPath).c_str(), GENERIC_READ,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (hFile == INVALID_HANDLE_VALUE)
         return 0;
     DWORD nRead = 0;

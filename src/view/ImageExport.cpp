@@ -2,6 +2,7 @@
 
 #include "capture/BitmapFile.h"
 #include "capture/Capture.h"
+#include "framework/AfxFile.h"
 #include "framework/GdiPlus.h"
 #include "picture/Picture.h"
 #include "picture/WebpCodec.h"
@@ -19,7 +20,9 @@
 using namespace Gdiplus;
 using namespace Gdiplus::DllExports;
 
-bool FindEncoderByMimeType(const wchar_t* pszMimeType, CLSID* pClsid) {
+namespace {
+// The encoder record of a MIME type: its class identifier and the format it writes.
+bool FindEncoder(const wchar_t* pszMimeType, CLSID* pClsid, GUID* pFormat) {
     UINT nEncoders = 0, nBytes = 0;
     if (GdipGetImageEncodersSize(&nEncoders, &nBytes) != Ok || nBytes == 0 || nEncoders == 0)
         return false;
@@ -31,6 +34,8 @@ bool FindEncoderByMimeType(const wchar_t* pszMimeType, CLSID* pClsid) {
         for (UINT i = 0; i < nEncoders; ++i) {
             if (pInfo[i].MimeType && wcscmp(pInfo[i].MimeType, pszMimeType) == 0) {
                 *pClsid = pInfo[i].Clsid;
+                if (pFormat)
+                    *pFormat = pInfo[i].FormatID;
                 bFound = true;
                 break;
             }
@@ -38,6 +43,11 @@ bool FindEncoderByMimeType(const wchar_t* pszMimeType, CLSID* pClsid) {
     }
     free(pInfo);
     return bFound;
+}
+}  // namespace
+
+bool FindEncoderByMimeType(const wchar_t* pszMimeType, CLSID* pClsid) {
+    return FindEncoder(pszMimeType, pClsid, nullptr);
 }
 
 CString PathExtension(const char* pszPath) {
@@ -47,6 +57,18 @@ CString PathExtension(const char* pszPath) {
             pName = p + 1;
     const char* pDot = strrchr(pName, '.');
     return CString(pDot ? pDot + 1 : "");
+}
+
+CString StoredName(const char* pszPath) {
+    std::string path(pszPath);
+    size_t nName = path.find_last_of("\\/:");
+    nName = nName == std::string::npos ? 0 : nName + 1;
+    size_t n = path.size();
+    while (n > nName && (path[n - 1] == '.' || path[n - 1] == ' '))
+        --n;
+    if (n == nName)
+        return CString(pszPath);  // dots and spaces only: no name the system would store
+    return CString(path.substr(0, n).c_str());
 }
 
 const wchar_t* MimeTypeForExtension(const char* pszExtension) {
@@ -65,30 +87,72 @@ const wchar_t* MimeTypeForExtension(const char* pszExtension) {
 }
 
 namespace {
-const int kWideChars = 1024;
+// Sets a bitmap's size field to its real length. The platform's BMP encoder under Wine leaves
+// the colour table out of that field for pictures with a palette, and strict readers then
+// refuse the file.
+void FixBitmapFileSize(std::string* pBytes) {
+    BITMAPFILEHEADER bf;
+    if (pBytes->size() < sizeof bf || pBytes->compare(0, 2, "BM") != 0)
+        return;
+    memcpy(&bf, pBytes->data(), sizeof bf);
+    bf.bfSize = static_cast<DWORD>(pBytes->size());
+    memcpy(&(*pBytes)[0], &bf, sizeof bf);
+}
 
-// Sets a bitmap file's size field to its real length. The platform's BMP encoder under Wine
-// leaves the colour table out of that field for pictures with a palette, and strict readers
-// then refuse the file.
-bool FixBitmapFileSize(const char* pszPath) {
-    HANDLE hFile = ::CreateFileA(pszPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+// The picture encoded into memory. The platform's encoders, writing to a file, report success
+// on a short write (the TIFF one on a full disk): here they write nothing to the disk at all.
+bool EncodeToMemory(GpImage* pImage, const CLSID& clsid, std::string* pBytes) {
+    IStream* pStream = nullptr;
+    if (FAILED(::CreateStreamOnHGlobal(nullptr, TRUE, &pStream)) || !pStream)
+        return false;
+    bool ok = GdipSaveImageToStream(pImage, pStream, &clsid, nullptr) == Ok;
+    STATSTG stat = {};
+    ok = ok && SUCCEEDED(pStream->Stat(&stat, STATFLAG_NONAME)) && stat.cbSize.QuadPart > 0 &&
+         stat.cbSize.QuadPart < 0x7FFFFFFF;
+    HGLOBAL hMemory = nullptr;
+    if (ok && SUCCEEDED(::GetHGlobalFromStream(pStream, &hMemory))) {
+        const void* p = ::GlobalLock(hMemory);
+        if (p) {
+            pBytes->assign(static_cast<const char*>(p), static_cast<size_t>(stat.cbSize.QuadPart));
+            ::GlobalUnlock(hMemory);
+        } else {
+            ok = false;
+        }
+    } else {
+        ok = false;
+    }
+    pStream->Release();
+    return ok;
+}
+
+bool IsDiskFullError(DWORD dwError) {
+    return dwError == ERROR_DISK_FULL || dwError == ERROR_HANDLE_DISK_FULL;
+}
+
+// Writes the bytes into the existing empty file, every byte checked and flushed to the disk.
+// False with the system's error when the file does not hold them all.
+bool WriteWhole(const char* pszPath, const std::string& bytes) {
+    HANDLE hFile = ::CreateFileW(AfxSystemPath(pszPath).c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (hFile == INVALID_HANDLE_VALUE)
         return false;
-    bool ok = false;
-    BITMAPFILEHEADER bf;
-    DWORD nRead = 0, nSizeHigh = 0;
-    DWORD nSize = ::GetFileSize(hFile, &nSizeHigh);
-    if (::ReadFile(hFile, &bf, sizeof bf, &nRead, nullptr) && nRead == sizeof bf && bf.bfType == 0x4D42 &&
-        nSizeHigh == 0 && nSize != INVALID_FILE_SIZE) {
-        ok = true;
-        if (bf.bfSize != nSize) {
-            bf.bfSize = nSize;
-            DWORD nWritten = 0;
-            ok = ::SetFilePointer(hFile, 0, nullptr, FILE_BEGIN) == 0 &&
-                 ::WriteFile(hFile, &bf, sizeof bf, &nWritten, nullptr) && nWritten == sizeof bf;
+    const char* p = bytes.data();
+    size_t nLeft = bytes.size();
+    bool ok = true;
+    while (ok && nLeft > 0) {
+        DWORD nChunk = nLeft > 0x100000 ? 0x100000 : static_cast<DWORD>(nLeft), nWritten = 0;
+        ok = ::WriteFile(hFile, p, nChunk, &nWritten, nullptr) != FALSE;
+        if (ok && nWritten == 0) {
+            ::SetLastError(ERROR_DISK_FULL);  // nothing taken and no error: no room for the rest
+            ok = false;
         }
+        p += nWritten;
+        nLeft -= nWritten;
     }
+    ok = ok && ::FlushFileBuffers(hFile);
+    DWORD dwError = ::GetLastError();
     ok = ::CloseHandle(hFile) && ok;
+    ::SetLastError(ok ? NO_ERROR : dwError);
     return ok;
 }
 
@@ -168,6 +232,41 @@ bool MarkGifTransparent(const char* pszPath, int nIndex) {
         ::WriteFile(hFile, gif.data(), static_cast<DWORD>(gif.size()), &nWritten, nullptr) && nWritten == gif.size();
     ok = ::CloseHandle(hFile) && ok;
     return ok;
+}
+
+// Whether the file holds the picture: as long as the bytes, decoded by the platform in the
+// format of the encoder, at the picture's size, every pixel readable.
+bool HoldsPicture(const char* pszPath, size_t nBytes, const GUID& format, UINT cx, UINT cy) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    std::wstring path = AfxSystemPath(pszPath);
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) || data.nFileSizeHigh != 0 ||
+        data.nFileSizeLow != nBytes)
+        return false;
+    GpImage* pImage = nullptr;
+    if (GdipLoadImageFromFile(path.c_str(), &pImage) != Ok || !pImage)
+        return false;
+    GUID raw = {};
+    UINT w = 0, h = 0;
+    bool ok = GdipGetImageRawFormat(pImage, &raw) == Ok && IsEqualGUID(raw, format) &&
+              GdipGetImageWidth(pImage, &w) == Ok && GdipGetImageHeight(pImage, &h) == Ok && w == cx && h == cy;
+    if (ok) {
+        GpRect rect(0, 0, static_cast<INT>(cx), static_cast<INT>(cy));
+        BitmapData bits = {};
+        ok = GdipBitmapLockBits(static_cast<GpBitmap*>(pImage), &rect, ImageLockModeRead, PixelFormat32bppARGB,
+                                &bits) == Ok;
+        if (ok)
+            GdipBitmapUnlockBits(static_cast<GpBitmap*>(pImage), &bits);
+    }
+    GdipDisposeImage(pImage);
+    return ok;
+}
+
+// Whether the volume of the path has no room left for the caller.
+bool IsVolumeFull(const char* pszPath) {
+    std::string folder = FolderOf(pszPath);
+    ULARGE_INTEGER nFree = {};
+    return ::GetDiskFreeSpaceExW(AfxSystemPath(folder.c_str()).c_str(), &nFree, nullptr, nullptr) &&
+           nFree.QuadPart < 64 * 1024;
 }
 
 // The formats whose encoders keep an alpha channel or a transparent colour.
@@ -254,7 +353,8 @@ ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const w
     if (wcscmp(pszMimeType, L"image/webp") == 0)
         return ExportWebp(pszSource, pszTarget);
     CLSID clsid;
-    if (!FindEncoderByMimeType(pszMimeType, &clsid))
+    GUID format;
+    if (!FindEncoder(pszMimeType, &clsid, &format))
         return kExportNoEncoder;
 
     // A picture announced too large to decode is refused as unreadable, before any decoder
@@ -266,8 +366,8 @@ ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const w
     if (!picture)
         return kExportNoSource;
     // The flat functions below own the image from here; the bytes it may read stay till the end.
-    CPictureBytes bytes;
-    GpImage* pImage = ReleaseNativeImage(picture.TakeImage(&bytes));
+    CPictureBytes source;
+    GpImage* pImage = ReleaseNativeImage(picture.TakeImage(&source));
     if (!pImage)
         return kExportNoSource;
     // Written upright: the target carries no orientation tag, so no reader turns it again. A
@@ -285,29 +385,52 @@ ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const w
         GdipDisposeImage(pImage);
         return kExportNoSource;
     }
-
-    // GetTempFileName makes the file, empty, under a name nobody uses; the encoder fills it.
-    std::string strTemp;
-    if (!AfxMakeTempFile(FolderOf(pszTarget).c_str(), "mrv", &strTemp)) {
-        GdipDisposeImage(pImage);
-        return kExportWriteFailed;
-    }
-    const char* szTemp = strTemp.c_str();
-    wchar_t wszTemp[kWideChars];
-    bool ok = GdipSaveImageToFile(pImage, AfxToWideBuffer(szTemp, wszTemp, kWideChars), &clsid, nullptr) == Ok;
+    UINT cx = 0, cy = 0;
+    GdipGetImageWidth(pImage, &cx);
+    GdipGetImageHeight(pImage, &cy);
+    std::string bytes;
+    bool bEncoded = EncodeToMemory(pImage, clsid, &bytes);
     const int nTransparent = wcscmp(pszMimeType, L"image/gif") == 0 ? TransparentEntry(pImage) : -1;
     GdipDisposeImage(pImage);
-    if (ok && wcscmp(pszMimeType, L"image/bmp") == 0)
-        ok = FixBitmapFileSize(szTemp);
-    if (ok && nTransparent >= 0)
-        ok = MarkGifTransparent(szTemp, nTransparent);
-    if (ok && bProfiled && bKeepsProfile && type == ImageTypeBitmap)
-        ok = AddProfileToFile(szTemp, pszMimeType, info.icc);
+    if (!bEncoded)
+        return kExportWriteFailed;
+    if (wcscmp(pszMimeType, L"image/bmp") == 0)
+        FixBitmapFileSize(&bytes);
+
+    // A read-only file is not replaced, as Windows refuses (this Wine would let the move through).
+    DWORD dwAttributes = ::GetFileAttributesW(AfxSystemPath(pszTarget).c_str());
+    if (dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_READONLY) &&
+        !(dwAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return kExportReadOnly;
+
+    // The bytes go into a new file in the target's folder, which replaces the target only when
+    // it decodes as the picture at its size.
+    std::string strTemp;
+    if (!AfxMakeTempFile(FolderOf(pszTarget).c_str(), "mrv", &strTemp))
+        return IsDiskFullError(::GetLastError()) || IsVolumeFull(pszTarget) ? kExportDiskFull : kExportWriteFailed;
+    const char* szTemp = strTemp.c_str();
+    bool bWritten = WriteWhole(szTemp, bytes);
+    // What the encoder cannot write (GIF's transparent entry, a colour profile) is put into the
+    // written file; each checks its own writes, and the file's length is then what they left.
+    size_t nLength = bytes.size();
+    const bool bPatched = nTransparent >= 0 || (bProfiled && bKeepsProfile && type == ImageTypeBitmap);
+    if (bWritten && nTransparent >= 0)
+        bWritten = MarkGifTransparent(szTemp, nTransparent);
+    if (bWritten && bProfiled && bKeepsProfile && type == ImageTypeBitmap)
+        bWritten = AddProfileToFile(szTemp, pszMimeType, info.icc);
+    if (bWritten && bPatched) {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        bWritten = ::GetFileAttributesExW(AfxSystemPath(szTemp).c_str(), GetFileExInfoStandard, &data) &&
+                   data.nFileSizeHigh == 0;
+        nLength = bWritten ? data.nFileSizeLow : 0;
+    }
+    bool bDiskFull = !bWritten && (IsDiskFullError(::GetLastError()) || IsVolumeFull(pszTarget));
+    bool ok = bWritten && HoldsPicture(szTemp, nLength, format, cx, cy);
     if (ok)
         ok = MoveFileOver(szTemp, pszTarget);
     if (!ok) {
-        ::DeleteFileA(szTemp);
-        return kExportWriteFailed;
+        ::DeleteFileW(AfxSystemPath(szTemp).c_str());
+        return bDiskFull ? kExportDiskFull : kExportWriteFailed;
     }
     return kExportOk;
 }
@@ -377,6 +500,15 @@ CString ExportFailureText(ExportResult result, const char* pszTarget) {
             break;
         case kExportWriteFailed:
             s.Format("%s could not be written.", pszTarget);
+            break;
+        case kExportDiskFull:
+            s.Format(
+                "%s could not be written: the disk is full. The file is as it was; make room on the disk and "
+                "save again.",
+                pszTarget);
+            break;
+        case kExportReadOnly:
+            s.Format("%s could not be written: the file is read-only.", pszTarget);
             break;
     }
     return s;

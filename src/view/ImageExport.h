@@ -14,6 +14,9 @@ bool FindEncoderByMimeType(const wchar_t* pszMimeType, CLSID* pClsid);
 // The extension of a path: what follows the last dot of its file name, without the dot;
 // empty when the file name has no dot.
 CString PathExtension(const char* pszPath);
+// The path with the trailing dots and spaces of its file name dropped, as the system stores
+// the name ("dot2.jpg." is stored as "dot2.jpg"). A name of nothing else is kept as it is.
+CString StoredName(const char* pszPath);
 
 // The MIME type whose encoder writes files with this extension. The comparison ignores case;
 // "jpg", "jpe" and "jpeg" select JPEG, "tif" and "tiff" TIFF, "ico" the icon type (for which
@@ -22,10 +25,12 @@ CString PathExtension(const char* pszPath);
 const wchar_t* MimeTypeForExtension(const char* pszExtension);
 
 enum ExportResult {
-    kExportOk,          // the target holds the converted picture
-    kExportNoEncoder,   // no encoder for the format: nothing was written
-    kExportNoSource,    // the source could not be decoded: nothing was written
-    kExportWriteFailed  // the encoder or the file system failed: the target is as it was
+    kExportOk,           // the target holds the converted picture
+    kExportNoEncoder,    // no encoder for the format: nothing was written
+    kExportNoSource,     // the source could not be decoded: nothing was written
+    kExportWriteFailed,  // the encoder or the file system failed: the target is as it was
+    kExportDiskFull,     // the disk had no room for the whole file: the target is as it was
+    kExportReadOnly      // the target is a read-only file: it is as it was
 };
 
 // Opens pszSource (OpenPicture) and writes it with the encoder of pszMimeType to pszTarget. The

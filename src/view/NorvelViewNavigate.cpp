@@ -55,12 +55,11 @@ void CNorvelView::ListFolder(const CString& strPath, const CString& strName, CSt
 }
 
 void CNorvelView::AddPatternMatches(const CString& strPrefix, const CString& strPattern, CStringArray& list) {
-    if (AfxIsUtf8CodePage()) {
+    if (AfxIsUtf8CodePage() || AfxNeedsSystemForm(strPrefix + strPattern)) {
         // The 8-bit record holds MAX_PATH bytes: a name of 255 characters can take three times
         // that in UTF-8. The names are read in UTF-16 and converted.
-        std::vector<wchar_t> wide(AFX_MAX_PATH_BYTES);
         WIN32_FIND_DATAW fdw;
-        HANDLE hFind = ::FindFirstFileW(AfxToWideBuffer(strPrefix + strPattern, wide.data(), AFX_MAX_PATH_BYTES), &fdw);
+        HANDLE hFind = ::FindFirstFileW(AfxSystemPath(strPrefix + strPattern).c_str(), &fdw);
         if (hFind == INVALID_HANDLE_VALUE)
             return;
         char name[AFX_MAX_PATH_BYTES];

@@ -42,10 +42,12 @@ void CNorvelView::SaveThroughDialog(const char* pszFilter, const char* pszSource
     SaveChosenFile(strSource, dlg.GetPathName());
 }
 
-void CNorvelView::SaveChosenFile(const char* pszSource, const char* pszTarget) {
-    ExportResult result = ExportPicture(pszSource, pszTarget, MimeTypeForExtension(PathExtension(pszTarget)));
+void CNorvelView::SaveChosenFile(const char* pszSource, const char* pszChosen) {
+    // The format follows the name as the system will store it: "a.jpg." becomes "a.jpg".
+    CString strTarget = StoredName(pszChosen);
+    ExportResult result = ExportPicture(pszSource, strTarget, MimeTypeForExtension(PathExtension(strTarget)));
     if (result != kExportOk)
-        AfxMessageBox(ExportFailureText(result, pszTarget), MB_OK | MB_ICONSTOP);
+        AfxMessageBox(ExportFailureText(result, strTarget), MB_OK | MB_ICONSTOP);
 }
 
 BOOL CNorvelView::IsPictureShown() const {

@@ -46,7 +46,7 @@ void CNorvelView::OnSlideSetup() {
 namespace {
 // The file is not there any more (as against there but unreadable).
 bool IsFileGone(const char* pszPath) {
-    if (::GetFileAttributesA(pszPath) != INVALID_FILE_ATTRIBUTES)
+    if (::GetFileAttributesW(AfxSystemPath(pszPath).c_str()) != INVALID_FILE_ATTRIBUTES)
         return false;
     DWORD dwError = ::GetLastError();
     return dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND;
