@@ -2,6 +2,7 @@
 
 #include "capture/Capture.h"
 #include "capture/RegionGeometry.h"
+#include "framework/AfxDpi.h"
 
 namespace {
 const COLORREF kLineColour = RGB(217, 146, 84);
@@ -9,11 +10,11 @@ const COLORREF kLabelBack = RGB(255, 255, 0);
 const COLORREF kLabelText = RGB(0, 0, 0);
 const UINT kNeverSent = WM_APP + 0x3FF0;
 
-// The label font; the font mapper picks the face it finds closest.
-void MakeLabelFont(CFont& font) {
+// The label font, 14 x 6 at 96 dpi; the font mapper picks the face it finds closest.
+void MakeLabelFont(CFont& font, UINT nDpi) {
     LOGFONTA lf = {};
-    lf.lfHeight = 14;
-    lf.lfWidth = 6;
+    lf.lfHeight = AfxScaleByDpi(14, nDpi);
+    lf.lfWidth = AfxScaleByDpi(6, nDpi);
     lf.lfWeight = 100;
     lf.lfCharSet = ANSI_CHARSET;
     lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
@@ -83,13 +84,14 @@ void CTargetWnd::DrawMarks(HDC hDC, CPoint point) {
     ::SetBkColor(hDC, kLabelBack);
     ::SetTextColor(hDC, kLabelText);
     ::SetBkMode(hDC, OPAQUE);
+    const UINT nDpi = AfxGetWindowDpi(m_hWnd);
     CFont font;
-    MakeLabelFont(font);
+    MakeLabelFont(font, nDpi);
     HGDIOBJ hOldFont = ::SelectObject(hDC, font);
     CString text = RegionLabelText(m_bStarted, point, m_ptStart, m_nWidth, m_nHeight);
     SIZE size = {0, 0};
     ::GetTextExtentPoint32A(hDC, text, text.GetLength(), &size);
-    CPoint at = RegionLabelOrigin(point, size, m_cxScreen, m_cyScreen);
+    CPoint at = RegionLabelOrigin(point, size, m_cxScreen, m_cyScreen, nDpi);
     ::TextOutA(hDC, at.x, at.y, text, text.GetLength());
     ::SelectObject(hDC, hOldFont);  // before the font goes
 

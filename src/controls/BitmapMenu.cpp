@@ -2,6 +2,8 @@
 // in step with the items. Measuring and drawing are in BitmapMenuDraw.cpp.
 #include "controls/BitmapMenu.h"
 
+#include "framework/AfxDpi.h"
+
 #include <algorithm>
 #include <string>
 
@@ -186,6 +188,7 @@ BOOL CBitmapMenu::LoadMenu(const char* lpszResourceName) {
                 stack.back().bEnded = true;
             CBitmapMenu* pChild = new CBitmapMenu;
             pChild->m_nSelectedCheckId = m_nSelectedCheckId;
+            pChild->SetImageDpi(m_nImageDpi);
             pChild->m_nUnselectedCheckId = m_nUnselectedCheckId;
             pChild->m_pCheckImages = m_pCheckImages;
             pChild->m_bSharedCheckImages = TRUE;
@@ -281,10 +284,18 @@ void CBitmapMenu::FindToolBarImage(UINT nCommand, int nToolBarId, int* pnImage) 
     }
 }
 
+void CBitmapMenu::SetImageDpi(UINT nDpi) {
+    m_nImageDpi = nDpi;
+    const int nPercent = AfxDpiImagePercent(nDpi);
+    m_cxImage = kImageWidth * nPercent / 100;
+    m_cyImage = kImageHeight * nPercent / 100;
+}
+
 BOOL CBitmapMenu::AddResourceImage(CImageList& images, int nResourceId) {
     if (m_bIconHandles)
         return images.Add(reinterpret_cast<HICON>(static_cast<INT_PTR>(nResourceId))) >= 0;
-    HBITMAP hbm = AfxLoadSysColorBitmap(AfxGetResourceHandle(), static_cast<UINT>(nResourceId));
+    HBITMAP hbm =
+        AfxLoadSysColorBitmap(AfxGetResourceHandle(), AfxDpiBitmapId(static_cast<UINT>(nResourceId), m_nImageDpi));
     if (!hbm)
         return FALSE;
     int n = images.Add(hbm, m_bUseImageMask ? m_crImageMask : ::GetSysColor(COLOR_3DFACE));

@@ -67,6 +67,9 @@ public:
                   UINT nID = AFX_IDW_TOOLBAR);
     // Buttons from the toolbar resource and pictures from the bitmap of the same id.
     BOOL LoadToolBar(UINT nIDResource);
+    // The layout of toolbar resource nIDResource with the images of bitmap nIDBitmap, each
+    // sizeImage, in buttons nMargin pixels larger than their image.
+    BOOL LoadToolBar(UINT nIDResource, UINT nIDBitmap, CSize sizeImage, int nMargin);
 
     int GetCount() const;
     int CommandToIndex(UINT nIDFind) const;

@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "app/Norvel.h"
+#include "framework/AfxDpi.h"
 #include "res/resource.h"
 #include "view/PictureCache.h"
 #include "view/PicturePreload.h"
@@ -74,12 +75,21 @@ ON_WM_TIMER()
 ON_WM_KEYDOWN()
 END_MESSAGE_MAP()
 
+namespace {
+const int kHandCursorSize = 32;  // at 96 dpi
+}  // namespace
+
 CNorvelView::CNorvelView()
     : m_pPicture(new CPictureCache), m_pRendered(new CRenderedPicture), m_pPreload(new CPicturePreload) {
     m_pPicture->SetPreload(m_pPreload.get());
     PictureState::ViewCreated(*this);
-    m_hCursorOpenHand = AfxGetApp()->LoadCursor(IDC_OPENHAND);
-    m_hCursorClosedHand = AfxGetApp()->LoadCursor(IDC_CLOSEDHAND);
+    // The hands are 32 x 32 at 96 dpi; their cursors hold the sizes drawn for 150 % and 200 %.
+    const int nSize = AfxScaleByDpi(kHandCursorSize, AfxGetWindowDpi(nullptr));
+    HINSTANCE hRes = AfxGetResourceHandle();
+    m_hCursorOpenHand.Attach(
+        static_cast<HCURSOR>(::LoadImageA(hRes, MAKEINTRESOURCEA(IDC_OPENHAND), IMAGE_CURSOR, nSize, nSize, 0)));
+    m_hCursorClosedHand.Attach(
+        static_cast<HCURSOR>(::LoadImageA(hRes, MAKEINTRESOURCEA(IDC_CLOSEDHAND), IMAGE_CURSOR, nSize, nSize, 0)));
 }
 
 CNorvelView::~CNorvelView() = default;
