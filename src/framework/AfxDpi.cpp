@@ -56,8 +56,7 @@ UINT AfxDpiBitmapId(UINT nId, UINT nDpi) {
 
 void AfxEnableDpiAwareness() {
     typedef BOOL(WINAPI * SetContextFn)(HANDLE);
-    static const SetContextFn pfnSet =
-        SystemFunction<SetContextFn>("user32.dll", "SetProcessDpiAwarenessContext");
+    static const SetContextFn pfnSet = SystemFunction<SetContextFn>("user32.dll", "SetProcessDpiAwarenessContext");
     // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2, then PER_MONITOR_AWARE where v2 is unknown.
     if (pfnSet && !pfnSet(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4))))
         pfnSet(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-3)));
