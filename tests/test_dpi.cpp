@@ -144,6 +144,20 @@ int CellDifferences(const std::vector<COLORREF>& strip,
     return nDiff;
 }
 
+// Bounding box of the yellow (label) pixels of a screen rectangle; empty when there is none.
+CRect YellowBox(const RECT& area) {
+    std::vector<COLORREF> c = ScreenColours(area);
+    int w = area.right - area.left, h = area.bottom - area.top;
+    RECT box = {};
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (c[static_cast<size_t>(y) * w + x] == RGB(255, 255, 0)) {
+                RECT pixel = {area.left + x, area.top + y, area.left + x + 1, area.top + y + 1};
+                ::UnionRect(&box, &box, &pixel);
+            }
+    return CRect(box);
+}
+
 // The icon button's icon and the size it draws it at.
 struct IconButtonProbe : CIconButton {
     using CIconButton::m_cxIcon;
@@ -299,6 +313,23 @@ TEST_F(DpiTest, PopupPlacesSplashAndRegionLabel) {
     ::DestroyWindow(hSplash);
     EXPECT_EQ(nullptr, CSplashScreen::GetSplashWindow());
     CSplashScreen::EnableSplash(FALSE);
+}
+
+TEST_F(DpiTest, TheRegionOverlayCoversThePhysicalScreenWithALargerLabel) {
+    SetCursorPos(row->cxScreen - 10, 5);
+    Command(ID_TOOLS_CAPTUREREGION);
+    PumpFor(150);
+    CTargetWnd& target = frame->m_wndTarget;
+    ASSERT_NE(nullptr, target.GetSafeHwnd());
+    CRect rc;
+    target.GetWindowRect(&rc);
+    EXPECT_EQ(CRect(0, 0, row->cxScreen, row->cyScreen), rc);
+    MouseTo(500, 300);
+    CRect label = YellowBox(CRect(480, 280, 900, 500));
+    EXPECT_EQ(row->ptLabel, label.TopLeft());
+    EXPECT_EQ(AfxScaleByDpi(14, row->nDpi), label.Height());  // the font's cell, 14 high at 96 dpi
+    RightClickAt(500, 300);                                   // cancels
+    EXPECT_TRUE(PumpUntil([&] { return !target.GetSafeHwnd() && frame->IsWindowVisible(); }));
 }
 
 TEST_F(DpiTest, APictureAtOneHundredPercentIsPixelExact) {
