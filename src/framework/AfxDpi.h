@@ -19,7 +19,8 @@ int AfxDpiImagePercent(UINT nDpi);
 // 200 % copy (AFX_ID_SCALED_150, AFX_ID_SCALED_200).
 UINT AfxDpiBitmapId(UINT nId, UINT nDpi);
 
-// Asks the system to tell windows of a DPI change and to scale their non-client areas, where it
-// can (the manifest asks the same from Windows 10 version 1703 on; this covers older ones that
-// know per-monitor awareness). Does nothing where the system has no such call.
+// Makes the calling process aware of each monitor's DPI (per-monitor v2, else per-monitor) where
+// the system has the call (Windows 10 version 1703 and later), before its first window: for a
+// program without the manifest that asks the same, such as a test program running the
+// application's windows. Does nothing elsewhere, or when the manifest has already decided.
 void AfxEnableDpiAwareness();
