@@ -195,32 +195,36 @@ TEST_F(DpiTest, FrameAndPanesGrowAndStayCentred) {
         EXPECT_EQ(row->panes[i], edges[i] - left) << "pane " << i;
 }
 
-TEST_F(DpiTest, ToolbarShowsTheImagesDrawnForTheDpi) {
-    CToolBar& tb = frame->m_wndToolBar;
+// The toolbar's buttons are nButton square and its pictures the cells of the strip drawn for
+// nDpi, nImage square, pixel for pixel.
+void ExpectToolbarDrawnFor(CToolBar& tb, UINT nDpi, int nImage, int nButton) {
     DWORD size = static_cast<DWORD>(tb.SendMessage(TB_GETBUTTONSIZE));
-    EXPECT_EQ(row->cxButton, LOWORD(size));
-    EXPECT_EQ(row->cxButton, HIWORD(size));
+    EXPECT_EQ(nButton, LOWORD(size));
+    EXPECT_EQ(nButton, HIWORD(size));
     RECT rcButton = {};
     tb.SendMessage(TB_GETITEMRECT, tb.CommandToIndex(ID_FILE_OPEN), reinterpret_cast<LPARAM>(&rcButton));
-    EXPECT_EQ(row->cxButton, rcButton.bottom - rcButton.top);
-    // The pictures of the toolbar's list are the 150 % or 200 % strip's cells, pixel for pixel.
+    EXPECT_EQ(nButton, rcButton.bottom - rcButton.top);
     HIMAGELIST hList = reinterpret_cast<HIMAGELIST>(tb.SendMessage(TB_GETIMAGELIST));
     ASSERT_NE(nullptr, hList);
     int cx = 0, cy = 0;
     ImageList_GetIconSize(hList, &cx, &cy);
-    EXPECT_EQ(row->nImage, cx);
-    EXPECT_EQ(row->nImage, cy);
+    EXPECT_EQ(nImage, cx);
+    EXPECT_EQ(nImage, cy);
     EXPECT_EQ(17, ImageList_GetImageCount(hList));
     int cxStrip = 0, cyStrip = 0;
-    std::vector<COLORREF> strip = BitmapPixels(AfxDpiBitmapId(IDR_MAINFRAME, row->nDpi), &cxStrip, &cyStrip);
-    ASSERT_EQ(17 * row->nImage, cxStrip);
+    std::vector<COLORREF> strip = BitmapPixels(AfxDpiBitmapId(IDR_MAINFRAME, nDpi), &cxStrip, &cyStrip);
+    ASSERT_EQ(17 * nImage, cxStrip);
     for (int i = 0; i < 17; ++i) {
         int nCompared = 0;
-        EXPECT_EQ(0, CellDifferences(strip, cxStrip, i, row->nImage,
-                                     ImageListPixels(hList, i, row->nImage, row->nImage), &nCompared))
+        EXPECT_EQ(0, CellDifferences(strip, cxStrip, i, nImage, ImageListPixels(hList, i, nImage, nImage), &nCompared))
             << "button image " << i;
         EXPECT_GT(nCompared, 0) << "button image " << i;
     }
+}
+
+TEST_F(DpiTest, ToolbarShowsTheImagesDrawnForTheDpi) {
+    // The pictures of the toolbar's list are the 150 % or 200 % strip's cells, pixel for pixel.
+    ExpectToolbarDrawnFor(frame->m_wndToolBar, row->nDpi, row->nImage, row->cxButton);
 }
 
 TEST_F(DpiTest, MenuImagesAreTheBitmapsDrawnForTheDpi) {
@@ -368,6 +372,60 @@ TEST_F(DpiTest, AMoveToAnotherDpiTakesTheSuggestedRectangle) {
     ASSERT_EQ(6, frame->m_wndStatusBar.SendMessage(SB_GETPARTS, 8, reinterpret_cast<LPARAM>(edges)));
     EXPECT_EQ(MainFramePaneWidth(0, nOther), edges[0]);
     EXPECT_EQ(MainFramePaneWidth(5, nOther), edges[5] - edges[4]);
+}
+
+TEST_F(DpiTest, ADpiChangeReloadsTheImagesWithoutLeaking) {
+    // A DPI whose images are drawn at another size than this run's.
+    const UINT nOther = row->nDpi == 144 ? 192 : 96;
+    auto changeTo = [&](UINT nDpi) {
+        RECT rc = {20, 10, 20 + AfxScaleByDpi(600, nDpi), 10 + AfxScaleByDpi(450, nDpi)};
+        frame->SendMessage(0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(nDpi, nDpi), reinterpret_cast<LPARAM>(&rc));
+        PumpNow();
+    };
+    changeTo(nOther);
+    changeTo(row->nDpi);
+    const int nGdi = CountGdiObjects();
+    for (int i = 0; i < 3; ++i) {
+        changeTo(nOther);
+        changeTo(row->nDpi);
+    }
+    EXPECT_EQ(nGdi, CountGdiObjects());
+    ExpectToolbarDrawnFor(frame->m_wndToolBar, row->nDpi, row->nImage, row->cxButton);
+
+    changeTo(nOther);
+    const int nImage = 16 * AfxDpiImagePercent(nOther) / 100;
+    ExpectToolbarDrawnFor(frame->m_wndToolBar, nOther, nImage, nImage + AfxScaleByDpi(7, nOther));
+    // The menu's column and an item's pictures, in a popup of a popup too.
+    HMENU hTools = GetSubMenu(frame->GetMenu(), 3);
+    CBitmapMenu* pTools = dynamic_cast<CBitmapMenu*>(CMenu::FromHandlePermanent(hTools));
+    ASSERT_NE(nullptr, pTools);
+    EXPECT_EQ(nImage, pTools->m_cxImage);
+    for (UINT nID : {ID_WALLPAPER_CENTER, ID_TOOLS_CAPTUREREGION}) {
+        int nPos = -1;
+        CBitmapMenu* pOwner = pTools->FindItemByCommand(nID, &nPos);
+        ASSERT_NE(nullptr, pOwner) << nID;
+        EXPECT_EQ(nImage, pOwner->m_cxImage) << nID;
+        MENUITEMINFOA mii = {};
+        mii.cbSize = sizeof mii;
+        mii.fMask = MIIM_DATA;
+        ASSERT_TRUE(GetMenuItemInfoA(pOwner->m_hMenu, nPos, TRUE, &mii));
+        const CBitmapMenuItem* pRecord = reinterpret_cast<const CBitmapMenuItem*>(mii.dwItemData);
+        ASSERT_TRUE(pRecord && pRecord->m_pImages) << nID;
+        int cx = 0, cy = 0;
+        ImageList_GetIconSize(pRecord->m_pImages->GetSafeHandle(), &cx, &cy);
+        EXPECT_EQ(nImage, cx) << nID;
+        EXPECT_EQ(15 * AfxDpiImagePercent(nOther) / 100, cy) << nID;
+    }
+    // The hands at the new size; the view's pop-ups are built for it.
+    ICONINFO ii = {};
+    ASSERT_TRUE(GetIconInfo(view->m_hCursorOpenHand, &ii));
+    BITMAP bm = {};
+    GetObject(ii.hbmMask, sizeof bm, &bm);
+    EXPECT_EQ(AfxScaleByDpi(32, nOther), bm.bmWidth);
+    DeleteObject(ii.hbmMask);
+    if (ii.hbmColor)
+        DeleteObject(ii.hbmColor);
+    EXPECT_EQ(nOther, view->GetDpi());
 }
 
 // The program itself, started as a user starts it: its manifest makes it aware of the DPI.

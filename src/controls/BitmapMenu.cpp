@@ -291,6 +291,27 @@ void CBitmapMenu::SetImageDpi(UINT nDpi) {
     m_cyImage = kImageHeight * nPercent / 100;
 }
 
+void CBitmapMenu::ReloadImages(UINT nDpi) {
+    SetImageDpi(nDpi);
+    for (CBitmapMenuItem* pItem : m_items)
+        if (pItem->m_pImages && pItem->m_nImageSource >= 0)
+            SetRecordImage(pItem, pItem->m_nId, pItem->m_nImageSource);
+    // Setting an item's data again has the system measure it anew, for the wider column.
+    if (m_hMenu) {
+        const int n = ::GetMenuItemCount(m_hMenu);
+        for (int i = 0; i < n; ++i) {
+            MENUITEMINFOW mii = {};
+            mii.cbSize = sizeof mii;
+            mii.fMask = MIIM_DATA;
+            if (::GetMenuItemInfoW(m_hMenu, static_cast<UINT>(i), TRUE, &mii))
+                ::SetMenuItemInfoW(m_hMenu, static_cast<UINT>(i), TRUE, &mii);
+        }
+    }
+    for (HMENU hPopup : m_popups)
+        if (CBitmapMenu* pPopup = dynamic_cast<CBitmapMenu*>(FromHandlePermanent(hPopup)))
+            pPopup->ReloadImages(nDpi);
+}
+
 BOOL CBitmapMenu::AddResourceImage(CImageList& images, int nResourceId) {
     if (m_bIconHandles)
         return images.Add(reinterpret_cast<HICON>(static_cast<INT_PTR>(nResourceId))) >= 0;

@@ -60,6 +60,8 @@ public:
     // Images drawn for the DPI (the bitmaps at 100, 150 or 200 %, in a column as wide); before
     // LoadMenu, whose popups take it over.
     void SetImageDpi(UINT nDpi);
+    // After LoadMenu: every image of this menu and its popups again, drawn for another DPI.
+    void ReloadImages(UINT nDpi);
     // Brings a popup's records in step with its items after the update handlers ran.
     static void RefreshPopup(CMenu* pPopup);
     void SyncItems();

@@ -13,6 +13,9 @@
 #ifndef WM_DPICHANGED
 #define WM_DPICHANGED 0x02E0
 #endif
+#ifndef WM_DPICHANGED_AFTERPARENT
+#define WM_DPICHANGED_AFTERPARENT 0x02E3
+#endif
 
 IMPLEMENT_DYNCREATE(CMainFrame, CFrameWnd)
 
@@ -76,13 +79,11 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct) {
         return -1;
 
     const UINT nDpi = AfxGetWindowDpi(m_hWnd);
-    const int nImage = 16 * AfxDpiImagePercent(nDpi) / 100;
     if (!m_wndToolBar.CreateEx(
             this, TBSTYLE_FLAT,
             WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC,
             CRect(0, 0, 0, 0), AFX_IDW_TOOLBAR) ||
-        !m_wndToolBar.LoadToolBar(IDR_MAINFRAME, AfxDpiBitmapId(IDR_MAINFRAME, nDpi), CSize(nImage, nImage),
-                                  AfxScaleByDpi(kButtonMargin, nDpi))) {
+        !LoadToolBarImages(nDpi)) {
         TRACE("Failed to create toolbar\n");
         return -1;
     }
@@ -94,15 +95,6 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct) {
     }
 
     m_wndToolBar.GetToolBarCtrl().SetExtendedStyle(TBSTYLE_EX_DRAWDDARROWS);
-
-    // Zoom...: its face sends the command, its arrow opens the zoom-ratio menu.
-    int nIndex = m_wndToolBar.CommandToIndex(ID_VIEW_ZOOM);
-    if (nIndex >= 0) {
-        UINT nID, nStyle;
-        int iImage;
-        m_wndToolBar.GetButtonInfo(nIndex, nID, nStyle, iImage);
-        m_wndToolBar.SetButtonInfo(nIndex, ID_VIEW_ZOOM, TBSTYLE_DROPDOWN, iImage);
-    }
 
     HMENU hSysMenu = GetSystemMenu(FALSE);
     for (const UINT* p = kRemovedSysCommands; *p; ++p)
@@ -119,20 +111,44 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct) {
     return 0;
 }
 
+BOOL CMainFrame::LoadToolBarImages(UINT nDpi) {
+    const int nImage = 16 * AfxDpiImagePercent(nDpi) / 100;
+    if (!m_wndToolBar.LoadToolBar(IDR_MAINFRAME, AfxDpiBitmapId(IDR_MAINFRAME, nDpi), CSize(nImage, nImage),
+                                  AfxScaleByDpi(kButtonMargin, nDpi)))
+        return FALSE;
+    // Zoom...: its face sends the command, its arrow opens the zoom-ratio menu.
+    int nIndex = m_wndToolBar.CommandToIndex(ID_VIEW_ZOOM);
+    if (nIndex >= 0) {
+        UINT nID, nStyle;
+        int iImage;
+        m_wndToolBar.GetButtonInfo(nIndex, nID, nStyle, iImage);
+        m_wndToolBar.SetButtonInfo(nIndex, ID_VIEW_ZOOM, TBSTYLE_DROPDOWN, iImage);
+    }
+    return TRUE;
+}
+
 void CMainFrame::SetPaneWidths(UINT nDpi) {
     for (int i = 0; i < 6; ++i)
         m_wndStatusBar.SetPaneInfo(i, 0, 0, MainFramePaneWidth(i, nDpi));
 }
 
 // Moved to a monitor of another DPI (or that monitor's scale changed): the rectangle the system
-// suggests keeps the frame's size in proportion; the panes follow.
+// suggests keeps the frame's size in proportion; the panes follow, the toolbar and the menu take
+// the images drawn for the new DPI, and the view (its hands and pop-ups) is told the DPI.
 LRESULT CMainFrame::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+    const UINT nDpi = LOWORD(wParam);
+    if (m_wndToolBar.m_hWnd)
+        LoadToolBarImages(nDpi);
+    m_menu.ReloadImages(nDpi);
+    if (CView* pView = GetActiveView())
+        pView->SendMessage(WM_DPICHANGED_AFTERPARENT, nDpi);
     const RECT* pSuggested = reinterpret_cast<const RECT*>(lParam);
     if (pSuggested)
         ::SetWindowPos(m_hWnd, nullptr, pSuggested->left, pSuggested->top, pSuggested->right - pSuggested->left,
                        pSuggested->bottom - pSuggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
     if (m_wndStatusBar.m_hWnd)
-        SetPaneWidths(LOWORD(wParam));
+        SetPaneWidths(nDpi);
+    RecalcLayout();
     return 0;
 }
 

@@ -51,6 +51,8 @@ private:
     BOOL ShowOverlay(CWnd& overlay, BOOL bCreated);
     // Has the view repainted whole after full-screen mode changed its size.
     void RefitView();
+    // The toolbar's buttons with the images drawn for the DPI, Zoom... with its arrow.
+    BOOL LoadToolBarImages(UINT nDpi);
     // The six panes at their widths for the DPI.
     void SetPaneWidths(UINT nDpi);
 

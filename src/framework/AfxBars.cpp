@@ -29,6 +29,8 @@ CToolBar::~CToolBar() {
     }
     if (m_hbmImageWell)
         ::DeleteObject(m_hbmImageWell);
+    if (m_hImageList)
+        ImageList_Destroy(m_hImageList);
 }
 
 BOOL CToolBar::CreateEx(CWnd* pParentWnd, DWORD dwCtrlStyle, DWORD dwStyle, CRect rcBorders, UINT nID) {
@@ -65,6 +67,7 @@ BOOL CToolBar::LoadToolBar(UINT nIDResource, UINT nIDBitmap, CSize sizeImage, in
     HBITMAP hbm = ::CreateMappedBitmap(hInst, nIDBitmap, 0, nullptr, 0);
     if (!hbm)
         return FALSE;
+    const bool bReload = m_hbmImageWell != nullptr;
     if (m_hbmImageWell)
         ::DeleteObject(m_hbmImageWell);
     m_hbmImageWell = hbm;
@@ -91,11 +94,29 @@ BOOL CToolBar::LoadToolBar(UINT nIDResource, UINT nIDBitmap, CSize sizeImage, in
 
     while (SendMessage(TB_BUTTONCOUNT) > 0)
         SendMessage(TB_DELETEBUTTON, 0);
-    SendMessage(TB_SETBITMAPSIZE, 0, MAKELONG(m_sizeImage.cx, m_sizeImage.cy));
-    SendMessage(TB_SETBUTTONSIZE, 0, MAKELONG(m_sizeImage.cx + nMargin, m_sizeImage.cy + nMargin));
-    TBADDBITMAP tbab = {nullptr, reinterpret_cast<UINT_PTR>(hbm)};
-    if (SendMessage(TB_ADDBITMAP, nImages, reinterpret_cast<LPARAM>(&tbab)) == -1)
-        return FALSE;
+    if (bReload) {
+        // The control keeps the images it was given first at their size: a list of the new size
+        // takes their place, and the one it replaces (if ours) goes.
+        HIMAGELIST hList = ImageList_Create(m_sizeImage.cx, m_sizeImage.cy, ILC_COLOR32 | ILC_MASK, nImages, 0);
+        if (!hList)
+            return FALSE;
+        if (ImageList_AddMasked(hList, hbm, ::GetSysColor(COLOR_3DFACE)) < 0) {
+            ImageList_Destroy(hList);
+            return FALSE;
+        }
+        SendMessage(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(hList));
+        if (m_hImageList)
+            ImageList_Destroy(m_hImageList);
+        m_hImageList = hList;
+        SendMessage(TB_SETBITMAPSIZE, 0, MAKELONG(m_sizeImage.cx, m_sizeImage.cy));
+        SendMessage(TB_SETBUTTONSIZE, 0, MAKELONG(m_sizeImage.cx + nMargin, m_sizeImage.cy + nMargin));
+    } else {
+        SendMessage(TB_SETBITMAPSIZE, 0, MAKELONG(m_sizeImage.cx, m_sizeImage.cy));
+        SendMessage(TB_SETBUTTONSIZE, 0, MAKELONG(m_sizeImage.cx + nMargin, m_sizeImage.cy + nMargin));
+        TBADDBITMAP tbab = {nullptr, reinterpret_cast<UINT_PTR>(hbm)};
+        if (SendMessage(TB_ADDBITMAP, nImages, reinterpret_cast<LPARAM>(&tbab)) == -1)
+            return FALSE;
+    }
     return SendMessage(TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data())) != 0;
 }
 

@@ -182,6 +182,16 @@ protected:
     void OnToolbarDropDown(NMHDR* pNMHDR, LRESULT* pResult);
     // Loads a pop-up menu into m_menuPopup with the images drawn for the view's DPI.
     BOOL LoadPopup(UINT nIDResource);
+    // The open and closed hands at their size for the DPI.
+    void LoadHandCursors(UINT nDpi);
+    LRESULT OnDpiChangedAfterParent(WPARAM wParam, LPARAM lParam);
+
+public:
+    // The DPI the view is drawn at: the one the frame last passed on, else the window's.
+    UINT GetDpi() const;
+    UINT m_nDpi = 0;
+
+protected:
     void OnCheckUpdate();
     void OnSlideShow();
     void OnSlideSetup();

@@ -32,7 +32,7 @@ CPoint ZoomMenuOffset(UINT nDpi) {
 }
 
 BOOL CNorvelView::LoadPopup(UINT nIDResource) {
-    m_menuPopup.SetImageDpi(AfxGetWindowDpi(m_hWnd));
+    m_menuPopup.SetImageDpi(GetDpi());
     return m_menuPopup.LoadMenu(nIDResource);
 }
 
@@ -56,7 +56,7 @@ void CNorvelView::OnRButtonDown(UINT, CPoint point) {
 void CNorvelView::OnToolbarDropDown(NMHDR*, LRESULT* pResult) {
     if (!m_menuPopup.GetSafeHmenu() && LoadPopup(IDR_ZOOMRATIO)) {
         m_menuPopup.SetItemImage(nullptr, ID_VIEW_ZOOM, IDR_MAINFRAME);
-        const UINT nDpi = AfxGetWindowDpi(m_hWnd);
+        const UINT nDpi = GetDpi();
         POINT pt = {0, 0};
         ::ClientToScreen(m_hWnd, &pt);
         if (CMenu* pPopup = m_menuPopup.GetSubMenu(0))
