@@ -227,6 +227,33 @@ TEST_F(DpiTest, ToolbarShowsTheImagesDrawnForTheDpi) {
     ExpectToolbarDrawnFor(frame->m_wndToolBar, row->nDpi, row->nImage, row->cxButton);
 }
 
+TEST_F(DpiTest, StraightStrokesStayStraightInTheLargerImages) {
+    // Zoom In's plus: a bar across x 4..9, y 6..7 and one down x 6..7, y 4..9 at 96 dpi. In the
+    // larger strip both bars, grown by the scale, are black to their square ends, and the pixels
+    // in the four inner corners between the arms (5, 5), (8, 5), (5, 8), (8, 8) stay clear.
+    const int nPercent = AfxDpiImagePercent(row->nDpi);
+    int cxStrip = 0, cyStrip = 0;
+    std::vector<COLORREF> strip = BitmapPixels(AfxDpiBitmapId(IDR_MAINFRAME, row->nDpi), &cxStrip, &cyStrip);
+    ASSERT_EQ(17 * row->nImage, cxStrip);
+    // The black pixels of the scaled area x0..x1, y0..y1 (inclusive, at 96 dpi) and its size.
+    auto countBlack = [&](int x0, int y0, int x1, int y1, int* pnAll) {
+        int nBlack = 0;
+        *pnAll = 0;
+        for (int y = y0 * nPercent / 100; y < (y1 + 1) * nPercent / 100; ++y)
+            for (int x = x0 * nPercent / 100; x < (x1 + 1) * nPercent / 100; ++x) {
+                ++*pnAll;
+                nBlack += strip[y * cxStrip + 10 * row->nImage + x] == RGB(0, 0, 0);
+            }
+        return nBlack;
+    };
+    int nAll = 0;
+    EXPECT_EQ(countBlack(4, 6, 9, 7, &nAll), nAll);
+    EXPECT_GT(nAll, 0);
+    EXPECT_EQ(countBlack(6, 4, 7, 9, &nAll), nAll);
+    for (int corner : {5 * 16 + 5, 8 * 16 + 5, 5 * 16 + 8, 8 * 16 + 8})
+        EXPECT_EQ(0, countBlack(corner % 16, corner / 16, corner % 16, corner / 16, &nAll)) << corner;
+}
+
 TEST_F(DpiTest, MenuImagesAreTheBitmapsDrawnForTheDpi) {
     HMENU hTools = GetSubMenu(frame->GetMenu(), 3);
     CBitmapMenu* pTools = dynamic_cast<CBitmapMenu*>(CMenu::FromHandlePermanent(hTools));

@@ -407,11 +407,26 @@ def mix(a, b, t):
 # ---------------------------------------------------------------- larger sizes
 # The pictures for screens at 150 % and 200 % are made here, once, from the drawn pixels with an
 # edge-following pixel-art enlargement: diagonals stay stepped lines instead of growing blocks,
-# and every value stays one of the picture's own (palette index, colour or transparent), so the
+# while straight strokes keep their square ends and corners (a plus stays a plus), and every value stays one of the picture's own (palette index, colour or transparent), so the
 # 16-colour and monochrome formats still hold them. The program picks the nearest size; nothing
 # is stretched while it runs.
 def _near(cv, x, y):
     return cv.get(min(max(x, 0), cv.w - 1), min(max(y, 0), cv.h - 1))
+
+
+def _square_corner(cv, x, y, dx, dy):
+    """Whether pixel (x, y) is the corner of a 2 x 2 block of its value reaching towards (dx, dy):
+    the square end of a straight stroke, or the inside of a notch between two, kept square."""
+    p = cv.px[y][x]
+    return _near(cv, x + dx, y) == p and _near(cv, x, y + dy) == p and _near(cv, x + dx, y + dy) == p
+
+
+def _cut(cv, x, y, dx, dy):
+    """Whether the corner of pixel (x, y) towards (-dx, -dy) takes its two equal sides' value: on a
+    diagonal step, where the pixel between those sides (diagonally) is not theirs, unless the pixel
+    is the square corner of a block."""
+    side = _near(cv, x - dx, y)
+    return _near(cv, x - dx, y - dy) != side and not _square_corner(cv, x, y, dx, dy)
 
 
 def scale2x(cv):
@@ -421,13 +436,13 @@ def scale2x(cv):
             p = cv.px[y][x]
             a, b, c, d = _near(cv, x, y - 1), _near(cv, x + 1, y), _near(cv, x - 1, y), _near(cv, x, y + 1)
             e = [p, p, p, p]
-            if c == a and c != d and a != b:
+            if c == a and c != d and a != b and _cut(cv, x, y, 1, 1):
                 e[0] = a
-            if a == b and a != c and b != d:
+            if a == b and a != c and b != d and _cut(cv, x, y, -1, 1):
                 e[1] = b
-            if d == c and d != b and c != a:
+            if d == c and d != b and c != a and _cut(cv, x, y, 1, -1):
                 e[2] = c
-            if b == d and b != a and d != c:
+            if b == d and b != a and d != c and _cut(cv, x, y, -1, -1):
                 e[3] = d
             out.px[2 * y][2 * x], out.px[2 * y][2 * x + 1] = e[0], e[1]
             out.px[2 * y + 1][2 * x], out.px[2 * y + 1][2 * x + 1] = e[2], e[3]
@@ -441,10 +456,11 @@ def scale3x(cv):
             a, b, c = _near(cv, x - 1, y - 1), _near(cv, x, y - 1), _near(cv, x + 1, y - 1)
             d, e, f = _near(cv, x - 1, y), cv.px[y][x], _near(cv, x + 1, y)
             g, h, i = _near(cv, x - 1, y + 1), _near(cv, x, y + 1), _near(cv, x + 1, y + 1)
-            tl = d == b and b != f and d != h
-            tr = b == f and b != d and f != h
-            bl = d == h and d != b and h != f
-            br = h == f and d != h and b != f
+            # Corners are cut only on diagonal steps, as in scale2x.
+            tl = d == b and b != f and d != h and _cut(cv, x, y, 1, 1)
+            tr = b == f and b != d and f != h and _cut(cv, x, y, -1, 1)
+            bl = d == h and d != b and h != f and _cut(cv, x, y, 1, -1)
+            br = h == f and d != h and b != f and _cut(cv, x, y, -1, -1)
             cells = [d if tl else e, b if (tl and e != c) or (tr and e != a) else e, f if tr else e,
                      d if (tl and e != g) or (bl and e != a) else e, e,
                      f if (tr and e != i) or (br and e != c) else e,
