@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "frame/MainFrm.h"
+#include "framework/AfxDpi.h"
+#include "res/resource.h"
 #include "state/Fit.h"
 
 namespace {
@@ -61,4 +63,35 @@ TEST(FrameGeometry, CentredOnTheScreen) {
     EXPECT_EQ(CRect(100, 75, 700, 525), MainFrameRect(800, 600));
     // A screen smaller than the window: negative position, truncated toward zero.
     EXPECT_EQ(CRect(-49, -24, 551, 426), MainFrameRect(501, 401));
+    // Other DPIs: 600 x 450 scaled by DPI / 96, halves rounded away from zero, then centred.
+    EXPECT_EQ(CRect(212, 159, 812, 609), MainFrameRect(1024, 768, 96));
+    EXPECT_EQ(CRect(137, 102, 887, 665), MainFrameRect(1024, 768, 120));  // 750 x 562.5
+    EXPECT_EQ(CRect(62, 46, 962, 721), MainFrameRect(1024, 768, 144));
+    EXPECT_EQ(CRect(-88, -66, 1112, 834), MainFrameRect(1024, 768, 192));
+}
+
+TEST(FrameGeometry, ImagesDrawnNearestToTheDpi) {
+    const struct {
+        UINT nDpi;
+        int nPercent;
+        UINT nToolbar;
+    } kRows[] = {{72, 100, IDR_MAINFRAME},
+                 {96, 100, IDR_MAINFRAME},
+                 {119, 100, IDR_MAINFRAME},
+                 {120, 150, AFX_ID_SCALED_150(IDR_MAINFRAME)},
+                 {144, 150, AFX_ID_SCALED_150(IDR_MAINFRAME)},
+                 {167, 150, AFX_ID_SCALED_150(IDR_MAINFRAME)},
+                 {168, 200, AFX_ID_SCALED_200(IDR_MAINFRAME)},
+                 {192, 200, AFX_ID_SCALED_200(IDR_MAINFRAME)},
+                 {288, 200, AFX_ID_SCALED_200(IDR_MAINFRAME)}};
+    for (const auto& row : kRows) {
+        EXPECT_EQ(row.nPercent, AfxDpiImagePercent(row.nDpi)) << row.nDpi;
+        EXPECT_EQ(row.nToolbar, AfxDpiBitmapId(IDR_MAINFRAME, row.nDpi)) << row.nDpi;
+    }
+    // Every pane at 96 dpi is its width as given; at 120 dpi 65 x 1.25 = 81.25.
+    const int kWidths[] = {200, 100, 60, 65, 65, 110};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(kWidths[i], MainFramePaneWidth(i, 96)) << i;
+    EXPECT_EQ(81, MainFramePaneWidth(3, 120));
+    EXPECT_EQ(-23, AfxScaleByDpi(-15, 144));
 }

@@ -267,13 +267,15 @@ def icon_image(cv, bpp, pal):
 
 
 def write_icon(name, images, kind=1, hotspot=(0, 0)):
-    """images: list of (canvas, bpp, palette).  kind 1 = icon, 2 = cursor."""
+    """images: list of (canvas, bpp, palette).  kind 1 = icon, 2 = cursor, whose hot spot is
+    given for the first image and follows the others' sizes."""
     blobs = [icon_image(cv, bpp, pal) for cv, bpp, pal in images]
     out = struct.pack('<HHH', 0, kind, len(images))
     offset = 6 + 16 * len(images)
     for (cv, bpp, pal), blob in zip(images, blobs):
         ncol = len(pal) if len(pal) < 256 else 0
-        a, b = (1, bpp) if kind == 1 else hotspot
+        scale = cv.w / images[0][0].w
+        a, b = (1, bpp) if kind == 1 else (int(hotspot[0] * scale), int(hotspot[1] * scale))
         out += struct.pack('<BBBBHHII', cv.w % 256, cv.h % 256, ncol, 0, a, b, len(blob), offset)
         offset += len(blob)
     save(name, out + b''.join(blobs))
@@ -400,6 +402,95 @@ def wooden_frame(cv, x0, y0, x1, y1, bw):
 def mix(a, b, t):
     t = max(0.0, min(1.0, t))
     return tuple(int(round(p + (q - p) * t)) for p, q in zip(a, b))
+
+
+# ---------------------------------------------------------------- larger sizes
+# The pictures for screens at 150 % and 200 % are made here, once, from the drawn pixels with an
+# edge-following pixel-art enlargement: diagonals stay stepped lines instead of growing blocks,
+# while straight strokes keep their square ends and corners (a plus stays a plus), and every value stays one of the picture's own (palette index, colour or transparent), so the
+# 16-colour and monochrome formats still hold them. The program picks the nearest size; nothing
+# is stretched while it runs.
+def _near(cv, x, y):
+    return cv.get(min(max(x, 0), cv.w - 1), min(max(y, 0), cv.h - 1))
+
+
+def _square_corner(cv, x, y, dx, dy):
+    """Whether pixel (x, y) is the corner of a 2 x 2 block of its value reaching towards (dx, dy):
+    the square end of a straight stroke, or the inside of a notch between two, kept square."""
+    p = cv.px[y][x]
+    return _near(cv, x + dx, y) == p and _near(cv, x, y + dy) == p and _near(cv, x + dx, y + dy) == p
+
+
+def _cut(cv, x, y, dx, dy):
+    """Whether the corner of pixel (x, y) towards (-dx, -dy) takes its two equal sides' value: on a
+    diagonal step, where the pixel between those sides (diagonally) is not theirs, unless the pixel
+    is the square corner of a block."""
+    side = _near(cv, x - dx, y)
+    return _near(cv, x - dx, y - dy) != side and not _square_corner(cv, x, y, dx, dy)
+
+
+def scale2x(cv):
+    out = Canvas(cv.w * 2, cv.h * 2)
+    for y in range(cv.h):
+        for x in range(cv.w):
+            p = cv.px[y][x]
+            a, b, c, d = _near(cv, x, y - 1), _near(cv, x + 1, y), _near(cv, x - 1, y), _near(cv, x, y + 1)
+            e = [p, p, p, p]
+            if c == a and c != d and a != b and _cut(cv, x, y, 1, 1):
+                e[0] = a
+            if a == b and a != c and b != d and _cut(cv, x, y, -1, 1):
+                e[1] = b
+            if d == c and d != b and c != a and _cut(cv, x, y, 1, -1):
+                e[2] = c
+            if b == d and b != a and d != c and _cut(cv, x, y, -1, -1):
+                e[3] = d
+            out.px[2 * y][2 * x], out.px[2 * y][2 * x + 1] = e[0], e[1]
+            out.px[2 * y + 1][2 * x], out.px[2 * y + 1][2 * x + 1] = e[2], e[3]
+    return out
+
+
+def scale3x(cv):
+    out = Canvas(cv.w * 3, cv.h * 3)
+    for y in range(cv.h):
+        for x in range(cv.w):
+            a, b, c = _near(cv, x - 1, y - 1), _near(cv, x, y - 1), _near(cv, x + 1, y - 1)
+            d, e, f = _near(cv, x - 1, y), cv.px[y][x], _near(cv, x + 1, y)
+            g, h, i = _near(cv, x - 1, y + 1), _near(cv, x, y + 1), _near(cv, x + 1, y + 1)
+            # Corners are cut only on diagonal steps, as in scale2x.
+            tl = d == b and b != f and d != h and _cut(cv, x, y, 1, 1)
+            tr = b == f and b != d and f != h and _cut(cv, x, y, -1, 1)
+            bl = d == h and d != b and h != f and _cut(cv, x, y, 1, -1)
+            br = h == f and d != h and b != f and _cut(cv, x, y, -1, -1)
+            cells = [d if tl else e, b if (tl and e != c) or (tr and e != a) else e, f if tr else e,
+                     d if (tl and e != g) or (bl and e != a) else e, e,
+                     f if (tr and e != i) or (br and e != c) else e,
+                     d if bl else e, h if (bl and e != i) or (br and e != g) else e, f if br else e]
+            for k, v in enumerate(cells):
+                out.px[3 * y + k // 3][3 * x + k % 3] = v
+    return out
+
+
+def halve(cv):
+    """Every 2 x 2 block to its most frequent value (the top-left one on a tie)."""
+    out = Canvas((cv.w + 1) // 2, (cv.h + 1) // 2)
+    for y in range(out.h):
+        for x in range(out.w):
+            block = [_near(cv, 2 * x + i, 2 * y + j) for j in (0, 1) for i in (0, 1)]
+            out.px[y][x] = max(block, key=block.count)
+    return out
+
+
+def enlarge(cv, percent):
+    """The picture at 100, 150 or 200 %."""
+    return {100: lambda c: c, 150: lambda c: halve(scale3x(c)), 200: scale2x}[percent](cv)
+
+
+SCALES = (150, 200)
+
+
+def scaled_name(name, percent):
+    stem, ext = os.path.splitext(name)
+    return name if percent == 100 else '%s%d%s' % (stem, percent, ext)
 
 
 # ---------------------------------------------------------------- toolbar images
@@ -678,9 +769,9 @@ def hand(open_hand):
 
 def cursor_bits(cv):
     """Map the white/black/transparent canvas to 1-bpp palette indices."""
-    out = Canvas(32, 32)
-    for y in range(32):
-        for x in range(32):
+    out = Canvas(cv.w, cv.h)
+    for y in range(cv.h):
+        for x in range(cv.w):
             v = cv.px[y][x]
             out.px[y][x] = None if v is None else (1 if v == W else 0)
     return out
@@ -813,23 +904,34 @@ MENU = [('Update.bmp', menu_update), ('ImageEdit.bmp', menu_image_edit),
 
 def generate():
     os.makedirs(OUT, exist_ok=True)
-    strip = Canvas(16 * len(TOOLBAR), 16, LG)
-    for i, draw in enumerate(TOOLBAR):
+    cells = []
+    for draw in TOOLBAR:
         cv = Canvas(16, 16, LG)
         draw(cv)
-        strip.blit(cv, 16 * i, 0)
-    write_bmp('Toolbar.bmp', strip, 4, VGA)
+        cells.append(cv)
+    for percent in (100,) + SCALES:
+        n = 16 * percent // 100
+        strip = Canvas(n * len(TOOLBAR), n, LG)
+        for i, cv in enumerate(cells):                 # each cell on its own: no bleeding across
+            strip.blit(enlarge(cv, percent), n * i, 0)
+        write_bmp(scaled_name('Toolbar.bmp', percent), strip, 4, VGA)
     for name, draw in MENU:
         cv = Canvas(16, 16, LG)
         draw(cv)
-        write_bmp(name, cv, 4, VGA)
+        for percent in (100,) + SCALES:
+            write_bmp(scaled_name(name, percent), enlarge(cv, percent), 4, VGA)
     write_icon('Morvane.ico', [(icon_app(32), 8, PAL256), (icon_app(16), 8, PAL256)])
-    write_icon('Cancel.ico', [(icon_cancel(), 4, VGA)])
-    write_icon('Apply.ico', [(icon_apply(), 4, VGA)])
+    for name, draw in (('Cancel.ico', icon_cancel), ('Apply.ico', icon_apply)):
+        cv = draw()
+        write_icon(name, [(enlarge(cv, percent), 4, VGA) for percent in (100,) + SCALES])
     mono = [(0, 0, 0), (255, 255, 255)]
-    write_icon('OpenHand.cur', [(cursor_bits(hand(True)), 1, mono)], 2, (15, 15))
-    write_icon('ClosedHand.cur', [(cursor_bits(hand(False)), 1, mono)], 2, (15, 15))
-    write_bmp('Splash.bmp', splash(), 24)
+    for name, open_hand in (('OpenHand.cur', True), ('ClosedHand.cur', False)):
+        cv = hand(open_hand)
+        write_icon(name, [(cursor_bits(enlarge(cv, percent)), 1, mono) for percent in (100,) + SCALES], 2,
+                   (15, 15))
+    cv = splash()
+    for percent in (100,) + SCALES:
+        write_bmp(scaled_name('Splash.bmp', percent), enlarge(cv, percent), 24)
     write_avi('Update.avi', [globe_frame(k, 8) for k in range(8)], 200000, PAL256)
 
 
@@ -866,15 +968,16 @@ def check_bmp(name, w, h, bpp):
         expect(pal == VGA, 'palette is not the standard 16 colours')
         stride = ((w * 4 + 31) // 32) * 4
         # light grey (the button face) must show as background around every 16x16 cell
-        for cx in range(0, w, 16):
+        for cx in range(0, w, h):
             grey = 0
-            for x, y in rim(box(cx, 0, cx + 15, h - 1)):
+            for x, y in rim(box(cx, 0, cx + h - 1, h - 1)):
                 byte = data[offbits + (h - 1 - y) * stride + x // 2]
                 grey += (byte >> 4 if x % 2 == 0 else byte & 15) == LG
-            expect(grey >= 15, 'cell at x=%d has little grey background' % cx)
+            expect(grey >= 15 * h // 16, 'cell at x=%d has little grey background' % cx)
 
 
 def check_icon(name, kind, sizes, hotspot=None):
+    """sizes: (width, bpp) per image; a cursor's hot spot is the first image's, scaled."""
     data = open(os.path.join(OUT, name), 'rb').read()
     res, typ, count = struct.unpack_from('<HHH', data)
     expect(res == 0 and typ == kind and count == len(sizes), 'directory')
@@ -883,7 +986,8 @@ def check_icon(name, kind, sizes, hotspot=None):
         bw, bh, nc, _, a, b, nbytes, off = struct.unpack_from('<BBBBHHII', data, 6 + 16 * i)
         expect(bw == w % 256 and bh == w % 256, 'entry size')
         if kind == 2:
-            expect((a, b) == hotspot, 'hot spot %r' % ((a, b),))
+            scale = w / sizes[0][0]
+            expect((a, b) == (int(hotspot[0] * scale), int(hotspot[1] * scale)), 'hot spot %r' % ((a, b),))
         else:
             expect(a == 1 and b == bpp, 'entry depth')
         ncol = 1 << bpp
@@ -931,13 +1035,18 @@ def check_avi(name, nframes, w, h, usec):
 
 
 def check():
-    checks = [(check_bmp, ('Toolbar.bmp', 272, 16, 4)), (check_bmp, ('Splash.bmp', 228, 161, 24)),
-              (check_icon, ('Morvane.ico', 1, [(32, 8), (16, 8)])),
-              (check_icon, ('Cancel.ico', 1, [(32, 4)])), (check_icon, ('Apply.ico', 1, [(32, 4)])),
-              (check_icon, ('OpenHand.cur', 2, [(32, 1)], (15, 15))),
-              (check_icon, ('ClosedHand.cur', 2, [(32, 1)], (15, 15))),
+    three = lambda n, bpp: [(n * p // 100, bpp) for p in (100,) + SCALES]
+    checks = [(check_icon, ('Morvane.ico', 1, [(32, 8), (16, 8)])),
+              (check_icon, ('Cancel.ico', 1, three(32, 4))), (check_icon, ('Apply.ico', 1, three(32, 4))),
+              (check_icon, ('OpenHand.cur', 2, three(32, 1), (15, 15))),
+              (check_icon, ('ClosedHand.cur', 2, three(32, 1), (15, 15))),
               (check_avi, ('Update.avi', 8, 32, 32, 200000))]
-    checks += [(check_bmp, (name, 16, 16, 4)) for name, _ in MENU]
+    for percent in (100,) + SCALES:
+        n = 16 * percent // 100
+        checks += [(check_bmp, (scaled_name('Toolbar.bmp', percent), 17 * n, n, 4)),
+                   (check_bmp, (scaled_name('Splash.bmp', percent), (228 * percent + 99) // 100,
+                                (161 * percent + 99) // 100, 24))]
+        checks += [(check_bmp, (scaled_name(name, percent), n, n, 4)) for name, _ in MENU]
     bad = 0
     for fn, args in checks:
         try:

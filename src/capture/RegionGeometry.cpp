@@ -2,6 +2,8 @@
 
 #include <stdlib.h>
 
+#include "framework/AfxDpi.h"
+
 #include <algorithm>
 
 namespace {
@@ -51,11 +53,12 @@ CString RegionLabelText(BOOL bStarted, CPoint ptCursor, CPoint ptStart, int nWid
     return s;
 }
 
-CPoint RegionLabelOrigin(CPoint ptCursor, CSize sizeText, int cxScreen, int cyScreen) {
+CPoint RegionLabelOrigin(CPoint ptCursor, CSize sizeText, int cxScreen, int cyScreen, UINT nDpi) {
+    const int nGap = AfxScaleByDpi(20, nDpi), nNear = AfxScaleByDpi(25, nDpi), nFlip = AfxScaleByDpi(40, nDpi);
     int dx = 0, dy = 0;
-    if (cxScreen - ptCursor.x <= sizeText.cx + 25)
-        dx = -(sizeText.cx + 40);
-    if (cyScreen - ptCursor.y <= sizeText.cy + 25)
-        dy = -(sizeText.cy + 40);
-    return CPoint(ptCursor.x + dx + 20, ptCursor.y + dy + 20);
+    if (cxScreen - ptCursor.x <= sizeText.cx + nNear)
+        dx = -(sizeText.cx + nFlip);
+    if (cyScreen - ptCursor.y <= sizeText.cy + nNear)
+        dy = -(sizeText.cy + nFlip);
+    return CPoint(ptCursor.x + dx + nGap, ptCursor.y + dy + nGap);
 }

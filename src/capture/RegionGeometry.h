@@ -18,5 +18,6 @@ CRect NormaliseRegion(CPoint ptStart, int nWidth, int nHeight);
 CString RegionLabelText(BOOL bStarted, CPoint ptCursor, CPoint ptStart, int nWidth, int nHeight);
 
 // Top-left corner of a label of the given size: 20 pixels right of and below the cursor, or 20
-// pixels left of (above) it when it would come within 25 pixels of the right (bottom) edge.
-CPoint RegionLabelOrigin(CPoint ptCursor, CSize sizeText, int cxScreen, int cyScreen);
+// pixels left of (above) it when it would come within 25 pixels of the right (bottom) edge; the
+// distances are those at 96 dpi, scaled by nDpi / 96 (the screen's pixels are physical ones).
+CPoint RegionLabelOrigin(CPoint ptCursor, CSize sizeText, int cxScreen, int cyScreen, UINT nDpi = 96);

@@ -2,6 +2,7 @@
 
 #include "capture/Capture.h"
 #include "capture/RegionGeometry.h"
+#include "framework/AfxDpi.h"
 
 namespace {
 const COLORREF kLineColour = RGB(217, 146, 84);
@@ -9,11 +10,11 @@ const COLORREF kLabelBack = RGB(255, 255, 0);
 const COLORREF kLabelText = RGB(0, 0, 0);
 const UINT kNeverSent = WM_APP + 0x3FF0;
 
-// The label font; the font mapper picks the face it finds closest.
-void MakeLabelFont(CFont& font) {
+// The label font, 14 x 6 at 96 dpi; the font mapper picks the face it finds closest.
+void MakeLabelFont(CFont& font, UINT nDpi) {
     LOGFONTA lf = {};
-    lf.lfHeight = 14;
-    lf.lfWidth = 6;
+    lf.lfHeight = AfxScaleByDpi(14, nDpi);
+    lf.lfWidth = AfxScaleByDpi(6, nDpi);
     lf.lfWeight = 100;
     lf.lfCharSet = ANSI_CHARSET;
     lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
@@ -76,8 +77,9 @@ BOOL CTargetWnd::PreTranslateMessage(MSG* pMsg) {
 }
 
 void CTargetWnd::DrawMarks(HDC hDC, CPoint point) {
+    const UINT nDpi = AfxGetWindowDpi(m_hWnd);
     CFont font;  // declared first: the DC's state, which selects it, is restored before it goes
-    MakeLabelFont(font);
+    MakeLabelFont(font, nDpi);
     CDC dc(hDC);  // borrowed; the pen, font and colours it had come back when it goes
     dc.SelectObject(m_pen.GetSafeHandle() ? m_pen.GetSafeHandle() : ::GetStockObject(BLACK_PEN));
     Line(hDC, 0, point.y, m_cxScreen, point.y);
@@ -90,7 +92,7 @@ void CTargetWnd::DrawMarks(HDC hDC, CPoint point) {
     CString text = RegionLabelText(m_bStarted, point, m_ptStart, m_nWidth, m_nHeight);
     SIZE size = {0, 0};
     ::GetTextExtentPoint32A(hDC, text, text.GetLength(), &size);
-    CPoint at = RegionLabelOrigin(point, size, m_cxScreen, m_cyScreen);
+    CPoint at = RegionLabelOrigin(point, size, m_cxScreen, m_cyScreen, nDpi);
     ::TextOutA(hDC, at.x, at.y, text, text.GetLength());
 
     if (m_bStarted) {

@@ -2,6 +2,8 @@
 // in step with the items. Measuring and drawing are in BitmapMenuDraw.cpp.
 #include "controls/BitmapMenu.h"
 
+#include "framework/AfxDpi.h"
+
 #include <algorithm>
 #include <string>
 
@@ -186,6 +188,7 @@ BOOL CBitmapMenu::LoadMenu(const char* lpszResourceName) {
                 stack.back().bEnded = true;
             CBitmapMenu* pChild = new CBitmapMenu;
             pChild->m_nSelectedCheckId = m_nSelectedCheckId;
+            pChild->SetImageDpi(m_nImageDpi);
             pChild->m_nUnselectedCheckId = m_nUnselectedCheckId;
             pChild->m_pCheckImages = m_pCheckImages;
             pChild->m_bSharedCheckImages = TRUE;
@@ -281,11 +284,40 @@ void CBitmapMenu::FindToolBarImage(UINT nCommand, int nToolBarId, int* pnImage) 
     }
 }
 
+void CBitmapMenu::SetImageDpi(UINT nDpi) {
+    m_nImageDpi = nDpi;
+    const int nPercent = AfxDpiImagePercent(nDpi);
+    m_cxImage = kImageWidth * nPercent / 100;
+    m_cyImage = kImageHeight * nPercent / 100;
+}
+
+void CBitmapMenu::ReloadImages(UINT nDpi) {
+    SetImageDpi(nDpi);
+    for (CBitmapMenuItem* pItem : m_items)
+        if (pItem->m_pImages && pItem->m_nImageSource >= 0)
+            SetRecordImage(pItem, pItem->m_nId, pItem->m_nImageSource);
+    // Setting an item's data again has the system measure it anew, for the wider column.
+    if (m_hMenu) {
+        const int n = ::GetMenuItemCount(m_hMenu);
+        for (int i = 0; i < n; ++i) {
+            MENUITEMINFOW mii = {};
+            mii.cbSize = sizeof mii;
+            mii.fMask = MIIM_DATA;
+            if (::GetMenuItemInfoW(m_hMenu, static_cast<UINT>(i), TRUE, &mii))
+                ::SetMenuItemInfoW(m_hMenu, static_cast<UINT>(i), TRUE, &mii);
+        }
+    }
+    for (HMENU hPopup : m_popups)
+        if (CBitmapMenu* pPopup = dynamic_cast<CBitmapMenu*>(FromHandlePermanent(hPopup)))
+            pPopup->ReloadImages(nDpi);
+}
+
 BOOL CBitmapMenu::AddResourceImage(CImageList& images, int nResourceId) {
     if (m_bIconHandles)
         return images.Add(reinterpret_cast<HICON>(static_cast<INT_PTR>(nResourceId))) >= 0;
     CBitmap bitmap;  // the image list copies it
-    if (!bitmap.Attach(AfxLoadSysColorBitmap(AfxGetResourceHandle(), static_cast<UINT>(nResourceId))))
+    if (!bitmap.Attach(
+            AfxLoadSysColorBitmap(AfxGetResourceHandle(), AfxDpiBitmapId(static_cast<UINT>(nResourceId), m_nImageDpi))))
         return FALSE;
     return images.Add(static_cast<HBITMAP>(bitmap), m_bUseImageMask ? m_crImageMask : ::GetSysColor(COLOR_3DFACE)) >= 0;
 }

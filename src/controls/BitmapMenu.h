@@ -57,6 +57,11 @@ public:
     // Whether a popup was created by a bitmap menu.
     static BOOL IsBitmapPopup(CMenu* pPopup);
     static BOOL IsBitmapPopup(HMENU hPopup);
+    // Images drawn for the DPI (the bitmaps at 100, 150 or 200 %, in a column as wide); before
+    // LoadMenu, whose popups take it over.
+    void SetImageDpi(UINT nDpi);
+    // After LoadMenu: every image of this menu and its popups again, drawn for another DPI.
+    void ReloadImages(UINT nDpi);
     // Brings a popup's records in step with its items after the update handlers ran.
     static void RefreshPopup(CMenu* pPopup);
     void SyncItems();
@@ -84,8 +89,11 @@ public:
     int m_nSelectedCheckId = -1;
     int m_nUnselectedCheckId = -1;
     BOOL m_bIconHandles = 0;
-    int m_cxImage = 16;
-    int m_cyImage = 15;
+    static const int kImageWidth = 16;  // at 96 dpi
+    static const int kImageHeight = 15;
+    int m_cxImage = kImageWidth;
+    int m_cyImage = kImageHeight;
+    UINT m_nImageDpi = 96;  // the images are the bitmaps drawn nearest to this DPI
     COLORREF m_crImageMask = RGB(192, 192, 192);
     BOOL m_bUseImageMask = 0;
     BOOL m_bOldDisabledStyle = 0;

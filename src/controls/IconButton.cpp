@@ -1,5 +1,7 @@
 #include "controls/IconButton.h"
 
+#include "framework/AfxDpi.h"
+
 namespace {
 const UINT_PTR kToolId = 1;
 
@@ -96,15 +98,17 @@ void CIconButton::DestroyIcons() {
 
 void CIconButton::SetIcons(int nIconIn, int nIconOut, BYTE cx, BYTE cy) {
     DestroyIcons();  // a second call replaces the icons
+    // The size is given at 96 dpi; the icon resource's image nearest to it at the button's DPI.
+    const UINT nDpi = AfxGetWindowDpi(m_hWnd);
+    m_cxIcon = static_cast<BYTE>(AfxScaleByDpi(cx, nDpi));
+    m_cyIcon = static_cast<BYTE>(AfxScaleByDpi(cy, nDpi));
     HINSTANCE hRes = AfxGetResourceHandle();
-    m_hIconIn.Attach(
-        static_cast<HICON>(::LoadImageA(hRes, MAKEINTRESOURCEA(nIconIn), IMAGE_ICON, 0, 0, LR_DEFAULTCOLOR)));
+    m_hIconIn.Attach(static_cast<HICON>(
+        ::LoadImageA(hRes, MAKEINTRESOURCEA(nIconIn), IMAGE_ICON, m_cxIcon, m_cyIcon, LR_DEFAULTCOLOR)));
     // Without a normal icon of its own the button shows the one icon in both states.
     if (nIconOut != 0)
-        m_hIconOut.Attach(
-            static_cast<HICON>(::LoadImageA(hRes, MAKEINTRESOURCEA(nIconOut), IMAGE_ICON, 0, 0, LR_DEFAULTCOLOR)));
-    m_cxIcon = cx;
-    m_cyIcon = cy;
+        m_hIconOut.Attach(static_cast<HICON>(
+            ::LoadImageA(hRes, MAKEINTRESOURCEA(nIconOut), IMAGE_ICON, m_cxIcon, m_cyIcon, LR_DEFAULTCOLOR)));
     if (m_hWnd)
         RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }

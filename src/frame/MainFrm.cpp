@@ -6,7 +6,15 @@
 #include "capture/Capture.h"
 #include "capture/RegionGeometry.h"
 #include "frame/Splash.h"
+#include "framework/AfxDpi.h"
 #include "res/resource.h"
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+#ifndef WM_DPICHANGED_AFTERPARENT
+#define WM_DPICHANGED_AFTERPARENT 0x02E3
+#endif
 
 IMPLEMENT_DYNCREATE(CMainFrame, CFrameWnd)
 
@@ -22,30 +30,40 @@ ON_MESSAGE(WM_OBJECT_CAPTURED, OnObjectCaptured)
 ON_COMMAND(ID_VIEW_FULLSCREEN, OnFullScreen)
 ON_WM_DESTROY()
 ON_MESSAGE(WM_SETFOCUS, OnSetFocusMessage)
+ON_MESSAGE(WM_DPICHANGED, OnDpiChanged)
 END_MESSAGE_MAP()
 
 namespace {
 const int kFrameWidth = 600;
 const int kFrameHeight = 450;
 
-// Six panes written by index, none bound to a keyboard indicator.
+// Six panes written by index, none bound to a keyboard indicator; widths at 96 dpi.
 const UINT kIndicators[] = {ID_SEPARATOR, ID_SEPARATOR, ID_SEPARATOR, ID_SEPARATOR, ID_SEPARATOR, ID_SEPARATOR};
 const int kPaneWidths[] = {200, 100, 60, 65, 65, 110};
+// The toolbar's buttons are their image plus this much, at 96 dpi.
+const int kButtonMargin = 7;
 
 // System commands a fixed-size window does not offer, zero-terminated.
 const UINT kRemovedSysCommands[] = {SC_SIZE, SC_MAXIMIZE, SC_RESTORE, 0};
 }  // namespace
 
-CRect MainFrameRect(int cxScreen, int cyScreen) {
-    int x = (cxScreen - kFrameWidth) / 2;
-    int y = (cyScreen - kFrameHeight) / 2;
-    return CRect(x, y, x + kFrameWidth, y + kFrameHeight);
+CRect MainFrameRect(int cxScreen, int cyScreen, UINT nDpi) {
+    int cx = AfxScaleByDpi(kFrameWidth, nDpi), cy = AfxScaleByDpi(kFrameHeight, nDpi);
+    int x = (cxScreen - cx) / 2;
+    int y = (cyScreen - cy) / 2;
+    return CRect(x, y, x + cx, y + cy);
+}
+
+int MainFramePaneWidth(int nPane, UINT nDpi) {
+    return nPane >= 0 && nPane < 6 ? AfxScaleByDpi(kPaneWidths[nPane], nDpi) : 0;
 }
 
 BOOL CMainFrame::PreCreateWindow(CREATESTRUCTA& cs) {
     if (!CFrameWnd::PreCreateWindow(cs))
         return FALSE;
-    CRect rc = MainFrameRect(::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
+    // No window yet: the DPI of the system, which is the primary monitor's, where it opens.
+    CRect rc =
+        MainFrameRect(::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN), AfxGetWindowDpi(nullptr));
     cs.cx = rc.Width();
     cs.cy = rc.Height();
     cs.x = rc.left;
@@ -59,11 +77,12 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct) {
     if (CFrameWnd::OnCreate(lpCreateStruct) == -1)
         return -1;
 
+    const UINT nDpi = AfxGetWindowDpi(m_hWnd);
     if (!m_wndToolBar.CreateEx(
             this, TBSTYLE_FLAT,
             WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC,
             CRect(0, 0, 0, 0), AFX_IDW_TOOLBAR) ||
-        !m_wndToolBar.LoadToolBar(IDR_MAINFRAME)) {
+        !LoadToolBarImages(nDpi)) {
         TRACE("Failed to create toolbar\n");
         return -1;
     }
@@ -76,6 +95,26 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct) {
 
     m_wndToolBar.GetToolBarCtrl().SetExtendedStyle(TBSTYLE_EX_DRAWDDARROWS);
 
+    HMENU hSysMenu = GetSystemMenu(FALSE);
+    for (const UINT* p = kRemovedSysCommands; *p; ++p)
+        ::DeleteMenu(hSysMenu, *p, MF_BYCOMMAND);
+
+    SetPaneWidths(nDpi);
+
+    m_wndToolBar.EnableDocking(CBRS_ALIGN_ANY);
+    EnableDocking(CBRS_ALIGN_ANY);
+    DockControlBar(&m_wndToolBar);
+
+    // The splash screen shows over the new frame here.
+    CSplashScreen::ShowSplash(this);
+    return 0;
+}
+
+BOOL CMainFrame::LoadToolBarImages(UINT nDpi) {
+    const int nImage = 16 * AfxDpiImagePercent(nDpi) / 100;
+    if (!m_wndToolBar.LoadToolBar(IDR_MAINFRAME, AfxDpiBitmapId(IDR_MAINFRAME, nDpi), CSize(nImage, nImage),
+                                  AfxScaleByDpi(kButtonMargin, nDpi)))
+        return FALSE;
     // Zoom...: its face sends the command, its arrow opens the zoom-ratio menu.
     int nIndex = m_wndToolBar.CommandToIndex(ID_VIEW_ZOOM);
     if (nIndex >= 0) {
@@ -84,20 +123,31 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct) {
         m_wndToolBar.GetButtonInfo(nIndex, nID, nStyle, iImage);
         m_wndToolBar.SetButtonInfo(nIndex, ID_VIEW_ZOOM, TBSTYLE_DROPDOWN, iImage);
     }
+    return TRUE;
+}
 
-    HMENU hSysMenu = GetSystemMenu(FALSE);
-    for (const UINT* p = kRemovedSysCommands; *p; ++p)
-        ::DeleteMenu(hSysMenu, *p, MF_BYCOMMAND);
-
+void CMainFrame::SetPaneWidths(UINT nDpi) {
     for (int i = 0; i < 6; ++i)
-        m_wndStatusBar.SetPaneInfo(i, 0, 0, kPaneWidths[i]);
+        m_wndStatusBar.SetPaneInfo(i, 0, 0, MainFramePaneWidth(i, nDpi));
+}
 
-    m_wndToolBar.EnableDocking(CBRS_ALIGN_ANY);
-    EnableDocking(CBRS_ALIGN_ANY);
-    DockControlBar(&m_wndToolBar);
-
-    // The splash screen shows over the new frame here.
-    CSplashScreen::ShowSplash(this);
+// Moved to a monitor of another DPI (or that monitor's scale changed): the rectangle the system
+// suggests keeps the frame's size in proportion; the panes follow, the toolbar and the menu take
+// the images drawn for the new DPI, and the view (its hands and pop-ups) is told the DPI.
+LRESULT CMainFrame::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+    const UINT nDpi = LOWORD(wParam);
+    if (m_wndToolBar.m_hWnd)
+        LoadToolBarImages(nDpi);
+    m_menu.ReloadImages(nDpi);
+    if (CView* pView = GetActiveView())
+        pView->SendMessage(WM_DPICHANGED_AFTERPARENT, nDpi);
+    const RECT* pSuggested = reinterpret_cast<const RECT*>(lParam);
+    if (pSuggested)
+        ::SetWindowPos(m_hWnd, nullptr, pSuggested->left, pSuggested->top, pSuggested->right - pSuggested->left,
+                       pSuggested->bottom - pSuggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (m_wndStatusBar.m_hWnd)
+        SetPaneWidths(nDpi);
+    RecalcLayout();
     return 0;
 }
 
@@ -182,6 +232,7 @@ HMENU CMainFrame::BuildMainMenu() {
         {ID_WALLPAPER_TILE, IDB_WALLTILE},
         {ID_WALLPAPER_NONE, IDB_WALLNONE},
     };
+    m_menu.SetImageDpi(AfxGetWindowDpi(m_hWnd));
     m_menu.LoadMenu(IDR_MAINFRAME);
     for (const auto& image : kSingleImages)
         m_menu.SetItemImage(nullptr, image.nID, image.nBitmap);

@@ -41,6 +41,7 @@ protected:
     void OnFullScreen();
     void OnDestroy();
     LRESULT OnSetFocusMessage(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
 
 private:
     // Tells the view a capture starts, hides the frame and lets the windows beneath repaint.
@@ -50,10 +51,17 @@ private:
     BOOL ShowOverlay(CWnd& overlay, BOOL bCreated);
     // Has the view repainted whole after full-screen mode changed its size.
     void RefitView();
+    // The toolbar's buttons with the images drawn for the DPI, Zoom... with its arrow.
+    BOOL LoadToolBarImages(UINT nDpi);
+    // The six panes at their widths for the DPI.
+    void SetPaneWidths(UINT nDpi);
 
     DECLARE_MESSAGE_MAP()
 };
 
-// Window size and the centred position on a screen of the given size (integer division
-// truncating toward zero, so a screen smaller than the window gives a negative position).
-CRect MainFrameRect(int cxScreen, int cyScreen);
+// Window size, 600 x 450 at 96 dpi scaled by nDpi / 96, and the centred position on a screen of
+// the given size (integer division truncating toward zero, so a screen smaller than the window
+// gives a negative position).
+CRect MainFrameRect(int cxScreen, int cyScreen, UINT nDpi = 96);
+// Width of status-bar pane 0 to 5 at the DPI.
+int MainFramePaneWidth(int nPane, UINT nDpi);

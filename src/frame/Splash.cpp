@@ -1,5 +1,6 @@
 #include "frame/Splash.h"
 
+#include "framework/AfxDpi.h"
 #include "res/resource.h"
 
 namespace {
@@ -47,7 +48,9 @@ void CSplashScreen::ShowSplash(CWnd* pParentWnd) {
 }
 
 BOOL CSplashScreen::CreateSplash(CWnd* pParentWnd) {
-    if (!m_bmpSplash.LoadBitmap(IDB_SPLASH))
+    // The picture drawn nearest to the DPI of the window it shows over, at its own size.
+    HWND hParent = pParentWnd ? pParentWnd->GetSafeHwnd() : nullptr;
+    if (!m_bmpSplash.LoadBitmap(AfxDpiBitmapId(IDB_SPLASH, AfxGetWindowDpi(hParent))))
         return FALSE;
     BITMAP bm = {};
     m_bmpSplash.GetBitmap(&bm);

@@ -1,6 +1,7 @@
 #include "framework/AfxBars.h"
 
 #include "framework/AfxCmdUI.h"
+#include "framework/AfxDpi.h"
 
 namespace {
 // Layout of a toolbar resource (type 241): version, button size, count, then the command ids
@@ -13,6 +14,8 @@ struct ToolBarData {
     WORD items[1];
 };
 const int kGripperWidth = 8;
+const int kButtonMargin = 7;
+const int kSeparatorWidth = 6;
 const int kBarBorder = 2;
 }  // namespace
 
@@ -26,6 +29,8 @@ CToolBar::~CToolBar() {
     }
     if (m_hbmImageWell)
         ::DeleteObject(m_hbmImageWell);
+    if (m_hImageList)
+        ImageList_Destroy(m_hImageList);
 }
 
 BOOL CToolBar::CreateEx(CWnd* pParentWnd, DWORD dwCtrlStyle, DWORD dwStyle, CRect rcBorders, UINT nID) {
@@ -40,11 +45,15 @@ BOOL CToolBar::CreateEx(CWnd* pParentWnd, DWORD dwCtrlStyle, DWORD dwStyle, CRec
         return FALSE;
     SendMessage(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON));
     if (m_dwStyle & CBRS_GRIPPER)
-        SendMessage(TB_SETINDENT, kGripperWidth);
+        SendMessage(TB_SETINDENT, AfxScaleByDpi(kGripperWidth, AfxGetWindowDpi(m_hWnd)));
     return TRUE;
 }
 
 BOOL CToolBar::LoadToolBar(UINT nIDResource) {
+    return LoadToolBar(nIDResource, nIDResource, CSize(0, 0), kButtonMargin);
+}
+
+BOOL CToolBar::LoadToolBar(UINT nIDResource, UINT nIDBitmap, CSize sizeImage, int nMargin) {
     HINSTANCE hInst = AfxGetResourceHandle();
     HRSRC hRsrc = ::FindResourceA(hInst, MAKEINTRESOURCEA(nIDResource), MAKEINTRESOURCEA(RT_TOOLBAR_ID));
     if (!hRsrc)
@@ -55,15 +64,18 @@ BOOL CToolBar::LoadToolBar(UINT nIDResource) {
         return FALSE;
 
     // Light grey, dark grey, black and white of the picture follow the system's button colours.
-    HBITMAP hbm = ::CreateMappedBitmap(hInst, nIDResource, 0, nullptr, 0);
+    HBITMAP hbm = ::CreateMappedBitmap(hInst, nIDBitmap, 0, nullptr, 0);
     if (!hbm)
         return FALSE;
+    const bool bReload = m_hbmImageWell != nullptr;
     if (m_hbmImageWell)
         ::DeleteObject(m_hbmImageWell);
     m_hbmImageWell = hbm;
-    m_sizeImage.cx = pData->wWidth;
-    m_sizeImage.cy = pData->wHeight;
+    // No size given: the one the layout was drawn for.
+    m_sizeImage.cx = sizeImage.cx > 0 ? sizeImage.cx : pData->wWidth;
+    m_sizeImage.cy = sizeImage.cy > 0 ? sizeImage.cy : pData->wHeight;
 
+    const int cxSeparator = AfxScaleByDpi(kSeparatorWidth, AfxGetWindowDpi(m_hWnd));
     int nImages = 0;
     std::vector<TBBUTTON> buttons;
     for (int i = 0; i < pData->wItemCount; ++i) {
@@ -71,7 +83,7 @@ BOOL CToolBar::LoadToolBar(UINT nIDResource) {
         b.idCommand = pData->items[i];
         if (b.idCommand == 0) {
             b.fsStyle = TBSTYLE_SEP;
-            b.iBitmap = 6;
+            b.iBitmap = cxSeparator;
         } else {
             b.fsStyle = TBSTYLE_BUTTON;
             b.fsState = TBSTATE_ENABLED;
@@ -82,11 +94,29 @@ BOOL CToolBar::LoadToolBar(UINT nIDResource) {
 
     while (SendMessage(TB_BUTTONCOUNT) > 0)
         SendMessage(TB_DELETEBUTTON, 0);
-    SendMessage(TB_SETBITMAPSIZE, 0, MAKELONG(m_sizeImage.cx, m_sizeImage.cy));
-    SendMessage(TB_SETBUTTONSIZE, 0, MAKELONG(m_sizeImage.cx + 7, m_sizeImage.cy + 7));
-    TBADDBITMAP tbab = {nullptr, reinterpret_cast<UINT_PTR>(hbm)};
-    if (SendMessage(TB_ADDBITMAP, nImages, reinterpret_cast<LPARAM>(&tbab)) == -1)
-        return FALSE;
+    if (bReload) {
+        // The control keeps the images it was given first at their size: a list of the new size
+        // takes their place, and the one it replaces (if ours) goes.
+        HIMAGELIST hList = ImageList_Create(m_sizeImage.cx, m_sizeImage.cy, ILC_COLOR32 | ILC_MASK, nImages, 0);
+        if (!hList)
+            return FALSE;
+        if (ImageList_AddMasked(hList, hbm, ::GetSysColor(COLOR_3DFACE)) < 0) {
+            ImageList_Destroy(hList);
+            return FALSE;
+        }
+        SendMessage(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(hList));
+        if (m_hImageList)
+            ImageList_Destroy(m_hImageList);
+        m_hImageList = hList;
+        SendMessage(TB_SETBITMAPSIZE, 0, MAKELONG(m_sizeImage.cx, m_sizeImage.cy));
+        SendMessage(TB_SETBUTTONSIZE, 0, MAKELONG(m_sizeImage.cx + nMargin, m_sizeImage.cy + nMargin));
+    } else {
+        SendMessage(TB_SETBITMAPSIZE, 0, MAKELONG(m_sizeImage.cx, m_sizeImage.cy));
+        SendMessage(TB_SETBUTTONSIZE, 0, MAKELONG(m_sizeImage.cx + nMargin, m_sizeImage.cy + nMargin));
+        TBADDBITMAP tbab = {nullptr, reinterpret_cast<UINT_PTR>(hbm)};
+        if (SendMessage(TB_ADDBITMAP, nImages, reinterpret_cast<LPARAM>(&tbab)) == -1)
+            return FALSE;
+    }
     return SendMessage(TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data())) != 0;
 }
 

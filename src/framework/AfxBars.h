@@ -67,6 +67,10 @@ public:
                   UINT nID = AFX_IDW_TOOLBAR);
     // Buttons from the toolbar resource and pictures from the bitmap of the same id.
     BOOL LoadToolBar(UINT nIDResource);
+    // The layout of toolbar resource nIDResource with the images of bitmap nIDBitmap, each
+    // sizeImage, in buttons nMargin pixels larger than their image. Called again, it replaces the
+    // buttons and images (at another size for another DPI).
+    BOOL LoadToolBar(UINT nIDResource, UINT nIDBitmap, CSize sizeImage, int nMargin);
 
     int GetCount() const;
     int CommandToIndex(UINT nIDFind) const;
@@ -85,6 +89,7 @@ protected:
 private:
     void DrawGripper();
     HBITMAP m_hbmImageWell = nullptr;
+    HIMAGELIST m_hImageList = nullptr;  // the images of a second load, owned
     SIZE m_sizeImage = {16, 15};
 };
 

@@ -26,3 +26,8 @@
 /* File-error messages: AFX_IDP_FILE_NONE + CFileException cause (0 to 14). */
 #define AFX_IDP_FILE_NONE 0xF1A0
 #define AFX_IDP_FILE_EOF 0xF1AE
+
+/* Pictures drawn for larger screens sit beside their 96-dpi resource, at 150 % and 200 % of it
+   (AfxDpiBitmapId picks the nearest). */
+#define AFX_ID_SCALED_150(id) ((id) + 0x1000)
+#define AFX_ID_SCALED_200(id) ((id) + 0x2000)

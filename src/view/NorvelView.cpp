@@ -5,6 +5,7 @@
 #include <math.h>
 #include <string.h>
 
+#include "framework/AfxDpi.h"
 #include "res/resource.h"
 #include "picture/PictureCache.h"
 #include "picture/PicturePreload.h"
@@ -59,7 +60,12 @@ ON_COMMAND(ID_TOOLS_SLIDESTARTSTOP, OnSlideShow)
 ON_COMMAND(ID_TOOLS_SLIDESETUP, OnSlideSetup)
 ON_WM_TIMER()
 ON_WM_KEYDOWN()
+ON_MESSAGE(0x02E3 /* WM_DPICHANGED_AFTERPARENT */, OnDpiChangedAfterParent)
 END_MESSAGE_MAP()
+
+namespace {
+const int kHandCursorSize = 32;  // at 96 dpi
+}  // namespace
 
 CNorvelView::CNorvelView()
     : m_pPicture(new CPictureCache),
@@ -68,8 +74,29 @@ CNorvelView::CNorvelView()
       m_pAnimation(new CAnimation) {
     m_pPicture->SetPreload(m_pPreload.get());
     PictureState::ViewCreated(AppFlags(), *this);
-    m_hCursorOpenHand = AfxGetApp()->LoadCursor(IDC_OPENHAND);
-    m_hCursorClosedHand = AfxGetApp()->LoadCursor(IDC_CLOSEDHAND);
+    LoadHandCursors(AfxGetWindowDpi(nullptr));
+}
+
+void CNorvelView::LoadHandCursors(UINT nDpi) {
+    // The hands are 32 x 32 at 96 dpi; their cursors hold the sizes drawn for 150 % and 200 %.
+    const int nSize = AfxScaleByDpi(kHandCursorSize, nDpi);
+    HINSTANCE hRes = AfxGetResourceHandle();
+    m_hCursorOpenHand.Attach(
+        static_cast<HCURSOR>(::LoadImageA(hRes, MAKEINTRESOURCEA(IDC_OPENHAND), IMAGE_CURSOR, nSize, nSize, 0)));
+    m_hCursorClosedHand.Attach(
+        static_cast<HCURSOR>(::LoadImageA(hRes, MAKEINTRESOURCEA(IDC_CLOSEDHAND), IMAGE_CURSOR, nSize, nSize, 0)));
+}
+
+// The frame moved to another DPI: the hands at its size, the pop-ups built from now on with its
+// images. The frame passes the DPI; the system's own message leaves it to the window's.
+LRESULT CNorvelView::OnDpiChangedAfterParent(WPARAM wParam, LPARAM) {
+    m_nDpi = wParam ? static_cast<UINT>(wParam) : AfxGetWindowDpi(m_hWnd);
+    LoadHandCursors(m_nDpi);
+    return 0;
+}
+
+UINT CNorvelView::GetDpi() const {
+    return m_nDpi ? m_nDpi : AfxGetWindowDpi(m_hWnd);
 }
 
 CNorvelView::~CNorvelView() = default;

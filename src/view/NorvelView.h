@@ -37,8 +37,8 @@ public:
 
     CBitmapMenu m_menuPopup;  // the context or zoom-ratio menu while it is up, else empty
     CPoint m_ptDragLast;
-    HCURSOR m_hCursorOpenHand;
-    HCURSOR m_hCursorClosedHand;
+    CCursorHandle m_hCursorOpenHand;  // at the size drawn for the system's DPI, owned
+    CCursorHandle m_hCursorClosedHand;
 
     // Writes pane nPane (1..5) of the main frame's status bar.
     static void SetStatusText(int nPane, const char* lpszText);
@@ -175,6 +175,18 @@ protected:
     // The context menu at the click point, and the zoom-ratio menu under the Zoom... button.
     void OnRButtonDown(UINT nFlags, CPoint point);
     void OnToolbarDropDown(NMHDR* pNMHDR, LRESULT* pResult);
+    // Loads a pop-up menu into m_menuPopup with the images drawn for the view's DPI.
+    BOOL LoadPopup(UINT nIDResource);
+    // The open and closed hands at their size for the DPI.
+    void LoadHandCursors(UINT nDpi);
+    LRESULT OnDpiChangedAfterParent(WPARAM wParam, LPARAM lParam);
+
+public:
+    // The DPI the view is drawn at: the one the frame last passed on, else the window's.
+    UINT GetDpi() const;
+    UINT m_nDpi = 0;
+
+protected:
     void OnCheckUpdate();
     void OnSlideShow();
     void OnSlideSetup();
@@ -195,3 +207,7 @@ extern wchar_t g_wszPath[kWidePathChars];
 // The path in UTF-16 for the imaging library, in g_wszPath; valid until the next call. A path
 // longer than the buffer is cut at 1023 characters, and the result is always terminated.
 const wchar_t* ToWide(const char* pszPath);
+
+// Where the zoom-ratio menu opens from the view's client origin at the DPI: under the Zoom...
+// button.
+CPoint ZoomMenuOffset(UINT nDpi);

@@ -4,6 +4,7 @@
 // as soon as they close.
 #include "view/NorvelView.h"
 
+#include "framework/AfxDpi.h"
 #include "res/resource.h"
 
 namespace {
@@ -20,15 +21,25 @@ const struct {
     {ID_WALLPAPER_TILE, IDB_WALLTILE},
     {ID_WALLPAPER_NONE, IDB_WALLNONE},
 };
-// Where the zoom-ratio menu opens, from the view's client origin: under the Zoom... button.
+// Where the zoom-ratio menu opens, from the view's client origin: under the Zoom... button (at 96
+// dpi).
 const int kZoomMenuDx = 301;
 const int kZoomMenuDy = -15;
 }  // namespace
 
+CPoint ZoomMenuOffset(UINT nDpi) {
+    return CPoint(AfxScaleByDpi(kZoomMenuDx, nDpi), AfxScaleByDpi(kZoomMenuDy, nDpi));
+}
+
+BOOL CNorvelView::LoadPopup(UINT nIDResource) {
+    m_menuPopup.SetImageDpi(GetDpi());
+    return m_menuPopup.LoadMenu(nIDResource);
+}
+
 void CNorvelView::OnRButtonDown(UINT, CPoint point) {
     // One pop-up at a time: a request that arrives while one is up (a message sent from inside
     // its modal loop) must not destroy the menu being tracked.
-    if (!m_menuPopup.GetSafeHmenu() && m_menuPopup.LoadMenu(IDR_CONTEXTMENU)) {
+    if (!m_menuPopup.GetSafeHmenu() && LoadPopup(IDR_CONTEXTMENU)) {
         for (UINT nID : kContextToolBarCommands)
             m_menuPopup.SetItemImage(nullptr, nID, IDR_MAINFRAME);
         for (const auto& image : kWallpaperImages)
@@ -43,12 +54,14 @@ void CNorvelView::OnRButtonDown(UINT, CPoint point) {
 }
 
 void CNorvelView::OnToolbarDropDown(NMHDR*, LRESULT* pResult) {
-    if (!m_menuPopup.GetSafeHmenu() && m_menuPopup.LoadMenu(IDR_ZOOMRATIO)) {
+    if (!m_menuPopup.GetSafeHmenu() && LoadPopup(IDR_ZOOMRATIO)) {
         m_menuPopup.SetItemImage(nullptr, ID_VIEW_ZOOM, IDR_MAINFRAME);
+        const UINT nDpi = GetDpi();
         POINT pt = {0, 0};
         ::ClientToScreen(m_hWnd, &pt);
         if (CMenu* pPopup = m_menuPopup.GetSubMenu(0))
-            pPopup->TrackPopupMenu(TPM_LEFTALIGN | TPM_LEFTBUTTON, pt.x + kZoomMenuDx, pt.y + kZoomMenuDy, this);
+            pPopup->TrackPopupMenu(TPM_LEFTALIGN | TPM_LEFTBUTTON, pt.x + ZoomMenuOffset(nDpi).x,
+                                   pt.y + ZoomMenuOffset(nDpi).y, this);
         m_menuPopup.DestroyMenu();
     }
     *pResult = TBDDRET_DEFAULT;
