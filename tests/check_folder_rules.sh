@@ -6,8 +6,8 @@
 #   picture  -> nothing of the program's but the framework (the decoders' shapes and seams)
 #   state    -> app's shared flags (app/AppFlags.h, nothing else of app's)
 #   capture, controls -> nothing of the program's but the resources
-#   dialogs  -> controls, state (the zoom ratio's range)
-#   view     -> dialogs, capture, controls, frame (only to leave full screen), state
+#   dialogs  -> controls, state (the zoom ratio's range), picture (the preview)
+#   view     -> dialogs, capture, controls, frame (only to leave full screen), state, picture
 #   frame    -> capture, controls, state
 #   app      -> frame, view, dialogs (the About box is the application's), state: the root, which
 #               nothing includes but through app/AppFlags.h
@@ -19,8 +19,8 @@ fail=0
 declare -A allowed=(
     [app]="frame view dialogs state"
     [frame]="capture controls state"
-    [view]="dialogs capture controls frame state"
-    [dialogs]="controls state"
+    [view]="dialogs capture controls frame state picture"
+    [dialogs]="controls state picture"
     [state]="app"
     [picture]=""
     [capture]=""

@@ -2,7 +2,6 @@
 // the picture's part of the window repainted.
 #include "view/NorvelView.h"
 
-#include "app/AppFlags.h"
 #include "view/Animation.h"
 
 void CNorvelView::StartAnimation() {
