@@ -11,7 +11,7 @@ need=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
       wine wine32:i386 wine64 wine32-preloader:i386 wine64-preloader fonts-wine fonts-liberation
       fonts-wqy-microhei
       xvfb xdotool x11-utils imagemagick googletest qemu-user-static nsis ghostscript
-      nasm meson ninja-build pkg-config dpkg-dev)
+      nasm meson ninja-build pkg-config dpkg-dev clang-format)
 
 # The libraries Morvane links come from Debian's own source packages (tools/deps.sh): a deb-src
 # entry beside each of the system's deb entries, read once.
