@@ -5,6 +5,7 @@
 #include "AppFixture.h"
 
 #include "framework/GdiPlus.h"
+#include "picture/OwnDecoders.h"
 #include "picture/SystemCodecs.h"
 #include "picture/ShownRight.h"
 #include "view/ImageExport.h"
@@ -203,7 +204,8 @@ TEST_F(PictureCacheTest, OtherProgramsOpenAPictureForWritingWhileItIsDecoded) {
         ahead.Request({path}, 1ull << 30, CPicturePreload::Window{0, 0, 0, nullptr});
         FileIdentity id;
         ASSERT_TRUE(QueryFileIdentity(path.c_str(), &id));
-        CPicturePreload::Ready taken = ahead.Take(path.c_str(), id);  // waits for the decode under way
+        ahead.WaitIdle();  // the read-ahead's decode is over (a decode not yet started would be forgotten)
+        CPicturePreload::Ready taken = ahead.Take(path.c_str(), id);
         EXPECT_EQ(CPicturePreload::Available(), static_cast<bool>(taken.picture));
         CPictureCache cache;
         ASSERT_NE(nullptr, cache.Get(path.c_str()));
@@ -294,11 +296,15 @@ protected:
         HDC hdc = GetDC(view->m_hWnd);
         {
             std::unique_ptr<Gdiplus::Image> image(new Gdiplus::Image(ToWide(path.c_str())));
-            // What GDI+ does not read, the system's codecs may: their picture as a bitmap.
+            // What GDI+ does not read, our own decoders or the system's codecs may: their first
+            // frame as a bitmap.
             CDecodedImage decoded;
-            if ((image->GetLastStatus() != Gdiplus::Ok || image->GetWidth() == 0) &&
-                DecodeFileWithSystemCodecs(path.c_str(), CPictureCache::kDefaultCeiling, &decoded))
-                image = MakeBitmap(decoded);
+            if (image->GetLastStatus() != Gdiplus::Ok || image->GetWidth() == 0) {
+                const std::string bytes = ReadAll(path);
+                if (DecodeOwnFormat(bytes.data(), bytes.size(), &decoded) == OwnDecode::Decoded ||
+                    DecodeFileWithSystemCodecs(path.c_str(), CPictureCache::kDefaultCeiling, &decoded))
+                    image = MakeBitmap(decoded);
+            }
             // Turned upright and in the display's colours as the file says: the turns and the
             // conversion are each held against their own references in image_tests.
             const CShowingInfo info = ReadShowingInfoOfFile(path.c_str());
