@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "GdiPlusFixture.h"
 #include "AppFixture.h"
 #include "view/Animation.h"
 
@@ -38,16 +39,6 @@ const UINT kLamps[4][3] = {
     {0x767676, 0xF59238, 0x767676},
 };
 
-class GdiPlusTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        Gdiplus::GdiplusStartupInput input;
-        Gdiplus::GdiplusStartup(&s_token, &input, nullptr);
-    }
-    static void TearDownTestSuite() { Gdiplus::GdiplusShutdown(s_token); }
-    static ULONG_PTR s_token;
-};
-ULONG_PTR GdiPlusTest::s_token = 0;
 class AnimationTest : public GdiPlusTest {};
 }  // namespace
 

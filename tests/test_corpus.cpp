@@ -2,6 +2,7 @@
 // hanging, unreadable ones as 0 x 0; and every one is drawn through the real view.
 #include <gtest/gtest.h>
 
+#include "GdiPlusFixture.h"
 #include "picture/PictureSize.h"
 #include "framework/GdiPlus.h"
 
@@ -24,16 +25,7 @@ Measured Measure(const std::string& path) {
     return {static_cast<int>(image.GetWidth()), static_cast<int>(image.GetHeight())};
 }
 
-class CorpusTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        Gdiplus::GdiplusStartupInput input;
-        Gdiplus::GdiplusStartup(&s_token, &input, nullptr);
-    }
-    static void TearDownTestSuite() { Gdiplus::GdiplusShutdown(s_token); }
-    static ULONG_PTR s_token;
-};
-ULONG_PTR CorpusTest::s_token = 0;
+class CorpusTest : public GdiPlusTest {};
 
 bool EndsWith(const std::string& s, const char* tail) {
     size_t n = strlen(tail);

@@ -1,6 +1,7 @@
 // Pictures shown as their files say: the orientation tag and the embedded colour profile read from
 // real and made files, never outside their bytes; photos of every orientation upright in the
 // program's decode, in the view with their upright size, and in what Save As writes.
+#include "GdiPlusFixture.h"
 #include "AppFixture.h"
 #include "framework/GdiPlus.h"
 #include "picture/Inflate.h"
@@ -16,16 +17,6 @@
 #include <vector>
 
 namespace {
-class GdiPlusTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        Gdiplus::GdiplusStartupInput input;
-        Gdiplus::GdiplusStartup(&s_token, &input, nullptr);
-    }
-    static void TearDownTestSuite() { Gdiplus::GdiplusShutdown(s_token); }
-    static ULONG_PTR s_token;
-};
-ULONG_PTR GdiPlusTest::s_token = 0;
 
 CShowingInfo InfoOf(const std::string& bytes) {
     return ReadShowingInfo(bytes.data(), bytes.size());
