@@ -141,22 +141,24 @@ bool PointAt(HWND hCtl) {
 }
 
 // The cursor the program shows with the real mouse over a control.
-HCURSOR CursorOver(HWND hCtl) {
-    // Read only while the pointer is still over the control after the cursor has been set: a
-    // late report of an earlier position can take it back for a moment.
+HCURSOR CursorOver(HWND hCtl, HCURSOR hExpected) {
+    // The cursor shown while the pointer is over the control: the expected one as soon as it is
+    // set, else whatever is shown after a while. A late report of an earlier position can take
+    // it back for a moment, so it is read only while the pointer is still over the control.
     CRect rcScreen;
     GetWindowRect(hCtl, &rcScreen);
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        if (!PointAt(hCtl))
-            return nullptr;
-        PumpFor(100);
-        HCURSOR hCursor = GetCursor();
+    if (!PointAt(hCtl))
+        return nullptr;
+    HCURSOR hSeen = nullptr;
+    PumpUntil([&] {
         POINT p;
         GetCursorPos(&p);
-        if (PtInRect(&rcScreen, p))
-            return hCursor;
-    }
-    return nullptr;
+        if (!PtInRect(&rcScreen, p))
+            return false;
+        hSeen = GetCursor();
+        return hSeen == hExpected;
+    });
+    return hSeen;
 }
 
 // A real click on a control; nothing is clicked when the pointer cannot be brought over it.
@@ -385,9 +387,9 @@ TEST_F(AboutTest, ValuesAreBlueUnderlinedAndOnlyTheLinksShowTheHand) {
             }
             // The underline: one unbroken blue line under the whole text.
             r.bUnderlineRow = nLongestRow >= 40;
-            r.hCursor = CursorOver(hCtl);
+            r.hCursor = CursorOver(hCtl, r.bLink ? hand : arrow);
         }
-        hOverExit = CursorOver(GetDlgItem(h, IDOK));
+        hOverExit = CursorOver(GetDlgItem(h, IDOK), arrow);
     });
     user.Run(dlg);
     ASSERT_TRUE(user.ran());
