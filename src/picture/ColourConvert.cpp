@@ -7,6 +7,8 @@
 #endif
 #include <lcms2.h>
 
+#include <string.h>
+
 #include <memory>
 
 namespace {
@@ -132,6 +134,32 @@ bool ConvertRows(uint8_t* pRows,
     if (!transform)
         return false;
     return Transform(transform.get(), nInput, pRows, nStride, nWidth, nHeight);
+}
+
+bool ConvertCmykRows(uint8_t* pPixels,
+                     bool bInverted,
+                     UINT nWidth,
+                     UINT nHeight,
+                     const std::vector<uint8_t>& source,
+                     const std::vector<uint8_t>& target) {
+    if (source.empty())
+        return false;
+    ProfilePtr in = OpenProfile(source), out = OpenProfile(target);
+    if (!in || !out || cmsGetColorSpace(in.get()) != cmsSigCmykData || cmsGetColorSpace(out.get()) != cmsSigRgbData)
+        return false;
+    TransformPtr transform(cmsCreateTransform(in.get(), bInverted ? TYPE_CMYK_8_REV : TYPE_CMYK_8, out.get(),
+                                              TYPE_BGRA_8, INTENT_PERCEPTUAL, 0));
+    if (!transform)
+        return false;
+    std::vector<uint8_t> row(size_t(nWidth) * 4);
+    for (UINT y = 0; y < nHeight; ++y) {
+        uint8_t* p = pPixels + size_t(y) * nWidth * 4;
+        memcpy(row.data(), p, row.size());
+        cmsDoTransform(transform.get(), row.data(), p, nWidth);
+        for (UINT x = 0; x < nWidth; ++x)
+            p[4 * x + 3] = 255;
+    }
+    return true;
 }
 
 bool ConvertBitmapColours(Gdiplus::GpBitmap** ppBitmap,

@@ -27,6 +27,17 @@ bool ConvertRows(uint8_t* pRows,
                  const std::vector<uint8_t>& source,
                  const std::vector<uint8_t>& target);
 
+// Converts nWidth x nHeight CMYK pixels in place (four bytes each, C, M, Y, K, rows without
+// padding; bInverted: 0 is full ink, as Adobe's writers store them) through the CMYK profile
+// source to opaque B, G, R, A pixels in the target profile (sRGB when the target is empty).
+// False, and the pixels unchanged, when the source is no CMYK profile the engine can read.
+bool ConvertCmykRows(uint8_t* pPixels,
+                     bool bInverted,
+                     UINT nWidth,
+                     UINT nHeight,
+                     const std::vector<uint8_t>& source,
+                     const std::vector<uint8_t>& target);
+
 // The bitmap of the flat interface converted likewise, replaced by a 32-bit ARGB copy when its
 // own format cannot be written back without loss (palettes, fewer than 24 or more than 32 bits).
 bool ConvertBitmapColours(Gdiplus::GpBitmap** ppBitmap,
