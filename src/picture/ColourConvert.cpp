@@ -147,8 +147,9 @@ bool ConvertCmykRows(uint8_t* pPixels,
     ProfilePtr in = OpenProfile(source), out = OpenProfile(target);
     if (!in || !out || cmsGetColorSpace(in.get()) != cmsSigCmykData || cmsGetColorSpace(out.get()) != cmsSigRgbData)
         return false;
+    // The engine's finer table: its default one is a few levels off on a steep CMYK profile.
     TransformPtr transform(cmsCreateTransform(in.get(), bInverted ? TYPE_CMYK_8_REV : TYPE_CMYK_8, out.get(),
-                                              TYPE_BGRA_8, INTENT_PERCEPTUAL, 0));
+                                              TYPE_BGRA_8, INTENT_PERCEPTUAL, cmsFLAGS_HIGHRESPRECALC));
     if (!transform)
         return false;
     std::vector<uint8_t> row(size_t(nWidth) * 4);
