@@ -85,6 +85,20 @@ std::string ExifBlock(unsigned nOrientation) {
            Be32(0);
 }
 
+// The PNG beside the tests whose eXIf chunk (orientation 6) follows the picture's data, with the
+// chunk moved in front of the data, where the newer PNG standard asks for it.
+std::string PngWithExifFirst() {
+    std::string png = ReadAll(TestPicture("f-orientation-6.png"));
+    const size_t at = png.find("eXIf");
+    if (png.size() < 33 || at == std::string::npos || at < 37)
+        return {};
+    const size_t nChunk = 12 + ((unsigned char)png[at - 4] << 24 | (unsigned char)png[at - 3] << 16 |
+                                (unsigned char)png[at - 2] << 8 | (unsigned char)png[at - 1]);
+    const std::string chunk = png.substr(at - 4, nChunk);
+    png.erase(at - 4, nChunk);
+    return png.insert(33, chunk);
+}
+
 // A made profile of n bytes: its size in the header and the signature where readers look.
 std::string MadeProfile(size_t n) {
     std::string icc(n, '\0');
@@ -165,11 +179,15 @@ TEST(ShowingInfo, OrientationOfRealPhotos) {
         {"malformed/infinite_loop_exif.jpg", 1},
         {"tiff/sample.tif", 1},
         {"png/basn2c08.png", 1},
+        {"png/exif2c08.png", 1},
         {"bmp/image.bmp", 1},
     };
     for (const auto& row : rows)
         EXPECT_EQ(row.n, ReadShowingInfoOfFile(CorpusPath(row.file).c_str()).nOrientation) << row.file;
     EXPECT_EQ(1, ReadShowingInfoOfFile(CorpusPath("no such file.jpg").c_str()).nOrientation);
+    // A PNG's eXIf chunk, after the picture's data and before it.
+    EXPECT_EQ(6, ReadShowingInfoOfFile(TestPicture("f-orientation-6.png").c_str()).nOrientation);
+    EXPECT_EQ(6, InfoOf(PngWithExifFirst()).nOrientation);
 }
 
 TEST(ShowingInfo, OrientationOfMadeTiffsAndWebps) {
@@ -281,7 +299,8 @@ TEST(ShowingInfo, NeverReadsBeyondTheBytes) {
     }
     // Made files, each of their lengths, and each of their bytes set to the values that hurt most.
     const std::string webp = ReadAll(CorpusPath("webp/test.webp"));
-    const std::string made[] = {FourPixelTiff(true, 6), FourPixelTiff(false, 8),
+    const std::string made[] = {FourPixelTiff(true, 6), FourPixelTiff(false, 8), PngWithExifFirst(),
+                                ReadAll(TestPicture("f-orientation-6.png")),
                                 WebpWith(webp, Chunk("EXIF", ExifBlock(6)) + Chunk("ICCP", MadeProfile(200)))};
     for (const std::string& m : made)
         for (size_t i = 0; i < m.size(); ++i)
@@ -314,6 +333,20 @@ TEST_F(UprightTest, EveryOrientationDecodesUprightLikeTheUntaggedPhoto) {
         // The same photo coded again: within JPEG's loss (a wrong turn or mirror gives ~9 dB).
         EXPECT_GT(Psnr(reference, PixelsOf(image)), 27.0) << k;
     }
+    // A PNG turned by its eXIf chunk, wherever the chunk is, against the untagged JPEG of the same F.
+    CPicture fPicture = OpenPicture(CorpusPath("jpeg/orientation_0.jpg").c_str());
+    ASSERT_TRUE(fPicture.Image());
+    const std::vector<UINT> f = PixelsOf(fPicture.Image());
+    const std::string folder = MakeTempFolder("upright-png");
+    WriteFile(folder + "first.png", PngWithExifFirst());
+    for (const std::string& path : {TestPicture("f-orientation-6.png"), folder + "first.png"}) {
+        CPicture imagePicture = OpenPicture(path.c_str());
+        Gdiplus::Image* image = imagePicture.Image();
+        ASSERT_TRUE(image) << path;
+        EXPECT_EQ(50u, image->GetWidth()) << path;
+        EXPECT_EQ(70u, image->GetHeight()) << path;
+        EXPECT_GT(Psnr(f, PixelsOf(image)), 27.0) << path;
+    }
 }
 
 TEST_F(UprightTest, MadeTiffsTurnEachPixelToItsPlace) {
@@ -339,28 +372,33 @@ TEST_F(UprightTest, MadeTiffsTurnEachPixelToItsPlace) {
 
 TEST_F(UprightTest, SaveAsWritesUprightPixelsWithoutATurnLeft) {
     const std::string folder = MakeTempFolder("upright-save");
-    CPicture uprightPicture = OpenPicture(CorpusPath("orientation/Landscape_1.jpg").c_str());
-    Gdiplus::Image* upright = uprightPicture.Image();
-    ASSERT_TRUE(upright);
-    const std::vector<UINT> reference = PixelsOf(upright);
+    const std::string landscape = CorpusPath("orientation/Landscape_1.jpg"), f = CorpusPath("jpeg/orientation_0.jpg");
     const struct {
-        int k;
+        std::string source, upright;  // the upright picture has no tag
         const char* ext;
         const wchar_t* mime;
     } rows[] = {
-        {6, "png", L"image/png"}, {5, "jpg", L"image/jpeg"}, {3, "bmp", L"image/bmp"}, {8, "tif", L"image/tiff"}};
+        {CorpusPath("orientation/Landscape_6.jpg"), landscape, "png", L"image/png"},
+        {CorpusPath("orientation/Landscape_5.jpg"), landscape, "jpg", L"image/jpeg"},
+        {CorpusPath("orientation/Landscape_3.jpg"), landscape, "bmp", L"image/bmp"},
+        {CorpusPath("orientation/Landscape_8.jpg"), landscape, "tif", L"image/tiff"},
+        {TestPicture("f-orientation-6.png"), f, "png", L"image/png"},
+        {TestPicture("f-orientation-6.png"), f, "jpg", L"image/jpeg"},
+    };
     for (const auto& row : rows) {
-        const std::string source = CorpusPath(("orientation/Landscape_" + std::to_string(row.k) + ".jpg").c_str());
+        std::vector<UINT> reference;
+        UINT cx = 0, cy = 0;
+        ASSERT_TRUE(ReadPixels(row.upright, &reference, &cx, &cy));
         const std::string target = folder + "saved." + row.ext;
-        ASSERT_EQ(kExportOk, ExportPicture(source.c_str(), target.c_str(), row.mime)) << row.ext;
+        ASSERT_EQ(kExportOk, ExportPicture(row.source.c_str(), target.c_str(), row.mime)) << row.source << row.ext;
         // Read back by the platform's bare decode, which turns nothing.
         std::vector<UINT> px;
         UINT w = 0, h = 0;
-        ASSERT_TRUE(ReadPixels(target, &px, &w, &h)) << row.ext;
-        EXPECT_EQ(1800u, w) << row.ext;
-        EXPECT_EQ(1200u, h) << row.ext;
-        EXPECT_GT(Psnr(reference, px), 27.0) << row.ext;
-        EXPECT_EQ(1, ReadShowingInfoOfFile(target.c_str()).nOrientation) << row.ext;
+        ASSERT_TRUE(ReadPixels(target, &px, &w, &h)) << row.source << row.ext;
+        EXPECT_EQ(cx, w) << row.source << row.ext;
+        EXPECT_EQ(cy, h) << row.source << row.ext;
+        EXPECT_GT(Psnr(reference, px), 27.0) << row.source << row.ext;
+        EXPECT_EQ(1, ReadShowingInfoOfFile(target.c_str()).nOrientation) << row.source << row.ext;
     }
 }
 
@@ -377,6 +415,7 @@ TEST_F(UprightViewTest, PhotosOfEachOrientationOpenUprightWithTheirUprightSize) 
         CopyCorpusFile(("orientation/" + name).c_str(), m_strFolder, name.c_str());
     }
     CopyCorpusFile("jpeg/orientation_6.jpg", m_strFolder, "small_6.jpg");
+    CopyFileA(TestPicture("f-orientation-6.png").c_str(), (m_strFolder + "small_6.png").c_str(), FALSE);
     SizeView(600, 400);
     std::vector<COLORREF> first;
     for (int k = 1; k <= 8; ++k) {
@@ -399,9 +438,11 @@ TEST_F(UprightViewTest, PhotosOfEachOrientationOpenUprightWithTheirUprightSize) 
                 18.0)
                 << k;
     }
-    Open(m_strFolder + "small_6.jpg");
-    Settle();
-    EXPECT_EQ(CString(" [50,70] "), Pane(3));
+    for (const char* name : {"small_6.jpg", "small_6.png"}) {
+        Open(m_strFolder + name);
+        Settle();
+        EXPECT_EQ(CString(" [50,70] "), Pane(3)) << name;
+    }
 }
 
 // ---- colour ------------------------------------------------------------------------------------
