@@ -3,10 +3,12 @@
 // program's decode, in the view with their upright size, and in what Save As writes.
 #include "GdiPlusFixture.h"
 #include "AppFixture.h"
+#include "framework/AfxFile.h"
 #include "framework/GdiPlus.h"
 #include "picture/Inflate.h"
 #include "picture/ShownRight.h"
 #include "view/ImageExport.h"
+#include "view/ProfileWriter.h"
 #include "picture/Picture.h"
 #include "picture/PictureCache.h"
 
@@ -370,6 +372,31 @@ TEST_F(UprightTest, MadeTiffsTurnEachPixelToItsPlace) {
     }
 }
 
+TEST_F(UprightTest, ProfileGoesIntoATiffOfEitherByteOrderLeavingTheRestAsItWas) {
+    const std::string folder = MakeTempFolder("tiff-profile");
+    for (bool bLittle : {true, false}) {
+        const std::string tiff = FourPixelTiff(bLittle, 6);
+        std::string patched = tiff;
+        const std::string first = MadeProfile(301), second = MadeProfile(400);  // odd: padded after
+        ASSERT_TRUE(InsertTiffProfile(&patched, std::vector<uint8_t>(first.begin(), first.end())));
+        ASSERT_TRUE(InsertTiffProfile(&patched, std::vector<uint8_t>(second.begin(), second.end())));
+        const CShowingInfo info = InfoOf(patched);
+        EXPECT_EQ(second, std::string(info.icc.begin(), info.icc.end())) << bLittle;  // the second replaced the first
+        EXPECT_EQ(6, info.nOrientation) << bLittle;
+        WriteFile(folder + "plain.tif", tiff);
+        WriteFile(folder + "patched.tif", patched);
+        std::vector<UINT> plain, px;
+        UINT w = 0, h = 0;
+        ASSERT_TRUE(ReadPixels(folder + "plain.tif", &plain, &w, &h));
+        ASSERT_TRUE(ReadPixels(folder + "patched.tif", &px, &w, &h)) << bLittle;
+        EXPECT_EQ(plain, px) << bLittle;
+        // Bytes cut before the end of the directory: refused as they are.
+        std::string cut = tiff.substr(0, 30);
+        EXPECT_FALSE(InsertTiffProfile(&cut, std::vector<uint8_t>(first.begin(), first.end())));
+        EXPECT_EQ(tiff.substr(0, 30), cut);
+    }
+}
+
 TEST_F(UprightTest, SaveAsWritesUprightPixelsWithoutATurnLeft) {
     const std::string folder = MakeTempFolder("upright-save");
     const std::string landscape = CorpusPath("orientation/Landscape_1.jpg"), f = CorpusPath("jpeg/orientation_0.jpg");
@@ -532,40 +559,49 @@ TEST_F(ColourTest, SaveAsKeepsPixelsAndProfileWhereTheFormatCarriesOneAndConvert
     // Left in the references' folder when there is one, for ImageMagick to read (colour_references.sh).
     const char* pszRefs = getenv("MORVANE_COLOUR_REFERENCES");
     const std::string folder = pszRefs ? std::string("Z:") + pszRefs + "\\" : MakeTempFolder("colour-save");
-    const std::string source = CorpusPath("png/P3-sRGB-color-ring.png");
-    const CShowingInfo info = ReadShowingInfoOfFile(source.c_str());
-    ASSERT_FALSE(info.icc.empty());
-    std::vector<UINT> stored, converted;
-    UINT w = 0, h = 0;
-    ASSERT_TRUE(ReadPixels(source, &stored, &w, &h));
-    // The pixels the view shows: converted for this display, whose profile is sRGB's here.
-    converted = ProgramPixels(source);
+    const std::string ring = CorpusPath("png/P3-sRGB-color-ring.png");
+    // A photo in Adobe RGB (1998), under a name the test's own readers take.
+    const std::string adobe = folder + "adobe.jpg";
+    ASSERT_TRUE(CopyFileW(AfxSystemPath(CorpusPath("jpeg/photo caf\xc3\xa9 au lait.jpg").c_str()).c_str(),
+                          AfxSystemPath(adobe.c_str()).c_str(), FALSE));
     const struct {
-        const char* ext;
+        const std::string& source;
+        const char* name;
         const wchar_t* mime;
         bool bProfile;
         // RMSE in levels of 255 of the file as stored, and as the program reads it back
         double dMaxFromStored, dMaxFromConverted, dMaxReadBack;
     } rows[] = {
-        {"png", L"image/png", true, 0.0, 255, 0.6},
-        {"jpg", L"image/jpeg", true, 3.0, 255, 5.0},  // with JPEG's loss
-        {"bmp", L"image/bmp", false, 255, 0.6, 0.6},
-        {"tif", L"image/tiff", false, 255, 0.6, 0.6},
+        {ring, "ring.png", L"image/png", true, 0.0, 255, 0.6},
+        {ring, "ring.jpg", L"image/jpeg", true, 3.0, 255, 5.0},  // with JPEG's loss
+        {ring, "ring.bmp", L"image/bmp", false, 255, 0.6, 0.6},
+        {ring, "ring.tif", L"image/tiff", true, 0.0, 255, 0.6},
+        {adobe, "adobe.tif", L"image/tiff", true, 0.0, 255, 0.6},
+        {adobe, "adobe.bmp", L"image/bmp", false, 255, 0.6, 0.6},
     };
     for (const auto& row : rows) {
-        const std::string target = folder + "ring." + row.ext;
-        ASSERT_EQ(kExportOk, ExportPicture(source.c_str(), target.c_str(), row.mime)) << row.ext;
+        const CShowingInfo info = ReadShowingInfoOfFile(row.source.c_str());
+        ASSERT_FALSE(info.icc.empty()) << row.name;
+        std::vector<UINT> stored;
+        UINT w = 0, h = 0;
+        ASSERT_TRUE(ReadPixels(row.source, &stored, &w, &h)) << row.name;
+        // The pixels the view shows: converted for this display, whose profile is sRGB's here.
+        const std::vector<UINT> converted = ProgramPixels(row.source);
+        // Wide-gamut sources: what is kept and what is converted differ well beyond the bounds.
+        EXPECT_GT(Rmse(stored, converted), 3.0) << row.name;
+        const std::string target = folder + row.name;
+        ASSERT_EQ(kExportOk, ExportPicture(row.source.c_str(), target.c_str(), row.mime)) << row.name;
         const CShowingInfo written = ReadShowingInfoOfFile(target.c_str());
         if (row.bProfile)
-            EXPECT_TRUE(written.icc == info.icc) << row.ext;
+            EXPECT_TRUE(written.icc == info.icc) << row.name;
         else
-            EXPECT_TRUE(written.icc.empty()) << row.ext;
+            EXPECT_TRUE(written.icc.empty()) << row.name;
         std::vector<UINT> px;
-        ASSERT_TRUE(ReadPixels(target, &px, &w, &h)) << row.ext;
+        ASSERT_TRUE(ReadPixels(target, &px, &w, &h)) << row.name;
         // Alpha aside: the formats without it are drawn on white.
-        EXPECT_LE(Rmse(px, stored), row.dMaxFromStored) << row.ext;
-        EXPECT_LE(Rmse(px, converted), row.dMaxFromConverted) << row.ext;
+        EXPECT_LE(Rmse(px, stored), row.dMaxFromStored) << row.name;
+        EXPECT_LE(Rmse(px, converted), row.dMaxFromConverted) << row.name;
         // Read back by the program: the same colours whichever format it went through.
-        EXPECT_LE(Rmse(ProgramPixels(target), converted), row.dMaxReadBack) << row.ext;
+        EXPECT_LE(Rmse(ProgramPixels(target), converted), row.dMaxReadBack) << row.name;
     }
 }
