@@ -39,6 +39,15 @@ std::string CorpusPath(const char* relative) {
     return path;
 }
 
+std::string TestPicture(const char* name) {
+    const char* root = getenv("MORVANE_TEST_PICTURES");
+    std::string path = std::string("Z:") + (root ? root : "") + "/" + name;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
 void ListFiles(const std::string& folder, std::vector<std::string>* out) {
     WIN32_FIND_DATAA fd;
     HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);

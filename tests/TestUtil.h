@@ -26,6 +26,8 @@ void PumpNow();
 
 // Path of a file of the shared picture corpus, in Windows form (Z:\...).
 std::string CorpusPath(const char* relative);
+// Path of one of the small pictures beside the tests (pictures/SOURCES.txt says how each was made).
+std::string TestPicture(const char* name);
 // Every file under a folder (given without a trailing backslash) and its subfolders.
 void ListFiles(const std::string& folder, std::vector<std::string>* out);
 // Every file of the corpus, or of one of its folders, and their subfolders.

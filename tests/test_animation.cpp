@@ -10,14 +10,6 @@
 #include "view/Animation.h"
 
 namespace {
-std::string TestPicture(const char* name) {
-    const char* root = getenv("MORVANE_TEST_PICTURES");
-    std::string path = std::string("Z:") + (root ? root : "") + "/" + name;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
 
 // Pixel (x, y) of the frame shown, as 0xRRGGBB (alpha dropped).
 UINT FramePixel(CAnimation& a, int x, int y) {

@@ -163,7 +163,33 @@ struct IconButtonProbe : CIconButton {
     using CIconButton::m_cxIcon;
     using CIconButton::m_cyIcon;
     using CIconButton::m_hIconIn;
+    using CIconButton::m_hIconOut;
 };
+
+// The About box, told inside its modal loop that it moved to s_nDialogDpi: the size its Exit
+// button's icon is then loaded at (0 when the box did not show).
+UINT s_nDialogDpi = 0;
+int s_cxDialogIcon = 0;
+void CALLBACK MoveAboutBox(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND hDlg = FindReadyDialog([](HWND d) { return WindowCaption(d) == "About Morvane"; });
+    if (!hDlg)
+        return;
+    KillTimer(nullptr, id);
+    RECT rc;
+    GetWindowRect(hDlg, &rc);
+    SendMessageA(hDlg, kAfxWmDpiChanged, MAKEWPARAM(s_nDialogDpi, s_nDialogDpi), reinterpret_cast<LPARAM>(&rc));
+    const IconButtonProbe* pExit =
+        static_cast<const IconButtonProbe*>(CWnd::FromHandlePermanent(GetDlgItem(hDlg, IDOK)));
+    ICONINFO ii = {};
+    if (pExit && GetIconInfo(pExit->m_hIconIn, &ii)) {
+        BITMAP bm = {};
+        GetObject(ii.hbmColor, sizeof bm, &bm);
+        s_cxDialogIcon = pExit->m_cxIcon == bm.bmWidth ? bm.bmWidth : -1;
+        DeleteObject(ii.hbmMask);
+        DeleteObject(ii.hbmColor);
+    }
+    PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+}
 
 class DpiTest : public AppTest {
 protected:
@@ -409,6 +435,10 @@ TEST_F(DpiTest, ADpiChangeReloadsTheImagesWithoutLeaking) {
         frame->SendMessage(0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(nDpi, nDpi), reinterpret_cast<LPARAM>(&rc));
         PumpNow();
     };
+    // An icon button inside the frame, as the dialogs have them.
+    IconButtonProbe button;
+    ASSERT_TRUE(button.Create("Apply", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, CRect(10, 10, 150, 80), view, 7));
+    button.SetIcons(IDI_APPLY, IDI_CANCEL, 32, 32);
     changeTo(nOther);
     changeTo(row->nDpi);
     const int nGdi = CountGdiObjects();
@@ -453,6 +483,24 @@ TEST_F(DpiTest, ADpiChangeReloadsTheImagesWithoutLeaking) {
     if (ii.hbmColor)
         DeleteObject(ii.hbmColor);
     EXPECT_EQ(nOther, view->GetDpi());
+    // The icon button's icons, both, at the new size.
+    EXPECT_EQ(AfxScaleByDpi(32, nOther), button.m_cxIcon);
+    EXPECT_EQ(AfxScaleByDpi(32, nOther), button.m_cyIcon);
+    for (HICON hIcon : {button.m_hIconIn.Get(), button.m_hIconOut.Get()}) {
+        ASSERT_TRUE(GetIconInfo(hIcon, &ii));
+        GetObject(ii.hbmColor, sizeof bm, &bm);
+        EXPECT_EQ(AfxScaleByDpi(32, nOther), bm.bmWidth);
+        EXPECT_EQ(AfxScaleByDpi(32, nOther), bm.bmHeight);
+        DeleteObject(ii.hbmMask);
+        DeleteObject(ii.hbmColor);
+    }
+    button.DestroyWindow();
+    // A dialog moved to another DPI: its icon buttons too.
+    s_nDialogDpi = nOther;
+    const UINT_PTR nTimer = SetTimer(nullptr, 0, 30, MoveAboutBox);
+    frame->SendMessage(WM_COMMAND, MAKEWPARAM(ID_APP_ABOUT, 0), 0);
+    KillTimer(nullptr, nTimer);
+    EXPECT_EQ(AfxScaleByDpi(32, nOther), s_cxDialogIcon);
 }
 
 // The program itself, started as a user starts it: its manifest makes it aware of the DPI.

@@ -12,15 +12,6 @@
 #include "picture/SystemCodecs.h"
 
 namespace {
-// The small pictures beside the tests (pictures/SOURCES.txt says how they were made).
-std::string TestPicture(const char* name) {
-    const char* root = getenv("MORVANE_TEST_PICTURES");
-    std::string path = std::string("Z:") + (root ? root : "") + "/" + name;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
 
 // Pixel (x, y) of a decoded first frame as 0xAARRGGBB.
 UINT PixelAt(const CDecodedImage& image, UINT x, UINT y) {

@@ -3,10 +3,12 @@
 // program's decode, in the view with their upright size, and in what Save As writes.
 #include "GdiPlusFixture.h"
 #include "AppFixture.h"
+#include "framework/AfxFile.h"
 #include "framework/GdiPlus.h"
 #include "picture/Inflate.h"
 #include "picture/ShownRight.h"
 #include "view/ImageExport.h"
+#include "view/ProfileWriter.h"
 #include "picture/Picture.h"
 #include "picture/PictureCache.h"
 
@@ -83,6 +85,20 @@ std::string FourPixelTiff(bool bLittle, unsigned nOrientation) {
 std::string ExifBlock(unsigned nOrientation) {
     return "MM" + Be16(42) + Be32(8) + Be16(1) + Be16(0x0112) + Be16(3) + Be32(1) + Be16(nOrientation) + Be16(0) +
            Be32(0);
+}
+
+// The PNG beside the tests whose eXIf chunk (orientation 6) follows the picture's data, with the
+// chunk moved in front of the data, where the newer PNG standard asks for it.
+std::string PngWithExifFirst() {
+    std::string png = ReadAll(TestPicture("f-orientation-6.png"));
+    const size_t at = png.find("eXIf");
+    if (png.size() < 33 || at == std::string::npos || at < 37)
+        return {};
+    const size_t nChunk = 12 + ((unsigned char)png[at - 4] << 24 | (unsigned char)png[at - 3] << 16 |
+                                (unsigned char)png[at - 2] << 8 | (unsigned char)png[at - 1]);
+    const std::string chunk = png.substr(at - 4, nChunk);
+    png.erase(at - 4, nChunk);
+    return png.insert(33, chunk);
 }
 
 // A made profile of n bytes: its size in the header and the signature where readers look.
@@ -165,11 +181,15 @@ TEST(ShowingInfo, OrientationOfRealPhotos) {
         {"malformed/infinite_loop_exif.jpg", 1},
         {"tiff/sample.tif", 1},
         {"png/basn2c08.png", 1},
+        {"png/exif2c08.png", 1},
         {"bmp/image.bmp", 1},
     };
     for (const auto& row : rows)
         EXPECT_EQ(row.n, ReadShowingInfoOfFile(CorpusPath(row.file).c_str()).nOrientation) << row.file;
     EXPECT_EQ(1, ReadShowingInfoOfFile(CorpusPath("no such file.jpg").c_str()).nOrientation);
+    // A PNG's eXIf chunk, after the picture's data and before it.
+    EXPECT_EQ(6, ReadShowingInfoOfFile(TestPicture("f-orientation-6.png").c_str()).nOrientation);
+    EXPECT_EQ(6, InfoOf(PngWithExifFirst()).nOrientation);
 }
 
 TEST(ShowingInfo, OrientationOfMadeTiffsAndWebps) {
@@ -281,7 +301,8 @@ TEST(ShowingInfo, NeverReadsBeyondTheBytes) {
     }
     // Made files, each of their lengths, and each of their bytes set to the values that hurt most.
     const std::string webp = ReadAll(CorpusPath("webp/test.webp"));
-    const std::string made[] = {FourPixelTiff(true, 6), FourPixelTiff(false, 8),
+    const std::string made[] = {FourPixelTiff(true, 6), FourPixelTiff(false, 8), PngWithExifFirst(),
+                                ReadAll(TestPicture("f-orientation-6.png")),
                                 WebpWith(webp, Chunk("EXIF", ExifBlock(6)) + Chunk("ICCP", MadeProfile(200)))};
     for (const std::string& m : made)
         for (size_t i = 0; i < m.size(); ++i)
@@ -314,6 +335,20 @@ TEST_F(UprightTest, EveryOrientationDecodesUprightLikeTheUntaggedPhoto) {
         // The same photo coded again: within JPEG's loss (a wrong turn or mirror gives ~9 dB).
         EXPECT_GT(Psnr(reference, PixelsOf(image)), 27.0) << k;
     }
+    // A PNG turned by its eXIf chunk, wherever the chunk is, against the untagged JPEG of the same F.
+    CPicture fPicture = OpenPicture(CorpusPath("jpeg/orientation_0.jpg").c_str());
+    ASSERT_TRUE(fPicture.Image());
+    const std::vector<UINT> f = PixelsOf(fPicture.Image());
+    const std::string folder = MakeTempFolder("upright-png");
+    WriteFile(folder + "first.png", PngWithExifFirst());
+    for (const std::string& path : {TestPicture("f-orientation-6.png"), folder + "first.png"}) {
+        CPicture imagePicture = OpenPicture(path.c_str());
+        Gdiplus::Image* image = imagePicture.Image();
+        ASSERT_TRUE(image) << path;
+        EXPECT_EQ(50u, image->GetWidth()) << path;
+        EXPECT_EQ(70u, image->GetHeight()) << path;
+        EXPECT_GT(Psnr(f, PixelsOf(image)), 27.0) << path;
+    }
 }
 
 TEST_F(UprightTest, MadeTiffsTurnEachPixelToItsPlace) {
@@ -337,30 +372,60 @@ TEST_F(UprightTest, MadeTiffsTurnEachPixelToItsPlace) {
     }
 }
 
+TEST_F(UprightTest, ProfileGoesIntoATiffOfEitherByteOrderLeavingTheRestAsItWas) {
+    const std::string folder = MakeTempFolder("tiff-profile");
+    for (bool bLittle : {true, false}) {
+        const std::string tiff = FourPixelTiff(bLittle, 6);
+        std::string patched = tiff;
+        const std::string first = MadeProfile(301), second = MadeProfile(400);  // odd: padded after
+        ASSERT_TRUE(InsertTiffProfile(&patched, std::vector<uint8_t>(first.begin(), first.end())));
+        ASSERT_TRUE(InsertTiffProfile(&patched, std::vector<uint8_t>(second.begin(), second.end())));
+        const CShowingInfo info = InfoOf(patched);
+        EXPECT_EQ(second, std::string(info.icc.begin(), info.icc.end())) << bLittle;  // the second replaced the first
+        EXPECT_EQ(6, info.nOrientation) << bLittle;
+        WriteFile(folder + "plain.tif", tiff);
+        WriteFile(folder + "patched.tif", patched);
+        std::vector<UINT> plain, px;
+        UINT w = 0, h = 0;
+        ASSERT_TRUE(ReadPixels(folder + "plain.tif", &plain, &w, &h));
+        ASSERT_TRUE(ReadPixels(folder + "patched.tif", &px, &w, &h)) << bLittle;
+        EXPECT_EQ(plain, px) << bLittle;
+        // Bytes cut before the end of the directory: refused as they are.
+        std::string cut = tiff.substr(0, 30);
+        EXPECT_FALSE(InsertTiffProfile(&cut, std::vector<uint8_t>(first.begin(), first.end())));
+        EXPECT_EQ(tiff.substr(0, 30), cut);
+    }
+}
+
 TEST_F(UprightTest, SaveAsWritesUprightPixelsWithoutATurnLeft) {
     const std::string folder = MakeTempFolder("upright-save");
-    CPicture uprightPicture = OpenPicture(CorpusPath("orientation/Landscape_1.jpg").c_str());
-    Gdiplus::Image* upright = uprightPicture.Image();
-    ASSERT_TRUE(upright);
-    const std::vector<UINT> reference = PixelsOf(upright);
+    const std::string landscape = CorpusPath("orientation/Landscape_1.jpg"), f = CorpusPath("jpeg/orientation_0.jpg");
     const struct {
-        int k;
+        std::string source, upright;  // the upright picture has no tag
         const char* ext;
         const wchar_t* mime;
     } rows[] = {
-        {6, "png", L"image/png"}, {5, "jpg", L"image/jpeg"}, {3, "bmp", L"image/bmp"}, {8, "tif", L"image/tiff"}};
+        {CorpusPath("orientation/Landscape_6.jpg"), landscape, "png", L"image/png"},
+        {CorpusPath("orientation/Landscape_5.jpg"), landscape, "jpg", L"image/jpeg"},
+        {CorpusPath("orientation/Landscape_3.jpg"), landscape, "bmp", L"image/bmp"},
+        {CorpusPath("orientation/Landscape_8.jpg"), landscape, "tif", L"image/tiff"},
+        {TestPicture("f-orientation-6.png"), f, "png", L"image/png"},
+        {TestPicture("f-orientation-6.png"), f, "jpg", L"image/jpeg"},
+    };
     for (const auto& row : rows) {
-        const std::string source = CorpusPath(("orientation/Landscape_" + std::to_string(row.k) + ".jpg").c_str());
+        std::vector<UINT> reference;
+        UINT cx = 0, cy = 0;
+        ASSERT_TRUE(ReadPixels(row.upright, &reference, &cx, &cy));
         const std::string target = folder + "saved." + row.ext;
-        ASSERT_EQ(kExportOk, ExportPicture(source.c_str(), target.c_str(), row.mime)) << row.ext;
+        ASSERT_EQ(kExportOk, ExportPicture(row.source.c_str(), target.c_str(), row.mime)) << row.source << row.ext;
         // Read back by the platform's bare decode, which turns nothing.
         std::vector<UINT> px;
         UINT w = 0, h = 0;
-        ASSERT_TRUE(ReadPixels(target, &px, &w, &h)) << row.ext;
-        EXPECT_EQ(1800u, w) << row.ext;
-        EXPECT_EQ(1200u, h) << row.ext;
-        EXPECT_GT(Psnr(reference, px), 27.0) << row.ext;
-        EXPECT_EQ(1, ReadShowingInfoOfFile(target.c_str()).nOrientation) << row.ext;
+        ASSERT_TRUE(ReadPixels(target, &px, &w, &h)) << row.source << row.ext;
+        EXPECT_EQ(cx, w) << row.source << row.ext;
+        EXPECT_EQ(cy, h) << row.source << row.ext;
+        EXPECT_GT(Psnr(reference, px), 27.0) << row.source << row.ext;
+        EXPECT_EQ(1, ReadShowingInfoOfFile(target.c_str()).nOrientation) << row.source << row.ext;
     }
 }
 
@@ -377,6 +442,7 @@ TEST_F(UprightViewTest, PhotosOfEachOrientationOpenUprightWithTheirUprightSize) 
         CopyCorpusFile(("orientation/" + name).c_str(), m_strFolder, name.c_str());
     }
     CopyCorpusFile("jpeg/orientation_6.jpg", m_strFolder, "small_6.jpg");
+    CopyFileA(TestPicture("f-orientation-6.png").c_str(), (m_strFolder + "small_6.png").c_str(), FALSE);
     SizeView(600, 400);
     std::vector<COLORREF> first;
     for (int k = 1; k <= 8; ++k) {
@@ -399,9 +465,11 @@ TEST_F(UprightViewTest, PhotosOfEachOrientationOpenUprightWithTheirUprightSize) 
                 18.0)
                 << k;
     }
-    Open(m_strFolder + "small_6.jpg");
-    Settle();
-    EXPECT_EQ(CString(" [50,70] "), Pane(3));
+    for (const char* name : {"small_6.jpg", "small_6.png"}) {
+        Open(m_strFolder + name);
+        Settle();
+        EXPECT_EQ(CString(" [50,70] "), Pane(3)) << name;
+    }
 }
 
 // ---- colour ------------------------------------------------------------------------------------
@@ -491,40 +559,49 @@ TEST_F(ColourTest, SaveAsKeepsPixelsAndProfileWhereTheFormatCarriesOneAndConvert
     // Left in the references' folder when there is one, for ImageMagick to read (colour_references.sh).
     const char* pszRefs = getenv("MORVANE_COLOUR_REFERENCES");
     const std::string folder = pszRefs ? std::string("Z:") + pszRefs + "\\" : MakeTempFolder("colour-save");
-    const std::string source = CorpusPath("png/P3-sRGB-color-ring.png");
-    const CShowingInfo info = ReadShowingInfoOfFile(source.c_str());
-    ASSERT_FALSE(info.icc.empty());
-    std::vector<UINT> stored, converted;
-    UINT w = 0, h = 0;
-    ASSERT_TRUE(ReadPixels(source, &stored, &w, &h));
-    // The pixels the view shows: converted for this display, whose profile is sRGB's here.
-    converted = ProgramPixels(source);
+    const std::string ring = CorpusPath("png/P3-sRGB-color-ring.png");
+    // A photo in Adobe RGB (1998), under a name the test's own readers take.
+    const std::string adobe = folder + "adobe.jpg";
+    ASSERT_TRUE(CopyFileW(AfxSystemPath(CorpusPath("jpeg/photo caf\xc3\xa9 au lait.jpg").c_str()).c_str(),
+                          AfxSystemPath(adobe.c_str()).c_str(), FALSE));
     const struct {
-        const char* ext;
+        const std::string& source;
+        const char* name;
         const wchar_t* mime;
         bool bProfile;
         // RMSE in levels of 255 of the file as stored, and as the program reads it back
         double dMaxFromStored, dMaxFromConverted, dMaxReadBack;
     } rows[] = {
-        {"png", L"image/png", true, 0.0, 255, 0.6},
-        {"jpg", L"image/jpeg", true, 3.0, 255, 5.0},  // with JPEG's loss
-        {"bmp", L"image/bmp", false, 255, 0.6, 0.6},
-        {"tif", L"image/tiff", false, 255, 0.6, 0.6},
+        {ring, "ring.png", L"image/png", true, 0.0, 255, 0.6},
+        {ring, "ring.jpg", L"image/jpeg", true, 3.0, 255, 5.0},  // with JPEG's loss
+        {ring, "ring.bmp", L"image/bmp", false, 255, 0.6, 0.6},
+        {ring, "ring.tif", L"image/tiff", true, 0.0, 255, 0.6},
+        {adobe, "adobe.tif", L"image/tiff", true, 0.0, 255, 0.6},
+        {adobe, "adobe.bmp", L"image/bmp", false, 255, 0.6, 0.6},
     };
     for (const auto& row : rows) {
-        const std::string target = folder + "ring." + row.ext;
-        ASSERT_EQ(kExportOk, ExportPicture(source.c_str(), target.c_str(), row.mime)) << row.ext;
+        const CShowingInfo info = ReadShowingInfoOfFile(row.source.c_str());
+        ASSERT_FALSE(info.icc.empty()) << row.name;
+        std::vector<UINT> stored;
+        UINT w = 0, h = 0;
+        ASSERT_TRUE(ReadPixels(row.source, &stored, &w, &h)) << row.name;
+        // The pixels the view shows: converted for this display, whose profile is sRGB's here.
+        const std::vector<UINT> converted = ProgramPixels(row.source);
+        // Wide-gamut sources: what is kept and what is converted differ well beyond the bounds.
+        EXPECT_GT(Rmse(stored, converted), 3.0) << row.name;
+        const std::string target = folder + row.name;
+        ASSERT_EQ(kExportOk, ExportPicture(row.source.c_str(), target.c_str(), row.mime)) << row.name;
         const CShowingInfo written = ReadShowingInfoOfFile(target.c_str());
         if (row.bProfile)
-            EXPECT_TRUE(written.icc == info.icc) << row.ext;
+            EXPECT_TRUE(written.icc == info.icc) << row.name;
         else
-            EXPECT_TRUE(written.icc.empty()) << row.ext;
+            EXPECT_TRUE(written.icc.empty()) << row.name;
         std::vector<UINT> px;
-        ASSERT_TRUE(ReadPixels(target, &px, &w, &h)) << row.ext;
+        ASSERT_TRUE(ReadPixels(target, &px, &w, &h)) << row.name;
         // Alpha aside: the formats without it are drawn on white.
-        EXPECT_LE(Rmse(px, stored), row.dMaxFromStored) << row.ext;
-        EXPECT_LE(Rmse(px, converted), row.dMaxFromConverted) << row.ext;
+        EXPECT_LE(Rmse(px, stored), row.dMaxFromStored) << row.name;
+        EXPECT_LE(Rmse(px, converted), row.dMaxFromConverted) << row.name;
         // Read back by the program: the same colours whichever format it went through.
-        EXPECT_LE(Rmse(ProgramPixels(target), converted), row.dMaxReadBack) << row.ext;
+        EXPECT_LE(Rmse(ProgramPixels(target), converted), row.dMaxReadBack) << row.name;
     }
 }

@@ -72,6 +72,7 @@ ON_WM_MOUSEMOVE()
 ON_WM_KILLFOCUS()
 ON_WM_CAPTURECHANGED()
 ON_WM_SETCURSOR()
+ON_MESSAGE(kAfxWmDpiChangedAfterParent, OnDpiChangedAfterParent)
 END_MESSAGE_MAP()
 
 CIconButton::CIconButton()
@@ -81,6 +82,11 @@ CIconButton::CIconButton()
       m_bFlat(1),
       m_bMouseOver(0),
       m_bDrawFlatFocus(0),
+      m_nIconIn(0),
+      m_nIconOut(0),
+      m_cxIcon96(0),
+      m_cyIcon96(0),
+      m_nIconDpi(0),
       m_cyIcon(0),
       m_cxIcon(0) {
     ResetInactiveBgColor(FALSE);
@@ -97,20 +103,36 @@ void CIconButton::DestroyIcons() {
 }
 
 void CIconButton::SetIcons(int nIconIn, int nIconOut, BYTE cx, BYTE cy) {
-    DestroyIcons();  // a second call replaces the icons
-    // The size is given at 96 dpi; the icon resource's image nearest to it at the button's DPI.
-    const UINT nDpi = AfxGetWindowDpi(m_hWnd);
-    m_cxIcon = static_cast<BYTE>(AfxScaleByDpi(cx, nDpi));
-    m_cyIcon = static_cast<BYTE>(AfxScaleByDpi(cy, nDpi));
+    m_nIconIn = nIconIn;
+    m_nIconOut = nIconOut;
+    m_cxIcon96 = cx;
+    m_cyIcon96 = cy;
+    LoadIcons(AfxGetWindowDpi(m_hWnd));
+}
+
+void CIconButton::LoadIcons(UINT nDpi) {
+    DestroyIcons();  // a second load replaces the icons
+    // The icon resource's image nearest to the size at the button's DPI.
+    m_nIconDpi = nDpi;
+    m_cxIcon = static_cast<BYTE>(AfxScaleByDpi(m_cxIcon96, nDpi));
+    m_cyIcon = static_cast<BYTE>(AfxScaleByDpi(m_cyIcon96, nDpi));
     HINSTANCE hRes = AfxGetResourceHandle();
     m_hIconIn.Attach(static_cast<HICON>(
-        ::LoadImageA(hRes, MAKEINTRESOURCEA(nIconIn), IMAGE_ICON, m_cxIcon, m_cyIcon, LR_DEFAULTCOLOR)));
+        ::LoadImageA(hRes, MAKEINTRESOURCEA(m_nIconIn), IMAGE_ICON, m_cxIcon, m_cyIcon, LR_DEFAULTCOLOR)));
     // Without a normal icon of its own the button shows the one icon in both states.
-    if (nIconOut != 0)
+    if (m_nIconOut != 0)
         m_hIconOut.Attach(static_cast<HICON>(
-            ::LoadImageA(hRes, MAKEINTRESOURCEA(nIconOut), IMAGE_ICON, m_cxIcon, m_cyIcon, LR_DEFAULTCOLOR)));
+            ::LoadImageA(hRes, MAKEINTRESOURCEA(m_nIconOut), IMAGE_ICON, m_cxIcon, m_cyIcon, LR_DEFAULTCOLOR)));
     if (m_hWnd)
         RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+LRESULT CIconButton::OnDpiChangedAfterParent(WPARAM wParam, LPARAM) {
+    const UINT nDpi = wParam ? static_cast<UINT>(wParam) : AfxGetWindowDpi(m_hWnd);
+    // The system and the dialog may both tell of one change: the icons are loaded once.
+    if (m_nIconIn != 0 && nDpi != m_nIconDpi)
+        LoadIcons(nDpi);
+    return 0;
 }
 
 void CIconButton::SetToolTipText(CString strText) {

@@ -30,7 +30,8 @@ public:
     ~CIconButton() override;
 
     // Icons from the application's resources: nIconIn while the mouse is over the button or it
-    // is pressed, nIconOut otherwise (0: the same icon); cx and cy are the size used for layout.
+    // is pressed, nIconOut otherwise (0: the same icon); cx and cy are the size used for layout,
+    // at 96 dpi: the button scales them by its DPI, and loads the icons again when that changes.
     void SetIcons(int nIconIn, int nIconOut, BYTE cx, BYTE cy);
     void SetToolTipText(CString strText);
 
@@ -66,12 +67,16 @@ public:
 
 protected:
     void OnMouseMove(UINT nFlags, CPoint point);
+    // The window moved to another DPI (wParam: the new DPI; 0: the window's own).
+    LRESULT OnDpiChangedAfterParent(WPARAM wParam, LPARAM lParam);
     void OnKillFocus(HWND hNewWnd);
     void OnCaptureChanged(HWND hNewCapture);
     BOOL OnSetCursor(HWND hWnd, UINT nHitTest, UINT message);
     // Invalidates when bRepaint is set.
     void Repaint(BOOL bRepaint);
     void DestroyIcons();
+    // The icons SetIcons named, at their size for nDpi.
+    void LoadIcons(UINT nDpi);
 
     CString m_strToolText;
     CToolTipCtrl m_toolTip;
@@ -84,7 +89,12 @@ protected:
     CCursorHandle m_hCursor;  // loaded by SetButtonCursor, owned
     CIconHandle m_hIconIn;    // loaded by SetIcons, owned
     CIconHandle m_hIconOut;   // none when the one icon serves both states
-    BYTE m_cyIcon;
+    int m_nIconIn;            // the resources SetIcons named; 0: none
+    int m_nIconOut;
+    BYTE m_cxIcon96;  // and the size it gave, at 96 dpi
+    BYTE m_cyIcon96;
+    UINT m_nIconDpi;  // the DPI the icons are loaded for
+    BYTE m_cyIcon;    // their size there
     BYTE m_cxIcon;
     COLORREF m_crInactiveBg;
     COLORREF m_crInactiveFg;

@@ -12,9 +12,6 @@
 #ifndef WM_DPICHANGED
 #define WM_DPICHANGED 0x02E0
 #endif
-#ifndef WM_DPICHANGED_AFTERPARENT
-#define WM_DPICHANGED_AFTERPARENT 0x02E3
-#endif
 
 IMPLEMENT_DYNCREATE(CMainFrame, CFrameWnd)
 
@@ -133,14 +130,14 @@ void CMainFrame::SetPaneWidths(UINT nDpi) {
 
 // Moved to a monitor of another DPI (or that monitor's scale changed): the rectangle the system
 // suggests keeps the frame's size in proportion; the panes follow, the toolbar and the menu take
-// the images drawn for the new DPI, and the view (its hands and pop-ups) is told the DPI.
+// the images drawn for the new DPI, and the windows inside (the view's hands and pop-ups) are
+// told the DPI.
 LRESULT CMainFrame::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
     const UINT nDpi = LOWORD(wParam);
     if (m_wndToolBar.m_hWnd)
         LoadToolBarImages(nDpi);
     m_menu.ReloadImages(nDpi);
-    if (CView* pView = GetActiveView())
-        pView->SendMessage(WM_DPICHANGED_AFTERPARENT, nDpi);
+    AfxTellChildrenDpi(m_hWnd, nDpi);
     const RECT* pSuggested = reinterpret_cast<const RECT*>(lParam);
     if (pSuggested)
         ::SetWindowPos(m_hWnd, nullptr, pSuggested->left, pSuggested->top, pSuggested->right - pSuggested->left,

@@ -1,6 +1,7 @@
 #include "framework/AfxDlg.h"
 
 #include "framework/AfxApp.h"
+#include "framework/AfxDpi.h"
 
 #include <commctrl.h>
 #include <dlgs.h>
@@ -257,6 +258,13 @@ LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return result;
         }
         return DefWindowProc(message, wParam, lParam);
+    }
+    if (message == kAfxWmDpiChanged) {
+        // Moved to a monitor of another DPI: the system scales the dialog, and its controls
+        // take their images for the new DPI.
+        const LRESULT result = CWnd::WindowProc(message, wParam, lParam);
+        AfxTellChildrenDpi(m_hWnd, LOWORD(wParam));
+        return result;
     }
     return CWnd::WindowProc(message, wParam, lParam);
 }

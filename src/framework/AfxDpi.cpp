@@ -54,6 +54,16 @@ UINT AfxDpiBitmapId(UINT nId, UINT nDpi) {
     }
 }
 
+void AfxTellChildrenDpi(HWND hWnd, UINT nDpi) {
+    struct Tell {
+        static BOOL CALLBACK Child(HWND hChild, LPARAM lParam) {
+            ::SendMessageA(hChild, kAfxWmDpiChangedAfterParent, static_cast<WPARAM>(lParam), 0);
+            return TRUE;
+        }
+    };
+    ::EnumChildWindows(hWnd, Tell::Child, static_cast<LPARAM>(nDpi));
+}
+
 void AfxEnableDpiAwareness() {
     typedef BOOL(WINAPI * SetContextFn)(HANDLE);
     static const SetContextFn pfnSet = SystemFunction<SetContextFn>("user32.dll", "SetProcessDpiAwarenessContext");

@@ -5,6 +5,10 @@
 
 const UINT kAfxDefaultDpi = 96;
 
+// The messages of a DPI change, for headers older than the systems that send them.
+const UINT kAfxWmDpiChanged = 0x02E0;             // WM_DPICHANGED, to a top-level window
+const UINT kAfxWmDpiChangedAfterParent = 0x02E3;  // WM_DPICHANGED_AFTERPARENT, to its children
+
 // The DPI a window is drawn at: its own where the system tracks it per window (Windows 10
 // version 1607 and later), else the screen's. A null window gives the DPI of the system.
 UINT AfxGetWindowDpi(HWND hWnd);
@@ -18,6 +22,11 @@ int AfxDpiImagePercent(UINT nDpi);
 // The resource id of the bitmap drawn nearest to nDpi: nId itself at 100 %, else its 150 % or
 // 200 % copy (AFX_ID_SCALED_150, AFX_ID_SCALED_200).
 UINT AfxDpiBitmapId(UINT nId, UINT nDpi);
+
+// Tells every window inside hWnd, at any depth, that the DPI is now nDpi: the message the system
+// sends them after the top-level window's WM_DPICHANGED (with wParam 0 where the system sends it;
+// nDpi here), for the systems that send it to none.
+void AfxTellChildrenDpi(HWND hWnd, UINT nDpi);
 
 // Makes the calling process aware of each monitor's DPI (per-monitor v2, else per-monitor) where
 // the system has the call (Windows 10 version 1703 and later), before its first window: for a

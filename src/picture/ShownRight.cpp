@@ -105,24 +105,29 @@ void ReadJpeg(const uint8_t* p, size_t n, CShowingInfo* pInfo) {
         pInfo->icc.insert(pInfo->icc.end(), piece.begin(), piece.end());
 }
 
-// PNG: the compressed profile of the iCCP chunk, before the picture's data.
+// PNG: the compressed profile of the iCCP chunk, which comes before the picture's data, and the
+// orientation of the eXIf chunk, which writers put before or after it.
 void ReadPng(const uint8_t* p, size_t n, CShowingInfo* pInfo) {
+    bool bData = false, bExif = false;
     size_t pos = 8;
     while (n - pos >= 12) {
         const uint32_t nLen = U32(p + pos, false);
         const uint8_t* type = p + pos + 4;
-        if (nLen > n - pos - 12 || memcmp(type, "IDAT", 4) == 0 || memcmp(type, "IEND", 4) == 0)
+        if (nLen > n - pos - 12 || memcmp(type, "IEND", 4) == 0)
             return;
-        if (memcmp(type, "iCCP", 4) == 0) {
-            const uint8_t* data = p + pos + 8;
+        const uint8_t* data = p + pos + 8;
+        if (memcmp(type, "IDAT", 4) == 0) {
+            bData = true;
+        } else if (memcmp(type, "eXIf", 4) == 0 && !bExif) {
+            bExif = true;
+            ReadTiffDirectory(data, nLen, false, pInfo);
+        } else if (memcmp(type, "iCCP", 4) == 0 && !bData && pInfo->icc.empty()) {
             const uint8_t* pEnd = static_cast<const uint8_t*>(memchr(data, 0, nLen < 80 ? nLen : 80));
             // A name of 1-79 bytes, its terminator, method 0 (zlib), the stream.
-            if (!pEnd || pEnd == data || static_cast<size_t>(pEnd - data) + 2 > nLen || pEnd[1] != 0)
-                return;
-            const size_t nHead = static_cast<size_t>(pEnd - data) + 2;
-            if (!InflateZlib(data + nHead, nLen - nHead, kMaxProfileBytes, &pInfo->icc))
+            const size_t nHead = pEnd ? static_cast<size_t>(pEnd - data) + 2 : 0;
+            if (pEnd && pEnd != data && nHead <= nLen && pEnd[1] == 0 &&
+                !InflateZlib(data + nHead, nLen - nHead, kMaxProfileBytes, &pInfo->icc))
                 pInfo->icc.clear();
-            return;
         }
         pos += 12 + nLen;
     }
@@ -140,13 +145,22 @@ void ReadWebp(const uint8_t* p, size_t n, CShowingInfo* pInfo) {
             pInfo->icc.assign(data, data + nLen);
         } else if (memcmp(p + pos, "EXIF", 4) == 0) {
             // Some writers keep the JPEG block's "Exif" lead-in.
-            const size_t nSkip = nLen >= 6 && memcmp(data, "Exif\0\0", 6) == 0 ? 6 : 0;
-            ReadTiffDirectory(data + nSkip, nLen - nSkip, false, pInfo);
+            pInfo->nOrientation = ReadExifOrientation(data, nLen);
         }
         pos += 8 + nLen + (nLen & 1);
     }
 }
 }  // namespace
+
+int ReadExifOrientation(const void* pData, size_t nBytes) {
+    CShowingInfo info;
+    const uint8_t* p = static_cast<const uint8_t*>(pData);
+    if (!p)
+        return 1;
+    const size_t nSkip = nBytes >= 6 && memcmp(p, "Exif\0\0", 6) == 0 ? 6 : 0;
+    ReadTiffDirectory(p + nSkip, nBytes - nSkip, false, &info);
+    return info.nOrientation;
+}
 
 CShowingInfo ReadShowingInfo(const void* pData, size_t nBytes) {
     CShowingInfo info;

@@ -22,6 +22,10 @@ CShowingInfo ReadShowingInfo(const void* pData, size_t nBytes);
 // cannot be read.
 CShowingInfo ReadShowingInfoOfFile(const char* pszPath);
 
+// The orientation 1-8 of an EXIF block (a TIFF structure, after an optional "Exif\0\0" lead-in,
+// as JPEG keeps it); 1 when the block gives none or is malformed. Reads nothing outside it.
+int ReadExifOrientation(const void* pData, size_t nBytes);
+
 // Turns *ppBitmap upright and converts it to the display's colours, once per decode; the bitmap
 // may be replaced. A picture whose info is the default is left exactly as it is.
 void MakeShownRight(std::unique_ptr<Gdiplus::Bitmap>* ppBitmap, const CShowingInfo& info);

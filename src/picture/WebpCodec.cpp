@@ -7,7 +7,7 @@
 #include <webp/encode.h>
 
 #include "picture/PictureSize.h"
-#include "picture/ExifOrientation.h"
+#include "picture/ShownRight.h"
 
 namespace {
 struct DemuxDeleter {

@@ -371,11 +371,12 @@ ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const w
     if (!pImage)
         return kExportNoSource;
     // Written upright: the target carries no orientation tag, so no reader turns it again. A
-    // profile other than sRGB's goes with the pixels where the format carries one (JPEG, PNG);
-    // elsewhere the pixels are converted to sRGB.
+    // profile other than sRGB's goes with the pixels where the format carries one (JPEG, PNG,
+    // TIFF); elsewhere the pixels are converted to sRGB.
     const CShowingInfo info = ReadShowingInfoOfFile(pszSource);
     const bool bProfiled = !info.icc.empty() && !DrawsAsSrgb(info.icc);
-    const bool bKeepsProfile = wcscmp(pszMimeType, L"image/jpeg") == 0 || wcscmp(pszMimeType, L"image/png") == 0;
+    const bool bKeepsProfile = wcscmp(pszMimeType, L"image/jpeg") == 0 || wcscmp(pszMimeType, L"image/png") == 0 ||
+                               wcscmp(pszMimeType, L"image/tiff") == 0;
     ImageType type = ImageTypeUnknown;
     GdipGetImageType(pImage, &type);
     if (!TurnImageUpright(&pImage, info.nOrientation) ||

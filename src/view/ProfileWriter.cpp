@@ -103,6 +103,70 @@ bool InsertPngProfile(std::string* pPng, const std::vector<uint8_t>& icc) {
     return true;
 }
 
+bool InsertTiffProfile(std::string* pTiff, const std::vector<uint8_t>& icc) {
+    std::string& s = *pTiff;
+    if (s.size() < 8 || icc.empty() || s.size() > 0xFFFFFFFFu)
+        return false;
+    const bool bLittle = s.compare(0, 4, "II*\0", 4) == 0;
+    if (!bLittle && s.compare(0, 4, "MM\0*", 4) != 0)
+        return false;
+    auto get = [&](size_t at, int nBytes) {
+        uint32_t v = 0;
+        for (int i = 0; i < nBytes; ++i)
+            v |= static_cast<uint32_t>(static_cast<uint8_t>(s[at + i])) << 8 * (bLittle ? i : nBytes - 1 - i);
+        return v;
+    };
+    auto put = [bLittle](uint32_t v, int nBytes) {
+        std::string out(static_cast<size_t>(nBytes), '\0');
+        for (int i = 0; i < nBytes; ++i)
+            out[static_cast<size_t>(i)] = static_cast<char>(v >> 8 * (bLittle ? i : nBytes - 1 - i));
+        return out;
+    };
+    const size_t nDir = get(4, 4);
+    if (nDir < 8 || nDir > s.size() - 2)
+        return false;
+    const size_t nEntries = get(nDir, 2);
+    if (nEntries > (s.size() - nDir - 6) / 12)
+        return false;
+    const size_t nNext = get(nDir + 2 + 12 * nEntries, 4);
+    const uint16_t kTag = 34675;
+    // The profile, then the directory, each at an even offset as the format asks.
+    std::string tail(s.size() & 1, '\0');
+    const size_t nProfile = s.size() + tail.size();
+    tail.append(reinterpret_cast<const char*>(icc.data()), icc.size());
+    if (tail.size() & 1)
+        tail += '\0';
+    const size_t nNewDir = s.size() + tail.size();
+    std::string entries;
+    bool bPlaced = false;
+    size_t nNew = 0;
+    for (size_t i = 0; i < nEntries; ++i) {
+        const size_t at = nDir + 2 + 12 * i;
+        const uint32_t nTag = get(at, 2);
+        if (nTag == kTag)
+            continue;  // a profile there before is replaced
+        if (nTag > kTag && !bPlaced) {
+            entries += put(kTag, 2) + put(7, 2) + put(static_cast<uint32_t>(icc.size()), 4) +
+                       put(static_cast<uint32_t>(nProfile), 4);
+            bPlaced = true;
+            ++nNew;
+        }
+        entries.append(s, at, 12);
+        ++nNew;
+    }
+    if (!bPlaced) {
+        entries += put(kTag, 2) + put(7, 2) + put(static_cast<uint32_t>(icc.size()), 4) +
+                   put(static_cast<uint32_t>(nProfile), 4);
+        ++nNew;
+    }
+    tail += put(static_cast<uint32_t>(nNew), 2) + entries + put(static_cast<uint32_t>(nNext), 4);
+    if (tail.size() > 0xFFFFFFFFu - s.size())
+        return false;
+    s += tail;
+    s.replace(4, 4, put(static_cast<uint32_t>(nNewDir), 4));
+    return true;
+}
+
 bool AddProfileToFile(const char* pszPath, const wchar_t* pszMimeType, const std::vector<uint8_t>& icc) {
     HANDLE hFile = ::CreateFileA(pszPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (hFile == INVALID_HANDLE_VALUE)
@@ -113,9 +177,10 @@ bool AddProfileToFile(const char* pszPath, const wchar_t* pszMimeType, const std
         std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
         DWORD n = 0;
         if (::ReadFile(hFile, &bytes[0], static_cast<DWORD>(bytes.size()), &n, nullptr) && n == bytes.size()) {
-            const bool bChanged = wcscmp(pszMimeType, L"image/jpeg") == 0  ? InsertJpegProfile(&bytes, icc)
-                                  : wcscmp(pszMimeType, L"image/png") == 0 ? InsertPngProfile(&bytes, icc)
-                                                                           : false;
+            const bool bChanged = wcscmp(pszMimeType, L"image/jpeg") == 0   ? InsertJpegProfile(&bytes, icc)
+                                  : wcscmp(pszMimeType, L"image/png") == 0  ? InsertPngProfile(&bytes, icc)
+                                  : wcscmp(pszMimeType, L"image/tiff") == 0 ? InsertTiffProfile(&bytes, icc)
+                                                                            : false;
             DWORD nWritten = 0;
             ok = bChanged && ::SetFilePointer(hFile, 0, nullptr, FILE_BEGIN) == 0 &&
                  ::WriteFile(hFile, bytes.data(), static_cast<DWORD>(bytes.size()), &nWritten, nullptr) &&

@@ -1,4 +1,4 @@
-// An ICC profile written into a JPEG (APP2 pieces) or PNG (an iCCP chunk) file's bytes, as
+// An ICC profile written into a JPEG (APP2 pieces), PNG (an iCCP chunk) or TIFF (tag 34675) file's bytes, as
 // Save As keeps the source's profile with its pixels.
 #pragma once
 
@@ -15,6 +15,12 @@ bool InsertJpegProfile(std::string* pJpeg, const std::vector<uint8_t>& icc);
 // one or the other); false for bytes that are no PNG.
 bool InsertPngProfile(std::string* pPng, const std::vector<uint8_t>& icc);
 
-// The file rewritten with the profile, by its MIME type (image/jpeg or image/png); false when
+// Gives the TIFF's first directory the profile (tag 34675): the profile and a copy of the
+// directory with the tag among its entries are put at the end, and the header points at the
+// copy; every other value stays where it is. False for bytes that are no TIFF, a first
+// directory outside them, or a file that would pass 4 GiB.
+bool InsertTiffProfile(std::string* pTiff, const std::vector<uint8_t>& icc);
+
+// The file rewritten with the profile, by its MIME type (image/jpeg, image/png or image/tiff); false when
 // the file could not be read, changed or written.
 bool AddProfileToFile(const char* pszPath, const wchar_t* pszMimeType, const std::vector<uint8_t>& icc);
