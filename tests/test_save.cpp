@@ -196,15 +196,18 @@ TEST_F(SaveTest, FailuresSayWhichFileAndLeaveItWhole) {
         std::string target;
         const char* expectedText;
     } cases[] = {
-        {folder + "old.ico", "no encoder"},                                  // the platform has no ICO encoder
-        {folder + "missing\\x.png", "could not be written"},                 // no such folder
-        {folder + "dir.png", "could not be written"},                        // a folder of that name is in the way
-        {folder + "ro.png", "could not be written: the file is read-only"},  // Windows refuses to replace it
+        {folder + "old.ico", "no encoder"},                                   // the platform has no ICO encoder
+        {folder + "missing\\x.png", "could not be written"},                  // no such folder
+        {folder + "dir.png", "could not be written"},                         // a folder of that name is in the way
+        {folder + "ro.png", "could not be written: the file is read-only"},   // Windows refuses to replace it
+        {folder + "ro.webp", "could not be written: the file is read-only"},  // our own encoder's path
     };
     CreateDirectoryA((folder + "dir.png").c_str(), nullptr);
     WriteFile(folder + "old.ico", old);
-    WriteFile(folder + "ro.png", old);
-    SetFileAttributesA((folder + "ro.png").c_str(), FILE_ATTRIBUTE_READONLY);
+    for (const char* ro : {"ro.png", "ro.webp"}) {
+        WriteFile(folder + ro, old);
+        SetFileAttributesA((folder + ro).c_str(), FILE_ATTRIBUTE_READONLY);
+    }
     for (const Case& c : cases) {
         MessageBoxWatcher boxes;
         view->SaveChosenFile(g_strFilePath, c.target.c_str());
@@ -214,9 +217,11 @@ TEST_F(SaveTest, FailuresSayWhichFileAndLeaveItWhole) {
         EXPECT_NE(std::string::npos, boxes.lastText().find(c.expectedText)) << boxes.lastText();
     }
     EXPECT_EQ(old, ReadAll(folder + "old.ico"));
-    EXPECT_EQ(old, ReadAll(folder + "ro.png"));
-    EXPECT_EQ(FILE_ATTRIBUTE_READONLY, GetFileAttributesA((folder + "ro.png").c_str()) & FILE_ATTRIBUTE_READONLY);
-    SetFileAttributesA((folder + "ro.png").c_str(), FILE_ATTRIBUTE_NORMAL);
+    for (const char* ro : {"ro.png", "ro.webp"}) {
+        EXPECT_EQ(old, ReadAll(folder + ro)) << ro;
+        EXPECT_EQ(FILE_ATTRIBUTE_READONLY, GetFileAttributesA((folder + ro).c_str()) & FILE_ATTRIBUTE_READONLY) << ro;
+        SetFileAttributesA((folder + ro).c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
     EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY, GetFileAttributesA((folder + "dir.png").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
 
     // A source that no longer decodes: the existing target stays as it was.
@@ -287,17 +292,21 @@ TEST_F(SaveTest, NearlyFullDiskKeepsTheTargetWholeInEveryFormat) {
         GTEST_SKIP() << "no small disk: " << why;
     }
     const std::string disk = std::string(drive) + "\\", filler = disk + "filler.bin";
-    const std::string source = CorpusPath("jpeg/video-001.jpeg");  // 150 x 103: more than a page in every format
+    // 150 x 103: more than a page in the platform's formats; the lossless WebP of 30 KB for ours.
+    const char* kPhoto = "jpeg/video-001.jpeg";
     struct {
         const char* usersFile;
         const char* name;
         const char* format;
-    } rows[] = {{"bmp/sample.bmp", "user.bmp", "BMP"},
-                {"jpeg/video-001.q50.410.jpeg", "user.jpeg", "JPEG"},
-                {"gif/traffic_light.gif", "user.gif", "GIF"},
-                {"tiff/sample.tif", "user.tiff", "TIFF"},
-                {"png/basn2c08.png", "user.png", "PNG"}};
+        const char* saved;
+    } rows[] = {{"bmp/sample.bmp", "user.bmp", "BMP", kPhoto},
+                {"jpeg/video-001.q50.410.jpeg", "user.jpeg", "JPEG", kPhoto},
+                {"gif/traffic_light.gif", "user.gif", "GIF", kPhoto},
+                {"tiff/sample.tif", "user.tiff", "TIFF", kPhoto},
+                {"png/basn2c08.png", "user.png", "PNG", kPhoto},
+                {"webp/video-001.lossy.webp", "user.webp", "WEBP", "webp/tux.lossless.webp"}};
     for (const auto& r : rows) {
+        const std::string source = CorpusPath(r.saved);
         const std::string target = disk + r.name;
         WriteFile(target, ReadAll(CorpusPath(r.usersFile)));
         const std::string before = ReadAll(target);

@@ -131,13 +131,13 @@ bool IsDiskFullError(DWORD dwError) {
 
 // Writes the bytes into the existing empty file, every byte checked and flushed to the disk.
 // False with the system's error when the file does not hold them all.
-bool WriteWhole(const char* pszPath, const std::string& bytes) {
+bool WriteWhole(const char* pszPath, const void* pData, size_t nBytes) {
     HANDLE hFile = ::CreateFileW(AfxSystemPath(pszPath).c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
     if (hFile == INVALID_HANDLE_VALUE)
         return false;
-    const char* p = bytes.data();
-    size_t nLeft = bytes.size();
+    const char* p = static_cast<const char*>(pData);
+    size_t nLeft = nBytes;
     bool ok = true;
     while (ok && nLeft > 0) {
         DWORD nChunk = nLeft > 0x100000 ? 0x100000 : static_cast<DWORD>(nLeft), nWritten = 0;
@@ -269,6 +269,34 @@ bool IsVolumeFull(const char* pszPath) {
            nFree.QuadPart < 64 * 1024;
 }
 
+// A read-only file, which Windows refuses to replace (this Wine would let the move through).
+bool IsReadOnlyFile(const char* pszPath) {
+    DWORD dwAttributes = ::GetFileAttributesW(AfxSystemPath(pszPath).c_str());
+    return dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_READONLY) &&
+           !(dwAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Whether the file holds the WebP picture: as long as the bytes, and decoded by our own decoder
+// at the picture's size.
+bool HoldsWebp(const char* pszPath, size_t nBytes, UINT cx, UINT cy) {
+    HANDLE hFile = ::CreateFileW(AfxSystemPath(pszPath).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 0, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER size = {};
+    std::vector<uint8_t> data;
+    bool ok = ::GetFileSizeEx(hFile, &size) && size.QuadPart == static_cast<LONGLONG>(nBytes) && nBytes > 0;
+    if (ok) {
+        data.resize(nBytes);
+        DWORD nRead = 0;
+        ok = ::ReadFile(hFile, data.data(), static_cast<DWORD>(nBytes), &nRead, nullptr) && nRead == nBytes;
+    }
+    ::CloseHandle(hFile);
+    CDecodedImage image;
+    return ok && DecodeWebp(data.data(), data.size(), &image) == OwnDecode::Decoded && image.nWidth == cx &&
+           image.nHeight == cy;
+}
+
 // The formats whose encoders keep an alpha channel or a transparent colour.
 bool KeepsTransparency(const wchar_t* pszMimeType) {
     return wcscmp(pszMimeType, L"image/png") == 0 || wcscmp(pszMimeType, L"image/tiff") == 0 ||
@@ -398,10 +426,7 @@ ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const w
     if (wcscmp(pszMimeType, L"image/bmp") == 0)
         FixBitmapFileSize(&bytes);
 
-    // A read-only file is not replaced, as Windows refuses (this Wine would let the move through).
-    DWORD dwAttributes = ::GetFileAttributesW(AfxSystemPath(pszTarget).c_str());
-    if (dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_READONLY) &&
-        !(dwAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    if (IsReadOnlyFile(pszTarget))
         return kExportReadOnly;
 
     // The bytes go into a new file in the target's folder, which replaces the target only when
@@ -410,7 +435,7 @@ ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const w
     if (!AfxMakeTempFile(FolderOf(pszTarget).c_str(), "mrv", &strTemp))
         return IsDiskFullError(::GetLastError()) || IsVolumeFull(pszTarget) ? kExportDiskFull : kExportWriteFailed;
     const char* szTemp = strTemp.c_str();
-    bool bWritten = WriteWhole(szTemp, bytes);
+    bool bWritten = WriteWhole(szTemp, bytes.data(), bytes.size());
     // What the encoder cannot write (GIF's transparent entry, a colour profile) is put into the
     // written file; each checks its own writes, and the file's length is then what they left.
     size_t nLength = bytes.size();
@@ -468,21 +493,19 @@ ExportResult ExportWebp(const char* pszSource, const char* pszTarget) {
     if (!ok)
         return kExportWriteFailed;
 
+    if (IsReadOnlyFile(pszTarget))
+        return kExportReadOnly;
+    // Into a new file beside the target, which replaces it only when it decodes as the picture.
     std::string strTemp;
     if (!AfxMakeTempFile(FolderOf(pszTarget).c_str(), "mrv", &strTemp))
-        return kExportWriteFailed;
-    HANDLE hFile = ::CreateFileA(strTemp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD nWritten = 0;
-    ok = hFile != INVALID_HANDLE_VALUE &&
-         ::WriteFile(hFile, written.data(), static_cast<DWORD>(written.size()), &nWritten, nullptr) &&
-         nWritten == written.size();
-    if (hFile != INVALID_HANDLE_VALUE)
-        ok = ::CloseHandle(hFile) && ok;
-    if (ok)
-        ok = MoveFileOver(strTemp.c_str(), pszTarget);
+        return IsDiskFullError(::GetLastError()) || IsVolumeFull(pszTarget) ? kExportDiskFull : kExportWriteFailed;
+    const char* szTemp = strTemp.c_str();
+    const bool bWritten = WriteWhole(szTemp, written.data(), written.size());
+    const bool bDiskFull = !bWritten && (IsDiskFullError(::GetLastError()) || IsVolumeFull(pszTarget));
+    ok = bWritten && HoldsWebp(szTemp, written.size(), cx, cy) && MoveFileOver(szTemp, pszTarget);
     if (!ok) {
-        ::DeleteFileA(strTemp.c_str());
-        return kExportWriteFailed;
+        ::DeleteFileW(AfxSystemPath(szTemp).c_str());
+        return bDiskFull ? kExportDiskFull : kExportWriteFailed;
     }
     return kExportOk;
 }
