@@ -45,5 +45,7 @@ void BenchWallpaperPrint(CNorvelView* view);
 void BenchMenus(CMainFrame* frame, CNorvelView* view);
 // WebP pictures through the program's load path and drawn, beside libwebp's own decode.
 void BenchDecoders(HWND hView);
+// The fitted JPEG's PSNR, ours reduced in the DCT and area-averaged beside GDI+'s fitted draw.
+void BenchJpegQuality();
 // Entering and leaving full screen on a large picture, beside a bare decode-and-draw.
 void BenchFullScreen(CMainFrame* frame, CNorvelView* view, const std::string& picture);

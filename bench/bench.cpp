@@ -45,10 +45,15 @@ int main(int argc, char** argv) {
     RunningApp run;
     if (!run.started())
         return 1;
-    // MORVANE_BENCH_ONLY=cache: the kept picture's figures alone; =decoders: our own decoders'.
+    // MORVANE_BENCH_ONLY=cache: the kept picture's figures alone; =decoders: our own decoders';
+    // =jpeg: the fitted JPEG's quality.
     const char* only = getenv("MORVANE_BENCH_ONLY");
     if (only && strcmp(only, "cache") == 0) {
         BenchPictureCache(run);
+        return 0;
+    }
+    if (only && strcmp(only, "jpeg") == 0) {
+        BenchJpegQuality();
         return 0;
     }
     if (only && strcmp(only, "decoders") == 0) {
@@ -125,5 +130,6 @@ int main(int argc, char** argv) {
     BenchFullScreen(run.frame(), view, picture);
     BenchPictureCache(run);
     BenchDecoders(view->m_hWnd);
+    BenchJpegQuality();
     return 0;
 }

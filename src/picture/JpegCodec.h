@@ -31,7 +31,12 @@ int JpegScaleFor(UINT nWidth, UINT nHeight, UINT nMinWidth, UINT nMinHeight);
 
 // Decodes at 1/nScale of each side (1, 2, 4 or 8; sides rounded up). The ICC profile and
 // orientation are given with the picture as for other decoders; CMYK is converted to the
-// display's colours.
+// display's colours (through its embedded CMYK profile, or naively as GDI+ does without one)
+// and its icc left empty. Unreadable: a file that ends before its picture does (as GDI+ has it;
+// one whose data ends early at an end marker decodes grey below, as in GDI+), an output past
+// 2 GiB, working memory past the ceiling (a progressive file keeps every coefficient: 6 bytes a
+// pixel; 1 GiB in 64-bit, 384 MiB in 32-bit), more than 500 scans. Refused: arithmetic coding,
+// precisions other than 8 bits and processes or colour spaces the library does not read.
 JpegDecode DecodeJpeg(const void* pData, size_t nBytes, int nScale, CDecodedImage* pOut);
 
 // The part rcFull (in pixels of the full picture, clipped to it) decoded at 1/nScale: a picture
