@@ -6,6 +6,7 @@
 #include <math.h>
 #include <stdint.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include <algorithm>
 #include <string>
@@ -48,20 +49,32 @@ std::string TestPicture(const char* name) {
     return path;
 }
 
+namespace {
+// A name the system gives in UTF-16, in the program's code page.
+std::string Narrow(const wchar_t* psz) {
+    int n = WideCharToMultiByte(CP_ACP, 0, psz, -1, nullptr, 0, nullptr, nullptr);
+    std::string s(n > 0 ? static_cast<size_t>(n) : 1u, '\0');
+    if (n > 0)
+        WideCharToMultiByte(CP_ACP, 0, psz, -1, &s[0], n, nullptr, nullptr);
+    s.resize(strlen(s.c_str()));
+    return s;
+}
+}  // namespace
+
 void ListFiles(const std::string& folder, std::vector<std::string>* out) {
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(AfxSystemPath((folder + "\\*").c_str()).c_str(), &fd);
     if (h == INVALID_HANDLE_VALUE)
         return;
     do {
-        std::string name = fd.cFileName;
+        std::string name = Narrow(fd.cFileName);
         if (name == "." || name == "..")
             continue;
         if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             ListFiles(folder + "\\" + name, out);
         else
             out->push_back(folder + "\\" + name);
-    } while (FindNextFileA(h, &fd));
+    } while (FindNextFileW(h, &fd));
     FindClose(h);
 }
 
@@ -76,13 +89,13 @@ std::vector<std::string> CorpusFiles(const char* folder) {
 
 std::vector<std::string> FilesMatching(const std::string& folder, const char* pattern) {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((folder + pattern).c_str(), &fd);
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(AfxSystemPath((folder + pattern).c_str()).c_str(), &fd);
     if (h == INVALID_HANDLE_VALUE)
         return names;
     do {
-        names.push_back(fd.cFileName);
-    } while (FindNextFileA(h, &fd));
+        names.push_back(Narrow(fd.cFileName));
+    } while (FindNextFileW(h, &fd));
     FindClose(h);
     return names;
 }
@@ -90,24 +103,24 @@ std::vector<std::string> FilesMatching(const std::string& folder, const char* pa
 namespace {
 // Removes a folder and everything in it, read-only files included.
 void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(AfxSystemPath((folder + "\\*").c_str()).c_str(), &fd);
     if (h != INVALID_HANDLE_VALUE) {
         do {
-            std::string name = fd.cFileName;
+            std::string name = Narrow(fd.cFileName);
             if (name == "." || name == "..")
                 continue;
             std::string path = folder + "\\" + name;
             if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 RemoveTree(path);
             } else {
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path.c_str());
+                SetFileAttributesW(AfxSystemPath(path.c_str()).c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(AfxSystemPath(path.c_str()).c_str());
             }
-        } while (FindNextFileA(h, &fd));
+        } while (FindNextFileW(h, &fd));
         FindClose(h);
     }
-    RemoveDirectoryA(folder.c_str());
+    RemoveDirectoryW(AfxSystemPath(folder.c_str()).c_str());
 }
 }  // namespace
 
@@ -152,7 +165,8 @@ std::string MakeTempFolder(const char* name) {
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileW(AfxSystemPath(path.c_str()).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return;
     DWORD written = 0;
@@ -189,8 +203,8 @@ std::string MakeBmp(int w, int h, const std::function<COLORREF(int x, int y)>& c
 
 std::string ReadAll(const std::string& path) {
     std::string bytes;
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
+    HANDLE h = CreateFileW(AfxSystemPath(path.c_str()).c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return bytes;
     DWORD size = GetFileSize(h, nullptr), got = 0;
@@ -203,14 +217,16 @@ std::string ReadAll(const std::string& path) {
 }
 
 bool FileExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(AfxSystemPath(path.c_str()).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 void CopyCorpusFile(const char* relative, const std::string& folder, const char* name) {
     const std::string target = folder + name;
-    CopyFileA(CorpusPath(relative).c_str(), target.c_str(), FALSE);
+    // Through the long-path form where the name or the path needs it, so the name stays as given.
+    const std::wstring wide = AfxSystemPath(target.c_str());
+    CopyFileW(AfxSystemPath(CorpusPath(relative).c_str()).c_str(), wide.c_str(), FALSE);
     // The corpus is read-only and the copy keeps that; the tests' copies are theirs to change.
-    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 void DeleteMorvaneRegistry() {

@@ -39,13 +39,15 @@ std::vector<std::string> FilesMatching(const std::string& folder, const char* pa
 int SoakSteps(int nShort, int nLong);
 // A fresh, empty folder under the temporary folder.
 std::string MakeTempFolder(const char* name);
+// The file helpers below take a path of any length and names as given (a trailing dot or space).
 void WriteFile(const std::string& path, const std::string& bytes);
 // The bytes of a file (empty when it cannot be read; others may have it open meanwhile).
 std::string ReadAll(const std::string& path);
 bool FileExists(const std::string& path);
 // The bytes of a 24-bit bottom-up bitmap file whose pixel (x, y), y from the top, has the given colour.
 std::string MakeBmp(int w, int h, const std::function<COLORREF(int x, int y)>& colourAt);
-// Copies a corpus picture into a folder under the given name.
+// Copies a corpus picture into a folder under the given name, kept exactly (a trailing dot or
+// space, a path of any length).
 void CopyCorpusFile(const char* relative, const std::string& folder, const char* name);
 // The pixels of a picture file as GDI+ decodes it, 0xAARRGGBB row by row from the top; false
 // (and nothing filled) when it cannot be decoded. GDI+ must have been started.

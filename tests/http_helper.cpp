@@ -12,6 +12,7 @@
 //   silent   accepts, reads the request and never answers
 //   loop   a 301 back to itself          hop/N   a 302 to hop/N-1; hop/0 "1.52\r\n"
 //   huge   64 MB of announced length beginning "1.52", sent as fast as the client takes it
+//   endless   the same with 1 GB announced: more than any check waits for
 //   trickle   200 bytes of announced length beginning "1.52", one byte every 250 ms
 //   seen/CASE   what the server saw of a case: "REQUESTS BODY_BYTES_SENT FINISHED"
 //   quit   answers and ends the server
@@ -45,6 +46,7 @@ struct Connection {
 
 const DWORD kTrickleMs = 250;
 const size_t kHugeBytes = 64u << 20;
+const size_t kEndlessBytes = 1u << 30;
 
 // What the server saw of one case.
 struct Seen {
@@ -141,10 +143,11 @@ std::string Head(size_t nLength) {
 }
 
 // The body of the huge answer, block by block; false when the client left before its end.
-bool SendHuge(SOCKET s, Seen* pSeen) {
-    std::string block(64 * 1024, 'x');
+bool SendHuge(SOCKET s, size_t nBytes, Seen* pSeen) {
+    // Blocks of a megabyte keep the connection full: the client never waits for the next byte.
+    std::string block(1024 * 1024, 'x');
     memcpy(&block[0], "1.52\r\n", 6);
-    for (size_t nSent = 0; nSent < kHugeBytes; nSent += block.size()) {
+    for (size_t nSent = 0; nSent < nBytes; nSent += block.size()) {
         size_t n = SendAll(s, block);
         pSeen->nBodyBytes += n;
         if (n < block.size())
@@ -228,9 +231,10 @@ int main(int argc, char** argv) {
                             ++g_seen[strCase].nRequests;
                         bool bKeep = false;
                         std::string answer = Answer(path, &c.bSilent, &bKeep, &bQuit);
-                        if (path == "/huge/update.txt") {
-                            if (SendAll(c.s, Head(kHugeBytes)) == Head(kHugeBytes).size())
-                                g_seen[strCase].bFinished = SendHuge(c.s, &g_seen[strCase]);
+                        if (path == "/huge/update.txt" || path == "/endless/update.txt") {
+                            const size_t nBytes = path == "/huge/update.txt" ? kHugeBytes : kEndlessBytes;
+                            if (SendAll(c.s, Head(nBytes)) == Head(nBytes).size())
+                                g_seen[strCase].bFinished = SendHuge(c.s, nBytes, &g_seen[strCase]);
                             bClose = true;
                         } else if (path == "/trickle/update.txt") {
                             std::string body = "1.52\r\n";

@@ -1,7 +1,10 @@
 // Rename on real folders through the real dialog, driven from a timer inside its modal loop as
 // a user would drive it: what Apply allows, what the file, the list, pane 1 and Next/Previous
-// show afterwards, and a failed rename.
+// show afterwards, and a failed rename; long paths and names ending in a dot or a space met
+// everywhere a picture is opened, stepped to, saved and renamed.
 #include <gtest/gtest.h>
+
+#include <stdlib.h>
 
 #include <algorithm>
 #include <functional>
@@ -9,6 +12,7 @@
 
 #include "AppFixture.h"
 #include "dialogs/RenameDlg.h"
+#include "picture/Picture.h"
 
 namespace {
 // Steps on the Rename dialog, each once the dialog (or the box a step names) is ready; the dialog
@@ -80,6 +84,11 @@ TEST(RenameRules, SuffixBaseAndRefusedNames) {
     EXPECT_EQ(CString("ab"), RenameBase("ab"));
     EXPECT_EQ(CString(".b"), RenameSuffix("a.b"));
     EXPECT_EQ(CString("x.y"), RenameBase("x.y.png"));
+    // Names the system would not make are judged as it would keep them.
+    EXPECT_EQ(CString(".png"), RenameSuffix("space.png "));
+    EXPECT_EQ(CString("space"), RenameBase("space.png "));
+    EXPECT_EQ(CString(".png"), RenameSuffix("dot.png. ."));
+    EXPECT_EQ(CString("dot"), RenameBase("dot.png. ."));
     for (const char* bad : {"", "..\\x", "a/b", "c:x", "...", "  ", ". .", "a*", "a?", "a\"b", "a<b", "a>b", "a|b",
                             "tab\there", "con", "NUL", "com1", "Lpt9", "aux "})
         EXPECT_FALSE(IsAcceptableRenameText(bad, ".jpg")) << bad;
@@ -126,6 +135,8 @@ TEST(RenameRules, OneVerdictForTheDialogAndTheRename) {
     EXPECT_EQ(246, MaxRenameBaseLength(folder, "scan.tiff"));
     EXPECT_EQ(251, MaxRenameBaseLength(folder, "ab"));
     EXPECT_EQ(251, MaxRenameBaseLength("Z:\\", "a.jpg"));  // one name holds at most 255
+    // A folder already past the ordinary limit takes any name its file system takes.
+    EXPECT_EQ(251, MaxRenameBaseLength(("Z:\\" + std::string(260, 'f') + "\\").c_str(), "a.jpg"));
     struct {
         const char* oldName;
         std::string typed;
@@ -134,8 +145,10 @@ TEST(RenameRules, OneVerdictForTheDialogAndTheRename) {
     } rows[] = {{"img.jpg", "holiday", kRenameAccepted, "C:\\pics\\holiday.jpg"},
                 {"img.jpg", "name.", kRenameAccepted, "C:\\pics\\name..jpg"},
                 {"img.jpg", "x ", kRenameAccepted, "C:\\pics\\x .jpg"},
-                {"ab", "name.", kRenameBadName, ""},
-                {"ab", "x ", kRenameBadName, ""},
+                {"ab", "name.", kRenameNotKept, ""},
+                {"ab", "x ", kRenameNotKept, ""},
+                {"ab", "con.", kRenameBadName, ""},
+                {"space.png ", "space", kRenameAccepted, "C:\\pics\\space.png"},
                 {"img.jpg", "a/b", kRenameBadName, ""},
                 {"img.jpg", std::string(300, '/'), kRenameBadName, ""},
                 {"img.jpg", std::string(247, 'n'), kRenameAccepted, nullptr},
@@ -413,6 +426,65 @@ TEST_F(RenameTest, ToNamesInAnyScriptAndBack) {
     }
 }
 
+// A picture whose name the system would not make ("space.png ", "dot.png.", made elsewhere) is
+// renamed to an ordinary name; a typed name that would end in a dot or a space is refused at
+// Apply with a message saying why.
+TEST_F(RenameTest, NamesTheSystemCannotKeepAreRenamedOrExplained) {
+    std::string folder = MakeFolder("rename-dropped", {"space.png ", "dot.png.", "ab"});
+    struct {
+        const char* from;
+        const char* typed;  // null: the text the dialog starts with
+        const char* result;
+    } rows[] = {{"space.png ", nullptr, "space.png"}, {"dot.png.", "dot2", "dot2.png"}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.from);
+        Open(folder + r.from);
+        std::string first;
+        bool enabled = false;
+        {
+            RenameDriver driver({[&](HWND h) { first = EditText(h); },
+                                 [&](HWND h) {
+                                     if (r.typed)
+                                         Type(h, r.typed);
+                                 },
+                                 [&](HWND h) { enabled = ApplyEnabled(h); }, PressApply});
+            Command(ID_IMAGE_RENAME);
+            EXPECT_EQ(4u, driver.stepsRun());
+        }
+        EXPECT_EQ(std::string(RenameBase(r.from)), first);
+        EXPECT_TRUE(enabled);
+        EXPECT_FALSE(FileExists(folder + r.from));
+        EXPECT_EQ(CString((folder + r.result).c_str()), g_strFilePath);
+        EXPECT_EQ(CString(r.result), Pane(1));
+    }
+    EXPECT_EQ((std::vector<std::string>{"ab", "dot2.png", "space.png"}), Names(folder));
+
+    // No extension to end the name: its dot or space would be dropped, and the dialog says so.
+    Open(folder + "ab");
+    ViewSnapshot before = Snapshot();
+    SeenBox box;
+    bool enabled = false, open = false;
+    {
+        RenameDriver driver({[](HWND h) { Type(h, "cd."); },
+                             [&](HWND h) {
+                                 enabled = ApplyEnabled(h);
+                                 PressEnter(h);
+                             },
+                             {IsBox, [&](HWND) { AnswerBox(&box); }},
+                             [&](HWND h) { open = IsWindowVisible(h) != FALSE; }});
+        Command(ID_IMAGE_RENAME);
+        EXPECT_EQ(4u, driver.stepsRun());
+    }
+    EXPECT_TRUE(enabled);
+    ASSERT_TRUE(box.seen);
+    EXPECT_EQ("Morvane", box.caption);
+    EXPECT_EQ(std::string(RenameNotKeptText()), box.text);
+    EXPECT_NE(std::string::npos, box.text.find("cannot end with a dot or a space"));
+    EXPECT_TRUE(open);
+    EXPECT_EQ((std::vector<std::string>{"ab", "dot2.png", "space.png"}), Names(folder));
+    EXPECT_TRUE(before == Snapshot());
+}
+
 // A name whose path would not fit is refused in the dialog, with a message that says so; the
 // longest name that fits is renamed.
 TEST_F(RenameTest, ANameTooLongForTheFolderIsRefusedWithAMessage) {
@@ -494,4 +566,98 @@ TEST_F(RenameTest, RenameDuringASlideShowRenamesThePictureShownWhenItBegan) {
     EXPECT_EQ(CString("holiday.jpg"), Pane(1));
     EXPECT_EQ(0, g_bSlideStopped);
     Command(ID_TOOLS_SLIDESTARTSTOP);
+}
+
+// A folder past the ordinary path limit (made through the long-path form) and names the system
+// would not make ("dots.bmp.", "space.png ", made elsewhere): each picture opened, listed,
+// measured, stepped to with Next and Previous, saved beside itself and renamed, as the status
+// bar and the files show. One table, one program.
+TEST_F(RenameTest, LongPathsAndNamesEndingInADotOrASpaceWorkThroughout) {
+    std::string deep = MakeTempFolder("reach");
+    while (deep.size() < 262) {
+        deep += std::string(60, 'd') + "\\";
+        ASSERT_TRUE(CreateDirectoryW(AfxSystemPath(deep.c_str()).c_str(), nullptr)) << deep.size();
+    }
+    const std::string odd = MakeTempFolder("reach-odd");
+    for (const std::string& f : {deep, odd}) {
+        const bool bDeep = f == deep;
+        CopyCorpusFile("bmp/image.bmp", f, bDeep ? "a.bmp" : "dots.bmp.");
+        CopyCorpusFile("jpeg/video-001.jpeg", f, bDeep ? "b.jpg" : "plain.jpg");
+        CopyCorpusFile("png/basn0g08.png", f, bDeep ? "c.png" : "space.png ");
+    }
+    enum What { kOpen, kNext, kPrevious, kSaveAs, kRename };
+    struct {
+        What what;
+        std::string arg;     // the file opened or saved; the base a rename is given (empty: the dialog's own)
+        const char* shown;   // pane 1 afterwards: the file shown
+        const char* size;    // pane 3
+        const char* where;   // pane 5
+        const char* stored;  // a save or a rename: the name the folder then has
+    } rows[] = {
+        {kOpen, deep + "a.bmp", "a.bmp", " [80,80] ", "1 in 3", nullptr},
+        {kNext, "", "b.jpg", " [150,103] ", "2 in 3", nullptr},
+        {kNext, "", "c.png", " [32,32] ", "3 in 3", nullptr},
+        {kPrevious, "", "b.jpg", " [150,103] ", "2 in 3", nullptr},
+        {kSaveAs, deep + "saved.gif", "b.jpg", " [150,103] ", "2 in 3", "saved.gif"},
+        {kRename, "renamed", "renamed.jpg", " [150,103] ", "2 in 3", "renamed.jpg"},
+        {kPrevious, "", "a.bmp", " [80,80] ", "1 in 3", nullptr},
+        {kOpen, odd + "dots.bmp.", "dots.bmp.", " [80,80] ", "1 in 3", nullptr},
+        {kNext, "", "plain.jpg", " [150,103] ", "2 in 3", nullptr},
+        {kNext, "", "space.png ", " [32,32] ", "3 in 3", nullptr},
+        {kPrevious, "", "plain.jpg", " [150,103] ", "2 in 3", nullptr},
+        {kNext, "", "space.png ", " [32,32] ", "3 in 3", nullptr},
+        {kSaveAs, odd + "copy.bmp. ", "space.png ", " [32,32] ", "3 in 3", "copy.bmp"},
+        {kRename, "", "space.png", " [32,32] ", "3 in 3", "space.png"},
+        {kOpen, odd + "dots.bmp.", "dots.bmp.", " [80,80] ", "2 in 4", nullptr},  // the copy listed first
+        {kRename, "dots", "dots.bmp", " [80,80] ", "2 in 4", "dots.bmp"},
+    };
+    int nRow = 0;
+    for (const auto& r : rows) {
+        SCOPED_TRACE("row " + std::to_string(++nRow) + ": " + r.shown);
+        switch (r.what) {
+            case kOpen:
+                Open(r.arg);
+                break;
+            case kNext:
+                Command(ID_VIEW_NEXT);
+                break;
+            case kPrevious:
+                Command(ID_VIEW_PREVIOUS);
+                break;
+            case kSaveAs: {
+                MessageBoxWatcher boxes;
+                view->SaveChosenFile(g_strFilePath, r.arg.c_str());
+                PumpNow();
+                EXPECT_EQ(0, boxes.count()) << boxes.lastText();
+                break;
+            }
+            case kRename: {
+                bool enabled = false;
+                RenameDriver driver({[&](HWND h) {
+                                         if (!r.arg.empty())
+                                             Type(h, r.arg.c_str());
+                                     },
+                                     [&](HWND h) { enabled = ApplyEnabled(h); }, PressApply});
+                Command(ID_IMAGE_RENAME);
+                EXPECT_EQ(3u, driver.stepsRun());
+                EXPECT_TRUE(enabled);
+                break;
+            }
+        }
+        PumpNow();
+        const std::string folder = static_cast<const char*>(g_strFolder);
+        EXPECT_EQ(CString(r.shown), Pane(1));
+        EXPECT_EQ(CString(r.size), Pane(3));
+        EXPECT_EQ(CString(r.where), Pane(5));
+        const std::string kB = static_cast<const char*>(Pane(2));
+        EXPECT_TRUE(kB.size() > 3 && kB.compare(kB.size() - 3, 3, " kB") == 0 && kB[0] != '?') << kB;
+        EXPECT_EQ(CString((folder + r.shown).c_str()), g_strFilePath);
+        if (r.stored) {
+            // The file as its folder has it: the picture at its size.
+            CPicture written = OpenPicture((folder + r.stored).c_str());
+            EXPECT_EQ(static_cast<UINT>(atoi(r.size + 2)), written.Width()) << r.stored;
+        }
+    }
+    EXPECT_EQ((std::vector<std::string>{"a.bmp", "c.png", "renamed.jpg", "saved.gif"}), Names(deep));
+    EXPECT_EQ((std::vector<std::string>{"copy.bmp", "dots.bmp", "plain.jpg", "space.png"}), Names(odd));
 }

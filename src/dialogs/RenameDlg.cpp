@@ -4,15 +4,32 @@
 
 #include "res/resource.h"
 
+namespace {
+bool EndsInDotOrSpace(const CString& s) {
+    return !s.IsEmpty() && (s[s.GetLength() - 1] == '.' || s[s.GetLength() - 1] == ' ');
+}
+
+// The name as the system keeps it when it makes one: without trailing dots and spaces. A name of
+// nothing else stays as it is.
+CString KeptName(const char* pszFileName) {
+    CString s(pszFileName);
+    int n = s.GetLength();
+    while (n > 0 && (s[n - 1] == '.' || s[n - 1] == ' '))
+        --n;
+    return n > 0 ? s.Left(n) : s;
+}
+}  // namespace
+
 CString RenameSuffix(const char* pszFileName) {
-    const char* pDot = strrchr(pszFileName, '.');
-    return CString(pDot ? pDot : "");
+    CString s = KeptName(pszFileName);
+    int nDot = s.ReverseFind('.');
+    return nDot >= 0 ? s.Mid(nDot) : CString();
 }
 
 CString RenameBase(const char* pszFileName) {
-    const char* pDot = strrchr(pszFileName, '.');
-    CString s(pszFileName);
-    return pDot ? s.Left(static_cast<int>(pDot - pszFileName)) : s;
+    CString s = KeptName(pszFileName);
+    int nDot = s.ReverseFind('.');
+    return nDot >= 0 ? s.Left(nDot) : s;
 }
 
 namespace {
@@ -58,10 +75,7 @@ bool IsAcceptableRenameText(const char* pszText, const char* pszSuffix) {
     if (bOnlyDotsAndSpaces)
         return false;
     CString full = CString(pszText) + (pszSuffix ? pszSuffix : "");
-    char last = full[full.GetLength() - 1];
-    if (last == '.' || last == ' ')
-        return false;
-    return !IsDeviceName(full);
+    return !EndsInDotOrSpace(full) && !IsDeviceName(full);
 }
 
 namespace {
@@ -71,8 +85,10 @@ const int kMaxNameLength = 255;
 
 int MaxRenameBaseLength(const char* pszFolder, const char* pszOldName) {
     // Counted in the system's characters, not in bytes: a name in another script takes two to
-    // four bytes a character in UTF-8.
-    int nRoom = MAX_PATH - 1 - AfxCharCount(pszFolder);  // the path's characters without its NUL
+    // four bytes a character in UTF-8. A folder reached only through the long-path form already
+    // lies past the ordinary limit: there only the name's own limit holds.
+    int nRoom =
+        AfxNeedsSystemForm(pszFolder) ? kMaxNameLength : MAX_PATH - 1 - AfxCharCount(pszFolder);  // without the NUL
     if (nRoom > kMaxNameLength)
         nRoom = kMaxNameLength;
     nRoom -= AfxCharCount(RenameSuffix(pszOldName));
@@ -88,10 +104,17 @@ CString RenameTooLongText(const char* pszFolder, const char* pszOldName) {
     return s;
 }
 
+CString RenameNotKeptText() {
+    return "A file name cannot end with a dot or a space: the system would drop them. Type the name without them.";
+}
+
 RenameVerdict JudgeRenameText(const char* pszFolder, const char* pszOldName, const char* pszText, CString* pNewPath) {
     CString strSuffix = RenameSuffix(pszOldName);
-    if (!IsAcceptableRenameText(pszText, strSuffix))
-        return kRenameBadName;
+    if (!IsAcceptableRenameText(pszText, strSuffix)) {
+        // Refused only for the dots and spaces at its end: a name the user can be told about.
+        CString strFull = CString(pszText) + strSuffix;
+        return EndsInDotOrSpace(strFull) && IsAcceptableRenameText(KeptName(pszText)) ? kRenameNotKept : kRenameBadName;
+    }
     if (AfxCharCount(pszText) > MaxRenameBaseLength(pszFolder, pszOldName))
         return kRenameTooLong;
     if (pNewPath)
@@ -144,7 +167,8 @@ RenameVerdict CRenameDlg::CheckName() {
                 verdict = kRenameTaken;
         }
     }
-    ::EnableWindow(m_btnApply.m_hWnd, verdict == kRenameAccepted || verdict == kRenameTooLong);
+    ::EnableWindow(m_btnApply.m_hWnd,
+                   verdict == kRenameAccepted || verdict == kRenameTooLong || verdict == kRenameNotKept);
     return verdict;
 }
 
@@ -155,8 +179,9 @@ void CRenameDlg::OnChangeName() {
 void CRenameDlg::OnOK() {
     // Enter reaches here even while Apply is disabled: the name is judged once more.
     RenameVerdict verdict = CheckName();
-    if (verdict == kRenameTooLong) {
-        MessageBox(RenameTooLongText(m_strFolder, m_strOldName), nullptr, MB_OK | MB_ICONSTOP);
+    if (verdict == kRenameTooLong || verdict == kRenameNotKept) {
+        MessageBox(verdict == kRenameTooLong ? RenameTooLongText(m_strFolder, m_strOldName) : RenameNotKeptText(),
+                   nullptr, MB_OK | MB_ICONSTOP);
         ::SetFocus(m_editName.m_hWnd);
         return;
     }

@@ -1,6 +1,7 @@
 // The Rename dialog: the new name of the picture file, typed without its extension. Apply is
 // enabled only while the name is one the file can take in its folder and no other file there
-// has it; a name too long for the folder is refused at Apply with a message saying so.
+// has it; a name too long for the folder, or one ending in a dot or a space, is refused at Apply
+// with a message saying why.
 #pragma once
 
 #include "controls/IconButton.h"
@@ -10,6 +11,7 @@ enum RenameVerdict {
     kRenameAccepted,  // the file can take the name
     kRenameBadName,   // the name is not one the system keeps as typed (IsAcceptableRenameText)
     kRenameTooLong,   // the new path, or the name itself, would be longer than the system allows
+    kRenameNotKept,   // the new name would end in a dot or a space, which the system drops
     kRenameTaken      // another file of the folder has the name (the dialog's own check)
 };
 
@@ -37,7 +39,8 @@ protected:
 };
 
 // The part of a file name that a rename keeps: its last dot and what follows ("img.jpg" ->
-// ".jpg", "scan.tiff" -> ".tiff"); empty for a name without a dot.
+// ".jpg", "scan.tiff" -> ".tiff"); empty for a name without a dot. A name the system could not
+// make ("space.png ", "dot.png.") is judged without its trailing dots and spaces (".png").
 CString RenameSuffix(const char* pszFileName);
 // The file name without that part: the text the dialog starts with.
 CString RenameBase(const char* pszFileName);
@@ -56,10 +59,12 @@ RenameVerdict JudgeRenameText(const char* pszFolder,
                               const char* pszText,
                               CString* pNewPath = nullptr);
 // The longest base a file of pszFolder with pszOldName's suffix can take: its full path must
-// stay under MAX_PATH characters and its name within 255.
+// stay under MAX_PATH characters (unless the folder is already past it) and its name within 255.
 int MaxRenameBaseLength(const char* pszFolder, const char* pszOldName);
 // What the dialog says to a name over that length.
 CString RenameTooLongText(const char* pszFolder, const char* pszOldName);
+// What the dialog says to a name ending in a dot or a space.
+CString RenameNotKeptText();
 // Whether the file newName of a folder that has oldName would be the file itself: the same name
 // in another letter case (the system compares names without case).
 bool IsSameFileName(const char* pszOldName, const char* pszNewName);

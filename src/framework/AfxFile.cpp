@@ -147,30 +147,22 @@ namespace {
 // A new name that differs from the old one only in letter case. Some file systems take that for
 // no change at all and report success: the file goes through a unique name of its folder first.
 BOOL MoveChangingCase(const char* lpszOldName, const char* lpszNewName) {
-    char szFolder[AFX_MAX_PATH_BYTES];
     const char* pSlash = strrchr(lpszOldName, '\\');
-    size_t nFolder = pSlash ? static_cast<size_t>(pSlash - lpszOldName) + 1 : 0;
-    if (nFolder >= sizeof szFolder)
-        return ::MoveFileA(lpszOldName, lpszNewName);
-    if (nFolder) {
-        memcpy(szFolder, lpszOldName, nFolder);
-        szFolder[nFolder] = '\0';
-    } else {
-        lstrcpyA(szFolder, ".");
-    }
+    const std::string folder = pSlash ? std::string(lpszOldName, pSlash + 1) : std::string(".");
+    const std::wstring oldName = AfxSystemPath(lpszOldName), newName = AfxSystemPath(lpszNewName);
     std::string strTemp;
-    if (!AfxMakeTempFile(szFolder, "ren", &strTemp))  // creates the empty file that reserves the name
-        return ::MoveFileA(lpszOldName, lpszNewName);
-    const char* szTemp = strTemp.c_str();
-    if (!::MoveFileExA(lpszOldName, szTemp, MOVEFILE_REPLACE_EXISTING)) {
+    if (!AfxMakeTempFile(folder.c_str(), "ren", &strTemp))  // creates the empty file that reserves the name
+        return ::MoveFileW(oldName.c_str(), newName.c_str());
+    const std::wstring temp = AfxSystemPath(strTemp.c_str());
+    if (!::MoveFileExW(oldName.c_str(), temp.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         DWORD dwError = ::GetLastError();
-        ::DeleteFileA(szTemp);
+        ::DeleteFileW(temp.c_str());
         ::SetLastError(dwError);
         return FALSE;
     }
-    if (!::MoveFileA(szTemp, lpszNewName)) {
+    if (!::MoveFileW(temp.c_str(), newName.c_str())) {
         DWORD dwError = ::GetLastError();
-        ::MoveFileA(szTemp, lpszOldName);
+        ::MoveFileW(temp.c_str(), oldName.c_str());
         ::SetLastError(dwError);
         return FALSE;
     }

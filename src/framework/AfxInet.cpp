@@ -1,6 +1,11 @@
+// Winsock's header comes before the system's others, which would bring in its older one.
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
 #include "framework/AfxInet.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 BOOL CInternetException::GetErrorMessage(char* lpszError, UINT nMaxError, UINT* pnHelpContext) const {
@@ -42,6 +47,7 @@ UINT CInternetFile::Read(void* lpBuf, UINT nCount) {
     DWORD nRead = 0;
     if (!::InternetReadFile(m_hFile, lpBuf, nCount, &nRead))
         AfxThrowInternetException(m_dwContext);
+    m_nRead += nRead;
     return nRead;
 }
 
@@ -52,7 +58,47 @@ void CInternetFile::Close() {
     }
 }
 
+namespace {
+// Ends this process's one connection to the server's port, both ways, so that closing its request
+// has nothing left to read. The request's socket is not handed out by WinINet: it is found among
+// the process's sockets by its peer's port and the bytes waiting on it. Nothing is done when none,
+// or more than one, is such.
+void ShutDownConnectionTo(INTERNET_PORT nPort) {
+    WSADATA wsa;
+    if (nPort == 0 || ::WSAStartup(MAKEWORD(2, 2), &wsa) != 0)
+        return;
+    SOCKET found = INVALID_SOCKET;
+    int nFound = 0;
+    for (UINT_PTR h = 4; h < 0x4000 && nFound < 2; h += 4) {
+        sockaddr_storage peer = {};
+        int nLength = sizeof peer;
+        if (::getpeername(static_cast<SOCKET>(h), reinterpret_cast<sockaddr*>(&peer), &nLength) != 0)
+            continue;
+        USHORT nPeerPort = 0;
+        if (peer.ss_family == AF_INET)
+            nPeerPort = ntohs(reinterpret_cast<const sockaddr_in*>(&peer)->sin_port);
+        else if (peer.ss_family == AF_INET6)
+            nPeerPort = ntohs(reinterpret_cast<const sockaddr_in6*>(&peer)->sin6_port);
+        // The request's own has the rest of the answer waiting; another one kept for later has none.
+        u_long nWaiting = 0;
+        if (nPeerPort == nPort && ::ioctlsocket(static_cast<SOCKET>(h), FIONREAD, &nWaiting) == 0 && nWaiting > 0) {
+            found = static_cast<SOCKET>(h);
+            ++nFound;
+        }
+    }
+    if (nFound == 1)
+        ::shutdown(found, SD_BOTH);
+    ::WSACleanup();
+}
+}  // namespace
+
 void CHttpFile::Close() {
+    // An answer of announced length not read to its end.
+    char szLength[32] = "";
+    DWORD dwSize = sizeof szLength;
+    if (m_hFile && ::HttpQueryInfoA(m_hFile, HTTP_QUERY_CONTENT_LENGTH, szLength, &dwSize, nullptr) &&
+        _strtoui64(szLength, nullptr, 10) > m_nRead)
+        ShutDownConnectionTo(m_nPort);
     CInternetFile::Close();
     if (m_hConnect) {
         ::InternetCloseHandle(m_hConnect);
@@ -189,7 +235,7 @@ CHttpFile* CInternetSession::OpenHttpURL(const char* pstrURL,
         ::InternetCloseHandle(hConnect);
         AfxThrowInternetException(dwContext, dwError);
     }
-    return new CHttpFile(hRequest, hConnect, dwContext);
+    return new CHttpFile(hRequest, hConnect, dwContext, uc.nPort);
 }
 
 void CInternetSession::Close() {

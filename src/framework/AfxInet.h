@@ -43,28 +43,32 @@ public:
 
     // Up to nCount bytes into lpBuf; 0 at the end of the file. Throws on failure.
     UINT Read(void* lpBuf, UINT nCount);
-    void Close();
+    virtual void Close();
     operator HINTERNET() const { return m_hFile; }
 
 protected:
     HINTERNET m_hFile;
     DWORD_PTR m_dwContext;
+    ULONGLONG m_nRead = 0;  // bytes Read has given
 };
 
-// The answer to an HTTP request; it also holds the request's connection to the server.
+// The answer to an HTTP request; it also holds the request's connection to the server. Closed
+// before the end of an answer of announced length, it ends the connection first: this platform's
+// close would otherwise read the rest, for as long as the server sends it.
 class CHttpFile : public CInternetFile {
 public:
-    CHttpFile(HINTERNET hFile, HINTERNET hConnect, DWORD_PTR dwContext)
-        : CInternetFile(hFile, dwContext), m_hConnect(hConnect) {}
+    CHttpFile(HINTERNET hFile, HINTERNET hConnect, DWORD_PTR dwContext, INTERNET_PORT nPort = 0)
+        : CInternetFile(hFile, dwContext), m_hConnect(hConnect), m_nPort(nPort) {}
     ~CHttpFile() override { Close(); }
     // The status code of the server's answer (200, 404, ...).
     BOOL QueryInfoStatusCode(DWORD& dwStatusCode) const;
     // A numeric header of the answer (HTTP_QUERY_CONTENT_LENGTH, ...); FALSE when it has none.
     BOOL QueryInfo(DWORD dwInfoLevel, DWORD& dwResult) const;
-    void Close();
+    void Close() override;
 
 private:
     HINTERNET m_hConnect;
+    INTERNET_PORT m_nPort;  // the server's
 };
 
 class CInternetSession {
