@@ -111,9 +111,21 @@ void Line(const char* what, double t, double bare, const char* target) {
     printf("  %-44s %8.4f s   bare %8.4f s   ratio %7.4f   (target %s)\n", what, t, bare, t / bare, target);
 }
 
-// A user who looks at the window for as long as one bare decode and draw takes.
+// A user who looks at the window for as long as one bare decode and draw takes: the program
+// waits in its message loop meanwhile.
 void Pause(double bare) {
-    Sleep(static_cast<DWORD>(bare * 1000) + 1);
+    const double tEnd = Seconds() + bare;
+    while (Seconds() < tEnd) {
+        MSG msg;
+        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            Sleep(1);
+            continue;
+        }
+        if (!AfxGetApp()->PreTranslateMessage(&msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
 }
 
 void BenchPicture(RunningApp& run, const std::string& picture, const char* repaintTarget) {
