@@ -642,18 +642,20 @@ TEST_F(ViewCacheTest, TheDragAreaIsRenderedBetweenTheUsersActionsNotInADragStep)
     DragStep(-40, -30);
     EXPECT_EQ("", Compare(path, "the first drag step"));
 
-    // A drag beyond the rendering draws its steps straight, with the pixels of a fresh draw, and
-    // the area around is rendered once the button is released.
+    // A drag beyond the rendering renders the window alone at each step, with the pixels of a
+    // fresh draw, and the area around is rendered once the button is released.
     const int x = g_nClientWidth / 2, y = g_nClientHeight / 2;
     SendMessageA(view->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
     for (int i = 1; i <= 3; ++i) {
         SendMessageA(view->m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x - 90 * i, y - 60 * i));
         EXPECT_EQ("", Compare(path, "a step beyond the rendering")) << i;
     }
-    EXPECT_FALSE(rendered(0, 0));
+    // (Dragged to the picture's far corner: the area a drag can reach lies back the other way.)
+    ASSERT_EQ(-600, g_nDrawX);
+    EXPECT_FALSE(rendered(40, 30));
     SendMessageA(view->m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(x - 270, y - 180));
     PumpNow();
-    EXPECT_TRUE(rendered(0, 0));
+    EXPECT_TRUE(rendered(150, 100));
     Repaint();
     EXPECT_EQ("", Compare(path, "repainted after the drag"));
 }

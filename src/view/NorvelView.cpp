@@ -206,11 +206,11 @@ void CNorvelView::DrawShownPicture(Gdiplus::Graphics& graphics,
             const int nMargin = DragMargin(pImage, w, h, cw, ch);
             bool bReady = m_pRendered->Covers(key, x, y, cw, ch);
             // A repaint renders the window and the area a drag may reach. A drag step, which is
-            // not erased first, renders only where a shifted draw would change pixels; elsewhere
-            // it draws the window's part of the picture straight, and the area around is
-            // rendered once the button is released.
-            if (!bReady && (bDragStep ? nMargin == 0 : bDrawnBefore))
-                bReady = m_pRendered->Render(pImage, key, x, y, RenderArea(x, y, w, h, cw, ch, nMargin));
+            // not erased first, renders the window alone, and the area around it is rendered
+            // once the button is released.
+            if (!bReady && (bDragStep || bDrawnBefore))
+                bReady =
+                    m_pRendered->Render(pImage, key, x, y, RenderArea(x, y, w, h, cw, ch, bDragStep ? 0 : nMargin));
             if (bReady && m_pRendered->CopyTo(hdc, x, y, cw, ch)) {
                 m_pPicture->Release();
                 return;
@@ -255,7 +255,7 @@ int CNorvelView::DragMargin(Gdiplus::Image* pImage, int w, int h, int cw, int ch
 LRESULT CNorvelView::OnRenderAhead(WPARAM, LPARAM) {
     CAppFlags& app = AppFlags();
     const bool bCapture = PictureState::IsCaptureShown(app) != 0;
-    if (!(app.m_bPanX || app.m_bPanY) || g_bDragging || !m_pPicture->Keeps() || m_pAnimation->FrameShown() > 0 ||
+    if (!(app.m_bPanX || app.m_bPanY) || !m_pPicture->Keeps() || m_pAnimation->FrameShown() > 0 ||
         !(bCapture || app.m_bImageLoaded))
         return 0;
     // The picture as the last paint or drag step drew it, unless its file changed since.
@@ -268,8 +268,11 @@ LRESULT CNorvelView::OnRenderAhead(WPARAM, LPARAM) {
         const int w = static_cast<int>(g_nImageWidth * g_dZoom), h = static_cast<int>(g_nImageHeight * g_dZoom);
         const CRenderedPicture::Key key = {nGeneration, w, h, kViewBackground};
         const int nMargin = DragMargin(pImage, w, h, rc.Width(), rc.Height());
-        if (nMargin > 0 && !m_pRendered->Covers(key, x, y, rc.Width(), rc.Height()))
-            m_pRendered->Render(pImage, key, x, y, RenderArea(x, y, w, h, rc.Width(), rc.Height(), nMargin));
+        const RECT rcArea = RenderArea(x, y, w, h, rc.Width(), rc.Height(), nMargin);
+        // Made anew unless the rendering holds all of that area already.
+        if (nMargin > 0 && !m_pRendered->Covers(key, x - rcArea.left, y - rcArea.top, rcArea.right - rcArea.left,
+                                                rcArea.bottom - rcArea.top))
+            m_pRendered->Render(pImage, key, x, y, rcArea);
     }
     m_pPicture->Release();
     return 0;
