@@ -122,7 +122,7 @@ public:
     void EndAnimation();
     // Timer 2: the next frame, only the picture's part of the window repainted.
     void OnAnimationTick();
-    // Asks for the two pictures after the shown one in the direction of the last step (the
+    // Asks for the picture after the shown one in the direction of the last step (the
     // first after the last while a show runs) and the one before it to be decoded ahead.
     void RequestNeighbours();
     // The direction of the last step through the list: +1 forward (also Open and the show), -1 back.
@@ -221,8 +221,8 @@ extern wchar_t g_wszPath[kWidePathChars];
 const wchar_t* ToWide(const char* pszPath);
 
 // The list entries to decode ahead for the shown entry nIndex of nCount, most wanted first: the
-// next two in the direction nTravel (+1 or -1), then the one behind; past the last entry only
-// when bWraps, to the first ones. Never the shown entry or one twice.
+// next in the direction nTravel (+1 or -1), then the one behind; past the last entry only when
+// bWraps, to the first one. Never the shown entry or one twice.
 std::vector<int> NeighboursToDecode(int nIndex, int nCount, int nTravel, bool bWraps);
 
 // Where the zoom-ratio menu opens from the view's client origin at the DPI: under the Zoom...
