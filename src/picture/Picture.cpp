@@ -191,6 +191,22 @@ std::unique_ptr<Gdiplus::Image> GdiplusDecode(IStream* pStream, std::unique_ptr<
     return pImage;
 }
 
+// Every entry of an indexed picture's palette is opaque.
+bool OpaquePalette(Gdiplus::Image* pImage) {
+    const INT nBytes = pImage->GetPaletteSize();
+    if (nBytes < static_cast<INT>(sizeof(Gdiplus::ColorPalette)))
+        return false;
+    std::vector<BYTE> buffer(nBytes);
+    Gdiplus::ColorPalette* pPalette = reinterpret_cast<Gdiplus::ColorPalette*>(buffer.data());
+    if (pImage->GetPalette(pPalette, nBytes) != Gdiplus::Ok)
+        return false;
+    for (UINT i = 0; i < pPalette->Count; ++i) {
+        if ((pPalette->Entries[i] >> 24) != 0xFF)
+            return false;
+    }
+    return true;
+}
+
 // GDI+'s wrapper keeps its handle to itself. An explicit instantiation may name a private
 // member (the language checks no access there); the friend it defines hands the member out.
 typedef Gdiplus::GpImage* Gdiplus::Image::*NativeImageMember;
@@ -228,9 +244,45 @@ bool SameIdentity(const FileIdentity& a, const FileIdentity& b) {
 }
 
 bool KeptPictureFormat(bool bRaster, UINT nBitsPerPixel) {
-    // Metafiles are kept (vector, on their bytes). Pictures of 1, 2 or 4 bits per pixel are not:
-    // this platform's GDI+ draws parts of them wrongly and copies them with pixels changed.
+    // Metafiles are kept (vector, on their bytes). Pictures of 1, 2 or 4 bits per pixel are not
+    // kept as they are: this platform's GDI+ draws parts of them wrongly and copies them with
+    // pixels changed.
     return !bRaster || nBitsPerPixel >= 8;
+}
+
+bool CPicture::WidenForKeeping(ULONGLONG nMaxBytes) {
+    if (Keepable())
+        return true;
+    if (!IsRaster() || m_pOwn || m_delays.size() > 1 || static_cast<ULONGLONG>(Width()) * Height() * 4 > nMaxBytes)
+        return false;
+    Gdiplus::Bitmap* pSource = static_cast<Gdiplus::Bitmap*>(m_pImage.get());
+    const INT w = static_cast<INT>(Width()), h = static_cast<INT>(Height());
+    // The palette's colours as they are, opaque or not: GDI+ reads them out the same way to draw.
+    const Gdiplus::PixelFormat format = OpaquePalette(pSource) ? PixelFormat32bppRGB : PixelFormat32bppPARGB;
+    std::unique_ptr<Gdiplus::Bitmap> pWide(new Gdiplus::Bitmap(w, h, format));
+    if (pWide->GetLastStatus() != Gdiplus::Ok)
+        return false;
+    Gdiplus::Rect rc(0, 0, w, h);
+    Gdiplus::BitmapData from, to;
+    if (pSource->LockBits(&rc, Gdiplus::ImageLockModeRead, PixelFormat32bppPARGB, &from) != Gdiplus::Ok)
+        return false;
+    bool bCopied = false;
+    if (pWide->LockBits(&rc, Gdiplus::ImageLockModeWrite, PixelFormat32bppPARGB, &to) == Gdiplus::Ok) {
+        for (INT y = 0; y < h; ++y)
+            memcpy(static_cast<BYTE*>(to.Scan0) + static_cast<INT_PTR>(y) * to.Stride,
+                   static_cast<const BYTE*>(from.Scan0) + static_cast<INT_PTR>(y) * from.Stride,
+                   static_cast<size_t>(w) * 4);
+        bCopied = pWide->UnlockBits(&to) == Gdiplus::Ok;
+    }
+    pSource->UnlockBits(&from);
+    if (!bCopied)
+        return false;
+    // Copied with the resolution it was drawn at, should anything measure it.
+    pWide->SetResolution(pSource->GetHorizontalResolution(), pSource->GetVerticalResolution());
+    m_pImage = std::move(pWide);  // before the bytes the old one may have read
+    m_stream.Release();
+    m_bytes.reset();
+    return Keepable();
 }
 
 CPicture::CPicture(CPicture&& other) noexcept {

@@ -39,8 +39,10 @@ bool SameIdentity(const FileIdentity& a, const FileIdentity& b);
 // The probe of a whole file's bytes held in memory, as QueryFileIdentity reads it from the file.
 ULONGLONG ProbeOfBytes(const void* pData, size_t nBytes);
 
-// The picture is kept between uses (not decoded again for every paint): a raster picture of at
-// least 8 bits per pixel. Pictures of fewer bits are decoded for every use.
+// The picture can be kept between uses (not decoded again for every paint) as it was decoded:
+// a metafile, or a raster picture of at least 8 bits per pixel. A still picture of fewer bits is
+// kept once widened to 32 bits (CPicture::WidenForKeeping); an animated one is decoded for every
+// use.
 bool KeptPictureFormat(bool bRaster, UINT nBitsPerPixel);
 
 struct PictureOptions {
@@ -102,6 +104,13 @@ public:
     // The file's coding keeps every pixel: as our own decoders say; of GDI+'s formats, all but JPEG.
     bool Lossless() const { return m_bLossless; }
     const FileIdentity& Identity() const { return m_id; }
+
+    // A still raster picture of fewer than 8 bits per pixel becomes a 32-bit bitmap of the same
+    // colours holding its own pixels (with alpha only when its palette lets the background
+    // through), so that it can be kept; the file's bytes are let go. True when the picture is of
+    // a kept format afterwards; false, with the picture unchanged, when it cannot be or would
+    // take more than nMaxBytes.
+    bool WidenForKeeping(ULONGLONG nMaxBytes);
 
     // Gives the image up, with the bytes it may read from, which the caller keeps alive at least
     // as long: the picture is empty afterwards.

@@ -85,6 +85,9 @@ bool CPictureCache::Decode(const char* pszPath) {
     ++m_nGeneration;
     if (!picture)
         return false;
+    // A still picture of fewer than 8 bits per pixel is kept widened.
+    if (m_bKeep && !picture.Keepable())
+        picture.WidenForKeeping(m_nCeiling);
     m_nDecodedBytes = picture.DecodedBytes();
     // Not to be kept: used once, and dropped by Release.
     m_bTransient =

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 
-CPicture OpenKeptRaster(const char* pszPath, ULONGLONG nMaxBytes) {
+CPicture OpenKeptRaster(const char* pszPath, ULONGLONG nMaxBytes, int cw, int ch) {
+    // The whole picture for now, whatever size it is shown at.
+    (void)cw;
+    (void)ch;
     CPicture picture = OpenPicture(pszPath);
-    if (!picture.IsRaster() || !picture.Keepable() || picture.DecodedBytes() > nMaxBytes)
+    if (!picture.IsRaster() || !picture.WidenForKeeping(nMaxBytes) || picture.DecodedBytes() > nMaxBytes)
         return CPicture();
     return picture;
 }
@@ -117,7 +120,7 @@ void CPicturePreload::Run() {
         CPicture picture;
         std::unique_ptr<CRenderedPicture> pRendered;
         try {
-            picture = OpenKeptRaster(path.c_str(), nRoom);
+            picture = OpenKeptRaster(path.c_str(), nRoom, window.cw, window.ch);
             if (picture && window.cw > 0 && window.ch > 0 && window.place) {
                 // As the view will show it first.
                 const Placement at = window.place(static_cast<int>(picture.Width()), static_cast<int>(picture.Height()),
@@ -201,4 +204,14 @@ void CPicturePreload::WaitIdle() {
 int CPicturePreload::Held() {
     std::lock_guard<std::mutex> lock(m_mutex);
     return static_cast<int>(m_done.size());
+}
+
+std::vector<std::string> CPicturePreload::HeldPaths() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::vector<std::string> held;
+    for (const std::string& path : m_wanted) {
+        if (std::any_of(m_done.begin(), m_done.end(), [&](const Done& d) { return d.strPath == path; }))
+            held.push_back(path);
+    }
+    return held;
 }

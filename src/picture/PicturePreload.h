@@ -68,8 +68,9 @@ public:
     // WaitIdle for every preload of the process: what they hold (GDI+ keeps a bitmap's pixels in
     // a GDI bitmap here) is then settled, so handle counts taken afterwards compare exactly.
     static void WaitAllIdle();
-    // The pictures decoded ahead and held now.
+    // The pictures decoded ahead and held now, and their paths in the order they were wanted.
     int Held();
+    std::vector<std::string> HeldPaths();
 
 private:
     struct Done {
@@ -95,7 +96,8 @@ private:
     bool m_bStop;
 };
 
-// One decode as the cache keeps it, for reading ahead: empty for a file that is gone, does not
-// decode, is announced too large, is not a raster picture of a kept format, or would take more
+// One decode as the cache keeps it, for reading ahead, asked for the size it will be shown at
+// (the client of cw x ch it is fitted into; 0 x 0 for any): empty for a file that is gone, does
+// not decode, is announced too large, is not a raster picture it can keep, or would take more
 // than nMaxBytes.
-CPicture OpenKeptRaster(const char* pszPath, ULONGLONG nMaxBytes);
+CPicture OpenKeptRaster(const char* pszPath, ULONGLONG nMaxBytes, int cw, int ch);

@@ -61,6 +61,7 @@ ON_COMMAND(ID_TOOLS_SLIDESETUP, OnSlideSetup)
 ON_WM_TIMER()
 ON_WM_KEYDOWN()
 ON_MESSAGE(0x02E3 /* WM_DPICHANGED_AFTERPARENT */, OnDpiChangedAfterParent)
+ON_MESSAGE(WM_RENDER_AHEAD, OnRenderAhead)
 END_MESSAGE_MAP()
 
 namespace {
@@ -195,28 +196,30 @@ void CNorvelView::DrawShownPicture(Gdiplus::Graphics& graphics,
         const bool bDrawnBefore = g_nDrawnDecode == m_pPicture->Generation();
         g_nDrawnDecode = m_pPicture->Generation();
         // A kept picture is copied from its rendering over the view's own background, which is
-        // what the window shows; a drag step, which is not erased first, always renders.
+        // what the window shows.
         if (prcShown && m_pPicture->Keeps()) {
             // A picture decoded ahead comes rendered as it is fitted now.
             if (std::unique_ptr<CRenderedPicture> pAhead = m_pPicture->TakeRendering())
                 m_pRendered = std::move(pAhead);
             const int cw = prcShown->right, ch = prcShown->bottom;
             const CRenderedPicture::Key key = {m_pPicture->Generation(), w, h, kViewBackground};
+            const int nMargin = DragMargin(pImage, w, h, cw, ch);
             bool bReady = m_pRendered->Covers(key, x, y, cw, ch);
-            if (!bReady && (bDrawnBefore || bDragStep)) {
-                // Beyond the window only where a shifted draw keeps every pixel: a raster picture
-                // at a scale that splits exactly on both axes (a shift along one axis moves
-                // GDI+'s placement along the other too). Elsewhere the rendering is the window.
-                const bool bShifts = pImage->GetType() == Gdiplus::ImageTypeBitmap && SplitsExactly(g_nImageWidth, w) &&
-                                     SplitsExactly(g_nImageHeight, h);
-                const int nHalf = (cw > ch ? cw : ch) / 2;
-                const int nMargin = !bShifts ? 0 : nHalf < kMaxRenderMargin ? nHalf : kMaxRenderMargin;
-                bReady = m_pRendered->Render(pImage, key, x, y, RenderArea(x, y, w, h, cw, ch, nMargin));
-            }
+            // A repaint renders the window and the area a drag may reach. A drag step, which is
+            // not erased first, renders the window alone, and the area around it is rendered
+            // once the button is released.
+            if (!bReady && (bDragStep || bDrawnBefore))
+                bReady =
+                    m_pRendered->Render(pImage, key, x, y, RenderArea(x, y, w, h, cw, ch, bDragStep ? 0 : nMargin));
             if (bReady && m_pRendered->CopyTo(hdc, x, y, cw, ch)) {
                 m_pPicture->Release();
                 return;
             }
+            // The first paint of a picture a drag can move: its drag area is rendered as soon as
+            // the view has nothing else to do, before the first drag step.
+            const CAppFlags& app = AppFlags();
+            if (!bDragStep && nMargin > 0 && (app.m_bPanX || app.m_bPanY))
+                ::PostMessageA(m_hWnd, WM_RENDER_AHEAD, 0, 0);
         }
         // Drawn straight on the window. A drag step over the last step's pixels first puts the
         // background back where the picture lets it through.
@@ -237,6 +240,42 @@ void CNorvelView::DrawShownPicture(Gdiplus::Graphics& graphics,
         }
     }
     m_pPicture->Release();
+}
+
+int CNorvelView::DragMargin(Gdiplus::Image* pImage, int w, int h, int cw, int ch) const {
+    // Beyond the window only where a shifted draw keeps every pixel: a raster picture at a scale
+    // that splits exactly on both axes (a shift along one axis moves GDI+'s placement along the
+    // other too). Elsewhere the rendering is the window.
+    const bool bShifts = pImage->GetType() == Gdiplus::ImageTypeBitmap && SplitsExactly(g_nImageWidth, w) &&
+                         SplitsExactly(g_nImageHeight, h);
+    const int nHalf = (cw > ch ? cw : ch) / 2;
+    return !bShifts ? 0 : nHalf < kMaxRenderMargin ? nHalf : kMaxRenderMargin;
+}
+
+LRESULT CNorvelView::OnRenderAhead(WPARAM, LPARAM) {
+    CAppFlags& app = AppFlags();
+    const bool bCapture = PictureState::IsCaptureShown(app) != 0;
+    if (!(app.m_bPanX || app.m_bPanY) || !m_pPicture->Keeps() || m_pAnimation->FrameShown() > 0 ||
+        !(bCapture || app.m_bImageLoaded))
+        return 0;
+    // The picture as the last paint or drag step drew it, unless its file changed since.
+    const int nGeneration = m_pPicture->Generation();
+    Gdiplus::Image* pImage = m_pPicture->Get(bCapture ? CaptureFilePath() : static_cast<const char*>(g_strFilePath));
+    if (pImage && m_pPicture->Keeps() && m_pPicture->Generation() == nGeneration) {
+        CRect rc;
+        GetClientRect(&rc);
+        const int x = g_nDrawX, y = g_nDrawY;
+        const int w = static_cast<int>(g_nImageWidth * g_dZoom), h = static_cast<int>(g_nImageHeight * g_dZoom);
+        const CRenderedPicture::Key key = {nGeneration, w, h, kViewBackground};
+        const int nMargin = DragMargin(pImage, w, h, rc.Width(), rc.Height());
+        const RECT rcArea = RenderArea(x, y, w, h, rc.Width(), rc.Height(), nMargin);
+        // Made anew unless the rendering holds all of that area already.
+        if (nMargin > 0 && !m_pRendered->Covers(key, x - rcArea.left, y - rcArea.top, rcArea.right - rcArea.left,
+                                                rcArea.bottom - rcArea.top))
+            m_pRendered->Render(pImage, key, x, y, rcArea);
+    }
+    m_pPicture->Release();
+    return 0;
 }
 
 void CNorvelView::OnDraw(CDC* pDC) {

@@ -122,9 +122,11 @@ public:
     void EndAnimation();
     // Timer 2: the next frame, only the picture's part of the window repainted.
     void OnAnimationTick();
-    // Asks for the list's next picture (the first after the last while a show runs) and the
-    // previous one to be decoded ahead.
+    // Asks for the picture after the shown one in the direction of the last step (the
+    // first after the last while a show runs) and the one before it to be decoded ahead.
     void RequestNeighbours();
+    // The direction of the last step through the list: +1 forward (also Open and the show), -1 back.
+    int m_nTravel = +1;
     // Draws pImage at the current origin and scale, only what rcShown shows when that is given;
     // then lets the cache drop a picture too large to keep, or a picture GDI+ failed to draw.
     // A kept picture drawn before, and any kept picture in a drag step, is copied from its
@@ -134,6 +136,13 @@ public:
                           Gdiplus::Image* pImage,
                           const RECT* prcShown,
                           bool bDragStep = false);
+
+    // How far beyond the window the rendering of pImage drawn w x h in a client of cw x ch may
+    // reach (0: the window only).
+    int DragMargin(Gdiplus::Image* pImage, int w, int h, int cw, int ch) const;
+    // Posted after a paint or a drag that drew a picture a drag can move without a rendering
+    // of the area around the window: that rendering is made now, between the user's actions.
+    LRESULT OnRenderAhead(WPARAM wParam, LPARAM lParam);
 
 protected:
     BOOL OnEraseBkgnd(CDC* pDC);
@@ -196,6 +205,9 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
+// The view's own message: render the drag area of the kept picture (OnRenderAhead).
+const UINT WM_RENDER_AHEAD = WM_USER + 1100;
+
 // The view's background, erased before every paint and behind every rendering.
 const COLORREF kViewBackground = RGB(128, 128, 128);
 
@@ -207,6 +219,11 @@ extern wchar_t g_wszPath[kWidePathChars];
 // The path in UTF-16 for the imaging library, in g_wszPath; valid until the next call. A path
 // longer than the buffer is cut at 1023 characters, and the result is always terminated.
 const wchar_t* ToWide(const char* pszPath);
+
+// The list entries to decode ahead for the shown entry nIndex of nCount, most wanted first: the
+// next in the direction nTravel (+1 or -1), then the one behind; past the last entry only when
+// bWraps, to the first one. Never the shown entry or one twice.
+std::vector<int> NeighboursToDecode(int nIndex, int nCount, int nTravel, bool bWraps);
 
 // Where the zoom-ratio menu opens from the view's client origin at the DPI: under the Zoom...
 // button.

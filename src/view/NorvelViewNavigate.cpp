@@ -1,6 +1,7 @@
 // The view's Open command and its stepping through the pictures of the opened folder.
 #include "view/NorvelView.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "dialogs/SpecFileDlg.h"
@@ -41,6 +42,7 @@ void CNorvelView::OpenChosenFile(const CString& strPath, const CString& strName)
     CStringArray listing;
     ListFolder(strPath, strName, listing);
     Present(PictureState::Opened(AppFlags(), *this, strPath, strName, picture, listing));
+    m_nTravel = +1;
     RequestNeighbours();
     StartAnimation();
 }
@@ -81,6 +83,7 @@ void CNorvelView::AddPatternMatches(const CString& strPrefix, const CString& str
 }
 
 void CNorvelView::StepInList(int nStep) {
+    m_nTravel = nStep < 0 ? -1 : +1;
     ShowEntry(g_nFileIndex + nStep);
 }
 
@@ -95,17 +98,33 @@ void CNorvelView::ShowEntry(int nIndex) {
     StartAnimation();
 }
 
+std::vector<int> NeighboursToDecode(int nIndex, int nCount, int nTravel, bool bWraps) {
+    std::vector<int> entries;
+    if (nCount < 2 || nIndex < 0 || nIndex >= nCount)
+        return entries;
+    // One ahead, not two: under this platform a second decode ahead, side by side with what the
+    // view does with a malformed picture, has taken the process down inside the platform's
+    // codecs (the malformed corpus stepped through with Next).
+    const int d = nTravel < 0 ? -1 : +1;
+    for (int nOffset : {d, -d}) {
+        int nEntry = nIndex + nOffset;
+        // Only a running show goes on from the last picture to the first.
+        if (nEntry >= nCount && bWraps)
+            nEntry -= nCount;
+        if (nEntry < 0 || nEntry >= nCount || nEntry == nIndex ||
+            std::find(entries.begin(), entries.end(), nEntry) != entries.end())
+            continue;
+        entries.push_back(nEntry);
+    }
+    return entries;
+}
+
 void CNorvelView::RequestNeighbours() {
     std::vector<std::string> paths;
-    const int n = static_cast<int>(g_fileList.GetSize());
-    if (m_pPicture->KeepsPictures() && n > 1 && g_nFileIndex >= 0 && g_nFileIndex < n) {
-        int nNext = g_nFileIndex + 1;
-        if (nNext >= n && !g_bSlideStopped)
-            nNext = 0;
-        if (nNext < n)
-            paths.push_back(static_cast<const char*>(g_fileList[nNext]));
-        if (g_nFileIndex > 0)
-            paths.push_back(static_cast<const char*>(g_fileList[g_nFileIndex - 1]));
+    if (m_pPicture->KeepsPictures()) {
+        for (int nEntry :
+             NeighboursToDecode(g_nFileIndex, static_cast<int>(g_fileList.GetSize()), m_nTravel, !g_bSlideStopped))
+            paths.push_back(static_cast<const char*>(g_fileList[nEntry]));
     }
     // Together with the shown picture, no more than one kept picture may take.
     const ULONGLONG nCeiling = CPictureCache::kDefaultCeiling, nShown = m_pPicture->DecodedBytes();

@@ -89,8 +89,10 @@ void CNorvelView::OnTimer(UINT_PTR nIDEvent) {
             if (changes & PictureState::kShowStopped)
                 KillTimer(kSlideTimer);
             Present(changes);
-            if (nNext >= 0)
+            if (nNext >= 0) {
+                m_nTravel = +1;
                 RequestNeighbours();
+            }
         }
     }
     Default();

@@ -75,6 +75,10 @@ void CNorvelView::OnLButtonUp(UINT nFlags, CPoint point) {
     PictureState::DragHeld(FALSE);
     if (::GetCapture() == m_hWnd)
         ::ReleaseCapture();
+    // Steps that left the rendering rendered the window alone: the area around it is rendered
+    // for the next drag once this one is over.
+    if (app.m_bPanX || app.m_bPanY)
+        ::PostMessageA(m_hWnd, WM_RENDER_AHEAD, 0, 0);
     CView::OnLButtonUp(nFlags, point);
 }
 
