@@ -135,6 +135,18 @@ public:
                           const RECT* prcShown,
                           bool bDragStep = false);
 
+    // The held picture at (x, y, w, h) with its detail (the part rcPart, in true pixels, decoded
+    // with more pixels) drawn over it where rcShown shows it.
+    void DrawWithDetail(Gdiplus::Graphics& graphics,
+                        Gdiplus::Image* pImage,
+                        Gdiplus::Image* pDetail,
+                        const RECT& rcPart,
+                        int x,
+                        int y,
+                        int w,
+                        int h,
+                        const RECT& rcShown);
+
 protected:
     BOOL OnEraseBkgnd(CDC* pDC);
     void OnFileOpen();
@@ -180,6 +192,10 @@ protected:
     // The open and closed hands at their size for the DPI.
     void LoadHandCursors(UINT nDpi);
     LRESULT OnDpiChangedAfterParent(WPARAM wParam, LPARAM lParam);
+    // The cache decoded the shown picture with more pixels behind: drawn over the old, not erased.
+    LRESULT OnSharperPicture(WPARAM wParam, LPARAM lParam);
+    // Tells the cache the client it fits pictures into and the window to tell.
+    void PrepareCache();
 
 public:
     // The DPI the view is drawn at: the one the frame last passed on, else the window's.
@@ -195,6 +211,9 @@ protected:
 
     DECLARE_MESSAGE_MAP()
 };
+
+// Posted to the view when the shown picture has been decoded with more pixels.
+const UINT WM_SHARPER_PICTURE = WM_APP + 0x100;
 
 // The view's background, erased before every paint and behind every rendering.
 const COLORREF kViewBackground = RGB(128, 128, 128);
