@@ -446,7 +446,11 @@ TEST_F(ColourTest, PicturesWithoutAProfileOrWithAnSrgbOneAreDecodedAsBefore) {
         std::vector<UINT> bare;
         UINT w = 0, h = 0;
         ASSERT_TRUE(ReadPixels(path, &bare, &w, &h)) << f;
-        EXPECT_TRUE(bare == ProgramPixels(path)) << f;
+        // JPEGs are decoded by our own decoder, whose rounding is not GDI+'s: a quality bound.
+        if (strncmp(f, "jpeg/", 5) == 0)
+            EXPECT_GT(Psnr(bare, ProgramPixels(path)), 30.0) << f;
+        else
+            EXPECT_TRUE(bare == ProgramPixels(path)) << f;
     }
 }
 

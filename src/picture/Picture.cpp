@@ -381,6 +381,10 @@ CPicture OpenPicture(const char* pszPath, const PictureOptions& options) {
                 picture.m_delays.assign(1, 0);
                 picture.m_bytes = bytes.Take();
                 picture.m_stream = std::move(stream);
+                picture.m_nWidth = pMetafile->GetWidth();
+                picture.m_nHeight = pMetafile->GetHeight();
+                SetRect(&picture.m_rcPart, 0, 0, static_cast<int>(picture.m_nWidth),
+                        static_cast<int>(picture.m_nHeight));
                 picture.m_pImage = std::move(pMetafile);
                 picture.m_status = PictureStatus::Decoded;
                 return picture;
