@@ -223,6 +223,7 @@ TEST_F(BigPictureTest, AZoomToFullSizeShowsTheWholeDecodeOnceReadyWithNothingGre
     EXPECT_EQ(5120u, held.Width());
     EXPECT_EQ(static_cast<UINT>(5120 * g_dZoom), held.DecodedWidth());
 
+    const std::vector<COLORREF> fitted = Shown();
     CPicture whole = OpenPicture(path.c_str());
     ASSERT_TRUE(whole);
     AppTest::Command(ID_ZOOM_100);
@@ -248,11 +249,13 @@ TEST_F(BigPictureTest, AZoomToFullSizeShowsTheWholeDecodeOnceReadyWithNothingGre
     }
     EXPECT_FALSE(view->m_pPicture->Picture().IsReduced());
     EXPECT_EQ(5120u, view->m_pPicture->Picture().DecodedWidth());
-    // Back to the fit: the whole picture is drawn reduced, and nothing more is decoded.
+    // Back to the fit: the picture is decoded again at the fitted size, and looks as it did.
     const int nDecodes = view->m_pPicture->Decodes();
     AppTest::Command(ID_VIEW_AUTOZOOM);
-    EXPECT_FALSE(view->m_pPicture->Sharpening());
+    Sharpen();
     EXPECT_EQ(nDecodes, view->m_pPicture->Decodes());
+    EXPECT_EQ(static_cast<UINT>(5120 * g_dZoom), view->m_pPicture->Picture().DecodedWidth());
+    EXPECT_TRUE(Shown() == fitted);
 }
 
 TEST_F(BigPictureTest, A600MegapixelJpegOpensAndPansAtFullSizeWithinTheCeiling) {

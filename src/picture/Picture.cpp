@@ -256,6 +256,7 @@ CPicture& CPicture::operator=(CPicture&& other) noexcept {
         m_nHeight = other.m_nHeight;
         m_rcPart = other.m_rcPart;
         m_bCeilingReduced = other.m_bCeilingReduced;
+        m_bReducible = other.m_bReducible;
         other.Reset();
     }
     return *this;
@@ -280,6 +281,7 @@ void CPicture::Reset() {
     m_nWidth = m_nHeight = 0;
     m_rcPart = RECT();
     m_bCeilingReduced = false;
+    m_bReducible = false;
 }
 
 UINT CPicture::BitsPerPixel() const {
@@ -444,6 +446,7 @@ CPicture OpenPicture(const char* pszPath, const PictureOptions& options) {
         const bool bTurned = options.bShownRight && read.nOrientation >= 5 && read.nOrientation <= 8;
         picture.m_nWidth = bTurned ? jpeg.nHeight : jpeg.nWidth;
         picture.m_nHeight = bTurned ? jpeg.nWidth : jpeg.nHeight;
+        picture.m_bReducible = true;
     } else {
         picture.m_nWidth = pBitmap->GetWidth();
         picture.m_nHeight = pBitmap->GetHeight();

@@ -117,6 +117,8 @@ public:
     }
     // The scale the drawn size asked for did not fit within the ceiling: a larger one was used.
     bool ReducedByCeiling() const { return m_bCeilingReduced; }
+    // Its decoder gives the pixels for a drawn size (a JPEG of our own decoder's).
+    bool Reducible() const { return m_bReducible; }
     // Bits per pixel of the decoded raster picture (0 for a metafile).
     UINT BitsPerPixel() const;
     // Width x height x whole bytes per pixel (0 for a metafile).
@@ -163,6 +165,7 @@ private:
     UINT m_nHeight = 0;
     RECT m_rcPart = {0, 0, 0, 0};
     bool m_bCeilingReduced = false;
+    bool m_bReducible = false;
 };
 
 // Where the part rcUpright of an upright picture of nWidth x nHeight lies in the picture as

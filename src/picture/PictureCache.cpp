@@ -173,7 +173,7 @@ bool DenseEnough(const CPicture& picture, UINT nWantW, UINT nWantH) {
 }
 }  // namespace
 
-void CPictureCache::Need(int x, int y, int w, int h, int cw, int ch, bool bFull, bool bNow) {
+void CPictureCache::Need(int x, int y, int w, int h, int cw, int ch, bool bFull, bool bNow, bool bFitted) {
     if (!m_bKeep || !Holds() || !m_picture.IsRaster() || w <= 0 || h <= 0 || cw <= 0 || ch <= 0)
         return;
     const UINT W = m_picture.Width(), H = m_picture.Height();
@@ -181,7 +181,11 @@ void CPictureCache::Need(int x, int y, int w, int h, int cw, int ch, bool bFull,
     const UINT nWantH = bFull || static_cast<UINT>(h) > H ? H : static_cast<UINT>(h);
     const bool bBaseEnough =
         m_picture.IsWhole() && m_picture.DecodedWidth() >= nWantW && m_picture.DecodedHeight() >= nWantH;
-    if (bBaseEnough) {
+    // Fitted, with more pixels than drawn (after a zoom or a larger window): the drawn size's
+    // own decode replaces them behind the draw.
+    const bool bRefit = bBaseEnough && bFitted && !bFull && m_picture.Reducible() &&
+                        (m_picture.DecodedWidth() > nWantW || m_picture.DecodedHeight() > nWantH);
+    if (bBaseEnough && !bRefit) {
         if (m_detail) {
             m_detail = CPicture();
             ++m_nGeneration;
@@ -193,11 +197,11 @@ void CPictureCache::Need(int x, int y, int w, int h, int cw, int ch, bool bFull,
     const RECT rcView = PartInView(W, H, x, y, w, h, cw, ch, 0);
     if (IsRectEmpty(&rcView))
         return;
-    if (m_detail && Contains(m_detail.Part(), rcView) && DenseEnough(m_detail, nWantW, nWantH))
+    if (!bRefit && m_detail && Contains(m_detail.Part(), rcView) && DenseEnough(m_detail, nWantW, nWantH))
         return;
     // The whole picture at the size wanted, unless it passes the ceiling: then the part in view,
     // with half a client to spare on every side for the drag that follows.
-    const bool bPart = m_bWholeTooLarge || static_cast<ULONGLONG>(nWantW) * nWantH * 4 > m_nCeiling;
+    const bool bPart = !bRefit && (m_bWholeTooLarge || static_cast<ULONGLONG>(nWantW) * nWantH * 4 > m_nCeiling);
     RECT rcWant = {0, 0, 0, 0};
     if (bPart)
         rcWant = PartInView(W, H, x, y, w, h, cw, ch, (cw > ch ? cw : ch) / 2);
@@ -235,7 +239,9 @@ bool CPictureCache::Apply(CPicture picture) {
         const bool bNowTooLarge = picture.ReducedByCeiling() && !m_bWholeTooLarge;
         if (picture.ReducedByCeiling())
             m_bWholeTooLarge = true;
-        if (picture.DecodedWidth() <= m_picture.DecodedWidth())
+        // Fewer pixels replace more only at the drawn size asked for, never by the ceiling's cut.
+        if (picture.DecodedWidth() <= m_picture.DecodedWidth() &&
+            (picture.ReducedByCeiling() || picture.DecodedWidth() == m_picture.DecodedWidth()))
             return bNowTooLarge;
         m_detail = CPicture();
         m_nDecodedBytes = picture.DecodedBytes();

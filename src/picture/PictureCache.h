@@ -61,8 +61,9 @@ public:
     // picture has are wanted, for a printer). When the held pixels are fewer than that draw
     // shows, more are decoded: behind, on a thread, while the held ones are drawn; at once when
     // bNow or where no thread runs. A picture past the ceiling gets the part in view (with a
-    // margin) as its detail.
-    void Need(int x, int y, int w, int h, int cw, int ch, bool bFull, bool bNow);
+    // margin) as its detail. A fitted picture (bFitted) held with more pixels than drawn, by a
+    // decoder that reduces, is decoded again at the drawn size: it then looks as its first draw.
+    void Need(int x, int y, int w, int h, int cw, int ch, bool bFull, bool bNow, bool bFitted = false);
     // Takes the pixels decoded behind for the held picture: true when what is drawn changed.
     bool TakeSharper();
     // A decode behind is asked for, under way or ready to take.

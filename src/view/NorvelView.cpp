@@ -257,7 +257,7 @@ void CNorvelView::DrawShownPicture(Gdiplus::Graphics& graphics,
         // draw (what is held is drawn meanwhile), at once for a printer.
         CRect rcClient;
         GetClientRect(&rcClient);
-        m_pPicture->Need(x, y, w, h, rcClient.Width(), rcClient.Height(), !prcShown, !prcShown);
+        m_pPicture->Need(x, y, w, h, rcClient.Width(), rcClient.Height(), !prcShown, !prcShown, g_bManualZoom == 0);
         pImage = m_pPicture->Held();
         if (!pImage)
             return;
