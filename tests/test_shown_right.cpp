@@ -514,7 +514,11 @@ TEST_F(ColourTest, PicturesWithoutAProfileOrWithAnSrgbOneAreDecodedAsBefore) {
         std::vector<UINT> bare;
         UINT w = 0, h = 0;
         ASSERT_TRUE(ReadPixels(path, &bare, &w, &h)) << f;
-        EXPECT_TRUE(bare == ProgramPixels(path)) << f;
+        // JPEGs are decoded by our own decoder, whose rounding is not GDI+'s: a quality bound.
+        if (strncmp(f, "jpeg/", 5) == 0)
+            EXPECT_GT(Psnr(bare, ProgramPixels(path)), 30.0) << f;
+        else
+            EXPECT_TRUE(bare == ProgramPixels(path)) << f;
     }
 }
 
@@ -546,6 +550,14 @@ TEST_F(ColourTest, ProfiledPicturesMatchTheColourManagedReference) {
         ASSERT_TRUE(ReadPixels(folder + "converted_" + name + ".png", &reference, &w, &h)) << name;
         ASSERT_TRUE(ReadPixels(folder + "stored_" + name + ".png", &stored, &w, &h)) << name;
         ASSERT_TRUE(ReadPixels(CorpusPath(row.file), &bare, &w, &h)) << name;
+        // A JPEG is decoded by our own decoder, not GDI+: its change is from our decode as stored.
+        if (strncmp(row.file, "jpeg/", 5) == 0) {
+            PictureOptions asStored;
+            asStored.bShownRight = false;
+            CPicture picture = OpenPicture(CorpusPath(row.file).c_str(), asStored);
+            ASSERT_TRUE(picture) << name;
+            bare = PixelsOf(picture.Image());
+        }
         const std::vector<UINT> ours = ProgramPixels(CorpusPath(row.file));
         EXPECT_LT(Rmse(ours, bare, reference, stored), row.dMaxRmse) << row.file;
         // Where the profile is not sRGB's, the reference's change is well beyond the bound.

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "picture/Picture.h"
+#include "picture/PictureCache.h"
 #include "picture/SystemCodecs.h"
 #include "framework/GdiPlus.h"
 #include "res/resource.h"
@@ -211,9 +212,12 @@ void CSpecFileDlg::RefreshPreview() {
     // every picture reads as unreadable.
     // A folder, a missing file, one no decoder reads or one announced too large to decode (which
     // no decoder sees): no picture, sizes 0.
+    // A JPEG whose pixels would pass the view's ceiling is shown reduced, with its true size.
     CPicture picture;
+    PictureOptions options;
+    options.nCeiling = CPictureCache::kDefaultCeiling;
     if (m_strPath.GetLength() > 0)
-        picture = OpenPicture(m_strPath);
+        picture = OpenPicture(m_strPath, options);
     const int w = static_cast<int>(picture.Width()), h = static_cast<int>(picture.Height());
 
     CString s;

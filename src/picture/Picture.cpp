@@ -4,6 +4,7 @@
 
 #include "picture/PictureSize.h"
 #include "picture/OwnDecoders.h"
+#include "picture/ScaledJpeg.h"
 #include "picture/ShownRight.h"
 #include "picture/SystemCodecs.h"
 
@@ -301,7 +302,13 @@ CPicture& CPicture::operator=(CPicture&& other) noexcept {
         m_nOrientation = other.m_nOrientation;
         m_icc = std::move(other.m_icc);
         m_strFormat = std::move(other.m_strFormat);
+        m_bLossless = other.m_bLossless;
         m_id = other.m_id;
+        m_nWidth = other.m_nWidth;
+        m_nHeight = other.m_nHeight;
+        m_rcPart = other.m_rcPart;
+        m_bCeilingReduced = other.m_bCeilingReduced;
+        m_bReducible = other.m_bReducible;
         other.Reset();
     }
     return *this;
@@ -321,7 +328,12 @@ void CPicture::Reset() {
     m_icc.clear();
     m_strFormat.clear();
     m_status = PictureStatus::Missing;
+    m_bLossless = true;
     m_id = FileIdentity();
+    m_nWidth = m_nHeight = 0;
+    m_rcPart = RECT();
+    m_bCeilingReduced = false;
+    m_bReducible = false;
 }
 
 UINT CPicture::BitsPerPixel() const {
@@ -333,7 +345,7 @@ UINT CPicture::BitsPerPixel() const {
 ULONGLONG CPicture::DecodedBytes() const {
     if (!IsRaster())
         return 0;
-    return static_cast<ULONGLONG>(Width()) * Height() * ((BitsPerPixel() + 7) / 8);
+    return static_cast<ULONGLONG>(DecodedWidth()) * DecodedHeight() * ((BitsPerPixel() + 7) / 8);
 }
 
 std::unique_ptr<Gdiplus::Image> CPicture::TakeImage(CPictureBytes* pBytes) {
@@ -364,16 +376,49 @@ CPicture OpenPicture(const char* pszPath, const PictureOptions& options) {
     const size_t nBytes = bytes.Size();
 
     // A decoder allocates the whole picture before it looks at the pixels, and this platform's
-    // can take the process down with it: a picture announced too large is never handed on.
+    // can take the process down with it: a picture announced too large is never handed on. A
+    // JPEG within a ceiling is decoded at a scale that fits instead, unless its file is far too
+    // short for the picture it announces.
     UINT cx = 0, cy = 0;
-    if (ReadPictureSize(pData, nBytes, &cx, &cy) && PixelsPass2GiB(cx, cy)) {
+    JpegInfo jpeg;
+    const bool bJpeg = ReadJpegInfo(pData, nBytes, &jpeg);
+    const bool bScalable = bJpeg && options.nCeiling > 0 && !JpegIsBomb(jpeg, nBytes);
+    if (ReadPictureSize(pData, nBytes, &cx, &cy) && PixelsPass2GiB(cx, cy) && !bScalable) {
         picture.m_status = PictureStatus::TooLarge;
         return picture;
     }
 
     std::unique_ptr<Gdiplus::Bitmap> pBitmap;
     std::unique_ptr<CDecodedImage> pOwn(new CDecodedImage);
-    const OwnDecode own = DecodeOwnFormat(pData, nBytes, pOwn.get());
+    OwnDecode own = OwnDecode::NotOurs;
+    const CShowingInfo read = ReadShowingInfo(pData, nBytes);
+    if (bJpeg) {
+        const ScaledJpeg decoded = DecodeJpegAsAsked(pData, nBytes, jpeg, read.nOrientation, options, pOwn.get(),
+                                                     &picture.m_rcPart, &picture.m_bCeilingReduced);
+        if (decoded == ScaledJpeg::Unreadable) {
+            picture.m_status = PictureStatus::Unreadable;
+            return picture;
+        }
+        if (decoded == ScaledJpeg::TooLarge || (decoded == ScaledJpeg::Refused && PixelsPass2GiB(cx, cy))) {
+            picture.m_status = PictureStatus::TooLarge;
+            return picture;
+        }
+        if (decoded == ScaledJpeg::Decoded) {
+            own = OwnDecode::Decoded;
+            // Named and judged as GDI+'s JPEGs were: lossy, no format line of its own. A CMYK
+            // picture comes in the display's colours already.
+            pOwn->strFormat.clear();
+            pOwn->bLossless = false;
+            if (jpeg.bCmyk)
+                pOwn->icc.clear();
+        } else {
+            pOwn.reset(new CDecodedImage);
+            picture.m_rcPart = RECT();
+            picture.m_bCeilingReduced = false;
+        }
+    } else {
+        own = DecodeOwnFormat(pData, nBytes, pOwn.get());
+    }
     if (own == OwnDecode::Unreadable) {
         picture.m_status = PictureStatus::Unreadable;
         return picture;
@@ -390,6 +435,10 @@ CPicture OpenPicture(const char* pszPath, const PictureOptions& options) {
                 picture.m_delays.assign(1, 0);
                 picture.m_bytes = bytes.Take();
                 picture.m_stream = std::move(stream);
+                picture.m_nWidth = pMetafile->GetWidth();
+                picture.m_nHeight = pMetafile->GetHeight();
+                SetRect(&picture.m_rcPart, 0, 0, static_cast<int>(picture.m_nWidth),
+                        static_cast<int>(picture.m_nHeight));
                 picture.m_pImage = std::move(pMetafile);
                 picture.m_status = PictureStatus::Decoded;
                 return picture;
@@ -426,10 +475,9 @@ CPicture OpenPicture(const char* pszPath, const PictureOptions& options) {
         picture.m_status = PictureStatus::Unreadable;
         return picture;
     }
-    const CShowingInfo read = ReadShowingInfo(pData, nBytes);
     if (read.nOrientation != 1)
         info.nOrientation = read.nOrientation;
-    if (!read.icc.empty())
+    if (!read.icc.empty() && !(bJpeg && own == OwnDecode::Decoded && jpeg.bCmyk))
         info.icc = read.icc;
     picture.m_nOrientation = info.nOrientation;
     picture.m_icc = info.icc;
@@ -446,6 +494,18 @@ CPicture OpenPicture(const char* pszPath, const PictureOptions& options) {
     if (stream)
         picture.m_bytes = bytes.Take();
     picture.m_stream = std::move(stream);
+    if (bJpeg && own == OwnDecode::Decoded) {
+        const bool bTurned = options.bShownRight && read.nOrientation >= 5 && read.nOrientation <= 8;
+        picture.m_nWidth = bTurned ? jpeg.nHeight : jpeg.nWidth;
+        picture.m_nHeight = bTurned ? jpeg.nWidth : jpeg.nHeight;
+        picture.m_bReducible = true;
+    } else {
+        picture.m_nWidth = pBitmap->GetWidth();
+        picture.m_nHeight = pBitmap->GetHeight();
+        picture.m_rcPart = RECT();
+    }
+    if (IsRectEmpty(&picture.m_rcPart))
+        SetRect(&picture.m_rcPart, 0, 0, static_cast<int>(picture.m_nWidth), static_cast<int>(picture.m_nHeight));
     picture.m_pImage = std::move(pBitmap);
     picture.m_status = PictureStatus::Decoded;
     return picture;

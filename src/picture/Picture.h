@@ -45,11 +45,28 @@ ULONGLONG ProbeOfBytes(const void* pData, size_t nBytes);
 // use.
 bool KeptPictureFormat(bool bRaster, UINT nBitsPerPixel);
 
+// The drawn size of a picture of W x H pixels (true, upright), as the caller will first draw it.
+typedef SIZE (*DrawnSizeFn)(UINT nWidth, UINT nHeight, const void* pContext);
+
 struct PictureOptions {
     // Files longer than this are not read (and are unreadable).
     ULONGLONG nMaxFileBytes = 0x7FFF0000ull;
     // Raster pictures are turned upright and converted to the display's colours as shown.
     bool bShownRight = true;
+    // The size the whole picture will be drawn at: a decoder that reduces as it decodes (JPEG)
+    // gives no more pixels than that draw shows. 0 x 0: every pixel (or as pfnDrawnSize says).
+    UINT nDrawWidth = 0;
+    UINT nDrawHeight = 0;
+    // Asked for the drawn size once the picture's true size is known, when nDrawWidth is 0.
+    DrawnSizeFn pfnDrawnSize = nullptr;
+    const void* pDrawnSizeContext = nullptr;
+    // The decoded pixels, at 4 bytes each, stay within this many bytes: a JPEG whose decode
+    // would pass it is decoded at the largest reduced scale that fits. 0: no ceiling (and, as for
+    // every other format, a picture whose pixels would pass 2 GiB is refused).
+    ULONGLONG nCeiling = 0;
+    // Only this part of the picture (in its true, upright pixels), when not empty: a JPEG gives
+    // that part alone, at the scale of the drawn size; other formats give the whole picture.
+    RECT rcPart = {0, 0, 0, 0};
 };
 
 enum class PictureStatus {
@@ -82,8 +99,28 @@ public:
     // The picture to draw (its first frame active); nullptr unless decoded.
     Gdiplus::Image* Image() const { return m_pImage.get(); }
     bool IsRaster() const { return m_pImage && m_pImage->GetType() == Gdiplus::ImageTypeBitmap; }
-    UINT Width() const { return m_pImage ? m_pImage->GetWidth() : 0; }
-    UINT Height() const { return m_pImage ? m_pImage->GetHeight() : 0; }
+    // The true size: the file's picture, upright, whatever part and scale were decoded (0 x 0
+    // unless decoded). Sizes, zoom ratios and placements all mean this size.
+    UINT Width() const { return m_pImage ? m_nWidth : 0; }
+    UINT Height() const { return m_pImage ? m_nHeight : 0; }
+    // The decoded pixels: Image()'s size, which may be a reduction of Part().
+    UINT DecodedWidth() const { return m_pImage ? m_pImage->GetWidth() : 0; }
+    UINT DecodedHeight() const { return m_pImage ? m_pImage->GetHeight() : 0; }
+    // The part of the true picture the decoded pixels show: all of it unless a part was asked.
+    const RECT& Part() const { return m_rcPart; }
+    bool IsWhole() const {
+        return m_rcPart.left == 0 && m_rcPart.top == 0 && m_rcPart.right == static_cast<LONG>(m_nWidth) &&
+               m_rcPart.bottom == static_cast<LONG>(m_nHeight);
+    }
+    // Fewer pixels were decoded than the part holds.
+    bool IsReduced() const {
+        return DecodedWidth() < static_cast<UINT>(m_rcPart.right - m_rcPart.left) ||
+               DecodedHeight() < static_cast<UINT>(m_rcPart.bottom - m_rcPart.top);
+    }
+    // The scale the drawn size asked for did not fit within the ceiling: a larger one was used.
+    bool ReducedByCeiling() const { return m_bCeilingReduced; }
+    // Its decoder gives the pixels for a drawn size (a JPEG of our own decoder's).
+    bool Reducible() const { return m_bReducible; }
     // Bits per pixel of the decoded raster picture (0 for a metafile).
     UINT BitsPerPixel() const;
     // Width x height x whole bytes per pixel (0 for a metafile).
@@ -133,7 +170,16 @@ private:
     std::string m_strFormat;
     bool m_bLossless = true;
     FileIdentity m_id;
+    UINT m_nWidth = 0;
+    UINT m_nHeight = 0;
+    RECT m_rcPart = {0, 0, 0, 0};
+    bool m_bCeilingReduced = false;
+    bool m_bReducible = false;
 };
+
+// Where the part rcUpright of an upright picture of nWidth x nHeight lies in the picture as
+// stored, before EXIF orientation nOrientation (1-8) turns it upright.
+RECT StoredPart(const RECT& rcUpright, UINT nWidth, UINT nHeight, int nOrientation);
 
 // Reads and decodes the picture of pszPath. GDI+ must be running.
 CPicture OpenPicture(const char* pszPath, const PictureOptions& options = PictureOptions());

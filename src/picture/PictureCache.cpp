@@ -1,7 +1,9 @@
 #include "picture/PictureCache.h"
 
 #include "picture/PicturePreload.h"
+#include "picture/SharperDecode.h"
 
+#include <math.h>
 #include <string.h>
 
 #include <vector>
@@ -14,7 +16,18 @@ CPictureCache::CPictureCache(bool bKeep)
       m_nDecodes(0),
       m_nGeneration(0),
       m_nOpaque(-1),
-      m_pPreload(nullptr) {}
+      m_pPreload(nullptr),
+      m_nClientWidth(0),
+      m_nClientHeight(0),
+      m_fit(nullptr),
+      m_hNotify(nullptr),
+      m_nNotifyMessage(0),
+      m_pSharper(new CSharperDecode),
+      m_nTicket(0),
+      m_nWantWidth(0),
+      m_nWantHeight(0),
+      m_rcWant(),
+      m_bWholeTooLarge(false) {}
 
 CPictureCache::~CPictureCache() {
     Clear();
@@ -25,6 +38,10 @@ std::unique_ptr<CRenderedPicture> CPictureCache::TakeRendering() {
 }
 
 void CPictureCache::Clear() {
+    m_pSharper->Cancel();
+    m_nTicket = 0;
+    m_bWholeTooLarge = false;
+    m_detail = CPicture();
     m_pRenderedAhead.reset();
     m_picture = CPicture();
     m_bTransient = false;
@@ -77,8 +94,37 @@ Gdiplus::Image* CPictureCache::Get(const char* pszPath) {
     return m_picture.Image();
 }
 
+SIZE CPictureCache::FittedSize(UINT nWidth, UINT nHeight, const void* pContext) {
+    const CPictureCache* pThis = static_cast<const CPictureCache*>(pContext);
+    SIZE none = {0, 0};
+    if (!pThis->m_fit || pThis->m_nClientWidth <= 0 || pThis->m_nClientHeight <= 0 || nWidth > 0x7FFFFFFF ||
+        nHeight > 0x7FFFFFFF)
+        return none;
+    return pThis->m_fit(static_cast<int>(nWidth), static_cast<int>(nHeight), pThis->m_nClientWidth,
+                        pThis->m_nClientHeight);
+}
+
+void CPictureCache::SetClient(int cw, int ch, FitFn fit) {
+    m_nClientWidth = cw;
+    m_nClientHeight = ch;
+    m_fit = fit;
+}
+
+void CPictureCache::SetNotify(HWND hWnd, UINT nMessage) {
+    m_hNotify = hWnd;
+    m_nNotifyMessage = nMessage;
+}
+
 bool CPictureCache::Decode(const char* pszPath) {
-    CPicture picture = OpenPicture(pszPath);
+    PictureOptions options;
+    // Kept pictures are decoded for the fitted draw, within the ceiling; the bare comparison
+    // decodes every pixel as a plain decode does.
+    if (m_bKeep) {
+        options.nCeiling = m_nCeiling;
+        options.pfnDrawnSize = &CPictureCache::FittedSize;
+        options.pDrawnSizeContext = this;
+    }
+    CPicture picture = OpenPicture(pszPath, options);
     if (picture.Status() == PictureStatus::TooLarge)
         return false;
     ++m_nDecodes;
@@ -89,12 +135,151 @@ bool CPictureCache::Decode(const char* pszPath) {
     if (m_bKeep && !picture.Keepable())
         picture.WidenForKeeping(m_nCeiling);
     m_nDecodedBytes = picture.DecodedBytes();
+    m_bWholeTooLarge = picture.ReducedByCeiling();
     // Not to be kept: used once, and dropped by Release.
     m_bTransient =
         !m_bKeep || picture.Identity().nSize > m_nCeiling || m_nDecodedBytes > m_nCeiling || !picture.Keepable();
     m_picture = std::move(picture);
     m_strPath = pszPath;
     return true;
+}
+
+namespace {
+// The part of a picture of W x H (true pixels) drawn at (x, y, w, h) that a client of cw x ch
+// shows, widened by nMargin client pixels on each side.
+RECT PartInView(UINT W, UINT H, int x, int y, int w, int h, int cw, int ch, int nMargin) {
+    const double sx = static_cast<double>(W) / w, sy = static_cast<double>(H) / h;
+    RECT rc;
+    rc.left = static_cast<LONG>(floor((-nMargin - x) * sx));
+    rc.top = static_cast<LONG>(floor((-nMargin - y) * sy));
+    rc.right = static_cast<LONG>(ceil((cw + nMargin - x) * sx));
+    rc.bottom = static_cast<LONG>(ceil((ch + nMargin - y) * sy));
+    RECT whole = {0, 0, static_cast<LONG>(W), static_cast<LONG>(H)};
+    if (!IntersectRect(&rc, &rc, &whole))
+        SetRectEmpty(&rc);
+    return rc;
+}
+
+bool Contains(const RECT& outer, const RECT& inner) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+// The pixels of picture show its part at least at nWant x nWantH for the whole of W x H.
+bool DenseEnough(const CPicture& picture, UINT nWantW, UINT nWantH) {
+    const RECT& rc = picture.Part();
+    const ULONGLONG pw = static_cast<ULONGLONG>(rc.right - rc.left), ph = static_cast<ULONGLONG>(rc.bottom - rc.top);
+    // decoded / part >= want / whole, in whole numbers; one pixel short on a side is the
+    // rounding of a reduced part.
+    return (static_cast<ULONGLONG>(picture.DecodedWidth()) + 1) * picture.Width() >= pw * nWantW &&
+           (static_cast<ULONGLONG>(picture.DecodedHeight()) + 1) * picture.Height() >= ph * nWantH;
+}
+}  // namespace
+
+void CPictureCache::Need(int x, int y, int w, int h, int cw, int ch, bool bFull, bool bNow, bool bFitted) {
+    if (!m_bKeep || !Holds() || !m_picture.IsRaster() || w <= 0 || h <= 0 || cw <= 0 || ch <= 0)
+        return;
+    const UINT W = m_picture.Width(), H = m_picture.Height();
+    const UINT nWantW = bFull || static_cast<UINT>(w) > W ? W : static_cast<UINT>(w);
+    const UINT nWantH = bFull || static_cast<UINT>(h) > H ? H : static_cast<UINT>(h);
+    const bool bBaseEnough =
+        m_picture.IsWhole() && m_picture.DecodedWidth() >= nWantW && m_picture.DecodedHeight() >= nWantH;
+    // Fitted, with more pixels than drawn (after a zoom or a larger window): the drawn size's
+    // own decode replaces them behind the draw.
+    const bool bRefit = bBaseEnough && bFitted && !bFull && m_picture.Reducible() &&
+                        (m_picture.DecodedWidth() > nWantW || m_picture.DecodedHeight() > nWantH);
+    if (bBaseEnough && !bRefit) {
+        if (m_detail) {
+            m_detail = CPicture();
+            ++m_nGeneration;
+        }
+        m_pSharper->Cancel();
+        m_nTicket = 0;
+        return;
+    }
+    const RECT rcView = PartInView(W, H, x, y, w, h, cw, ch, 0);
+    if (IsRectEmpty(&rcView))
+        return;
+    if (!bRefit && m_detail && Contains(m_detail.Part(), rcView) && DenseEnough(m_detail, nWantW, nWantH))
+        return;
+    // The whole picture at the size wanted, unless it passes the ceiling: then the part in view,
+    // with half a client to spare on every side for the drag that follows.
+    const bool bPart = !bRefit && (m_bWholeTooLarge || static_cast<ULONGLONG>(nWantW) * nWantH * 4 > m_nCeiling);
+    RECT rcWant = {0, 0, 0, 0};
+    if (bPart)
+        rcWant = PartInView(W, H, x, y, w, h, cw, ch, (cw > ch ? cw : ch) / 2);
+    // Asked already: the decode under way will do.
+    if (m_nTicket && m_nWantWidth == nWantW && m_nWantHeight == nWantH &&
+        (!bPart ? IsRectEmpty(&m_rcWant) : !IsRectEmpty(&m_rcWant) && Contains(m_rcWant, rcView)) &&
+        m_pSharper->Pending(m_nTicket) && !bNow)
+        return;
+    CSharperDecode::Request request;
+    request.strPath = static_cast<const char*>(m_strPath);
+    request.options.nCeiling = m_nCeiling;
+    request.options.nDrawWidth = nWantW < W ? nWantW : 0;
+    request.options.nDrawHeight = nWantW < W ? nWantH : 0;
+    request.options.rcPart = rcWant;
+    static int s_nTickets = 0;
+    request.nTicket = ++s_nTickets;
+    m_nTicket = request.nTicket;
+    m_nWantWidth = nWantW;
+    m_nWantHeight = nWantH;
+    m_rcWant = rcWant;
+    if (!bNow && m_pSharper->Start(request, m_hNotify, m_nNotifyMessage))
+        return;
+    // No thread here, or wanted at once: decoded now.
+    m_pSharper->Cancel();
+    m_nTicket = 0;
+    Apply(OpenPicture(request.strPath.c_str(), request.options));
+}
+
+bool CPictureCache::Apply(CPicture picture) {
+    if (!picture || !Holds() || !SameIdentity(picture.Identity(), m_picture.Identity()) ||
+        picture.Width() != m_picture.Width() || picture.Height() != m_picture.Height())
+        return false;
+    if (picture.IsWhole()) {
+        // Still reduced by the ceiling: the part in view is asked for next (a repaint asks).
+        const bool bNowTooLarge = picture.ReducedByCeiling() && !m_bWholeTooLarge;
+        if (picture.ReducedByCeiling())
+            m_bWholeTooLarge = true;
+        // Fewer pixels replace more only at the drawn size asked for, never by the ceiling's cut.
+        if (picture.DecodedWidth() <= m_picture.DecodedWidth() &&
+            (picture.ReducedByCeiling() || picture.DecodedWidth() == m_picture.DecodedWidth()))
+            return bNowTooLarge;
+        m_detail = CPicture();
+        m_nDecodedBytes = picture.DecodedBytes();
+        m_nOpaque = -1;
+        m_picture = std::move(picture);
+    } else {
+        m_detail = std::move(picture);
+    }
+    ++m_nGeneration;
+    return true;
+}
+
+bool CPictureCache::TakeSharper() {
+    if (!m_nTicket)
+        return false;
+    CPicture picture = m_pSharper->Take(m_nTicket);
+    if (!picture)
+        return false;
+    m_nTicket = 0;
+    return Apply(std::move(picture));
+}
+
+bool CPictureCache::Sharpening() {
+    return m_nTicket != 0 && m_pSharper->Pending(m_nTicket);
+}
+
+void CPictureCache::WaitSharper() {
+    m_pSharper->WaitIdle();
+}
+
+Gdiplus::Image* CPictureCache::Detail(RECT* prcPart) const {
+    if (!m_detail)
+        return nullptr;
+    *prcPart = m_detail.Part();
+    return m_detail.Image();
 }
 
 namespace {

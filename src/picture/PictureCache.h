@@ -12,6 +12,7 @@
 
 class CPicturePreload;
 class CRenderedPicture;
+class CSharperDecode;
 
 // One picture, opened once (OpenPicture) and kept with the file's path and identity, the file
 // closed. Every Get checks the identity: unchanged, the kept picture is returned; changed, the
@@ -20,8 +21,11 @@ class CRenderedPicture;
 // GDI+ must be running from the first Get until Clear or the destructor.
 class CPictureCache {
 public:
-    // Pictures whose decoded pixels would take more than this are not kept (256 MB).
+    // Pictures whose decoded pixels would take more than this are not kept (256 MB); a JPEG is
+    // decoded within it instead, at a reduced scale or a part at a time.
     static const ULONGLONG kDefaultCeiling = 256ull << 20;
+    // The drawn size of a W x H picture fitted into a client of cw x ch.
+    typedef SIZE (*FitFn)(int W, int H, int cw, int ch);
 
     // bKeep false: every Get decodes the file afresh and nothing is kept between calls (the
     // comparison in tests and the benchmark).
@@ -40,6 +44,35 @@ public:
     void Clear();
 
     bool Holds() const { return m_picture.Image() != nullptr; }
+    // The held picture (nullptr when none), which may have been replaced since the last Get.
+    Gdiplus::Image* Held() const { return m_picture.Image(); }
+    // The held picture's true size (0 x 0 when none): what sizes and zoom ratios mean.
+    UINT Width() const { return m_picture.Width(); }
+    UINT Height() const { return m_picture.Height(); }
+    const CPicture& Picture() const { return m_picture; }
+
+    // The client pictures are fitted into when first decoded: a picture is decoded with the
+    // pixels fit gives it there, not more (0 x 0 or no fit: every pixel).
+    void SetClient(int cw, int ch, FitFn fit);
+    // The window told (nMessage posted) when more pixels decoded behind are ready: it calls
+    // TakeSharper then.
+    void SetNotify(HWND hWnd, UINT nMessage);
+    // The picture is drawn at (x, y, w, h) in a client of cw x ch (bFull: as many pixels as the
+    // picture has are wanted, for a printer). When the held pixels are fewer than that draw
+    // shows, more are decoded: behind, on a thread, while the held ones are drawn; at once when
+    // bNow or where no thread runs. A picture past the ceiling gets the part in view (with a
+    // margin) as its detail. A fitted picture (bFitted) held with more pixels than drawn, by a
+    // decoder that reduces, is decoded again at the drawn size: it then looks as its first draw.
+    void Need(int x, int y, int w, int h, int cw, int ch, bool bFull, bool bNow, bool bFitted = false);
+    // Takes the pixels decoded behind for the held picture: true when what is drawn changed.
+    bool TakeSharper();
+    // A decode behind is asked for, under way or ready to take.
+    bool Sharpening();
+    // Waits for the decode behind (for tests).
+    void WaitSharper();
+    // The detail held over the picture: a part of it (rcPart, in the true picture's pixels)
+    // decoded with more pixels; nullptr when there is none.
+    Gdiplus::Image* Detail(RECT* prcPart) const;
     // A picture is held and will be kept past Release.
     bool Keeps() const { return Holds() && !m_bTransient; }
     // Width x height x bytes per pixel of the kept picture (0 for a metafile or nothing kept).
@@ -62,6 +95,9 @@ public:
 
 private:
     bool Decode(const char* pszPath);
+    static SIZE FittedSize(UINT nWidth, UINT nHeight, const void* pContext);
+    // Takes in a picture decoded with more pixels for the held one.
+    bool Apply(CPicture picture);
 
     const bool m_bKeep;
     CString m_strPath;
@@ -74,6 +110,18 @@ private:
     int m_nOpaque;  // -1: not found out yet
     CPicturePreload* m_pPreload;
     std::unique_ptr<CRenderedPicture> m_pRenderedAhead;  // what came with the picture decoded ahead, not yet taken
+    int m_nClientWidth, m_nClientHeight;
+    FitFn m_fit;
+    HWND m_hNotify;
+    UINT m_nNotifyMessage;
+    std::unique_ptr<CSharperDecode> m_pSharper;
+    int m_nTicket;  // the last decode asked behind the held picture, 0 when none
+    // What that decode asks: the whole drawn at nWantWidth x nWantHeight, or (rcWant not empty)
+    // that part of it.
+    UINT m_nWantWidth, m_nWantHeight;
+    RECT m_rcWant;
+    bool m_bWholeTooLarge;  // the whole picture at the size wanted passes the ceiling
+    CPicture m_detail;      // a part of the held picture with more pixels
 };
 
 // Draws pImage into the rectangle (x, y, w, h), as DrawImage does, but hands GDI+ only the

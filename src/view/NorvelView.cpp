@@ -11,6 +11,7 @@
 #include "picture/PicturePreload.h"
 #include "view/Animation.h"
 #include "view/PrintJob.h"
+#include "state/Fit.h"
 #include "state/Zoom.h"
 
 wchar_t g_wszPath[kWidePathChars];
@@ -62,6 +63,7 @@ ON_WM_TIMER()
 ON_WM_KEYDOWN()
 ON_MESSAGE(0x02E3 /* WM_DPICHANGED_AFTERPARENT */, OnDpiChangedAfterParent)
 ON_MESSAGE(WM_RENDER_AHEAD, OnRenderAhead)
+ON_MESSAGE(WM_SHARPER_PICTURE, OnSharperPicture)
 END_MESSAGE_MAP()
 
 namespace {
@@ -156,9 +158,36 @@ void CNorvelView::Present(PictureState::Changes changes) {
         DrawDragStep();
 }
 
+namespace {
+// The size a picture is drawn at when fitted: the first decode of a picture has no more pixels.
+SIZE FittedDrawSize(int W, int H, int cw, int ch) {
+    const FitResult fit = FitPicture(W, H, cw, ch);
+    SIZE size = {static_cast<LONG>(W * fit.dZoom), static_cast<LONG>(H * fit.dZoom)};
+    return size;
+}
+}  // namespace
+
+void CNorvelView::PrepareCache() {
+    CRect rcClient;
+    if (m_hWnd)
+        GetClientRect(&rcClient);
+    m_pPicture->SetClient(rcClient.Width(), rcClient.Height(), &FittedDrawSize);
+    m_pPicture->SetNotify(m_hWnd, WM_SHARPER_PICTURE);
+}
+
+LRESULT CNorvelView::OnSharperPicture(WPARAM, LPARAM) {
+    // Drawn over what the window shows: the picture covers its own place, so nothing grey
+    // comes between the old pixels and the new.
+    if (m_pPicture->TakeSharper())
+        Invalidate(FALSE);
+    return 0;
+}
+
 PictureState::Size CNorvelView::MeasurePicture(const char* pszPath) {
+    PrepareCache();
+    // The true size, whatever scale was decoded.
     Gdiplus::Image* pImage = m_pPicture->Get(pszPath);
-    return {pImage ? static_cast<int>(pImage->GetWidth()) : 0, pImage ? static_cast<int>(pImage->GetHeight()) : 0};
+    return {pImage ? static_cast<int>(m_pPicture->Width()) : 0, pImage ? static_cast<int>(m_pPicture->Height()) : 0};
 }
 
 namespace {
@@ -169,6 +198,38 @@ int g_nDrawnDecode = -1;
 // it are copies.
 const int kMaxRenderMargin = 512;
 }  // namespace
+
+namespace {
+long long FloorDivide(long long a, long long b) {
+    const long long q = a / b;
+    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
+}
+}  // namespace
+
+void CNorvelView::DrawWithDetail(Gdiplus::Graphics& graphics,
+                                 Gdiplus::Image* pImage,
+                                 Gdiplus::Image* pDetail,
+                                 const RECT& rcPart,
+                                 int x,
+                                 int y,
+                                 int w,
+                                 int h,
+                                 const RECT& rcShown) {
+    const long long W = m_pPicture->Width(), H = m_pPicture->Height();
+    // The part's place at the picture's scale, on the same whole pixels as the whole's.
+    const int px0 = static_cast<int>(x + FloorDivide(rcPart.left * static_cast<long long>(w), W));
+    const int px1 = static_cast<int>(x + FloorDivide(rcPart.right * static_cast<long long>(w), W));
+    const int py0 = static_cast<int>(y + FloorDivide(rcPart.top * static_cast<long long>(h), H));
+    const int py1 = static_cast<int>(y + FloorDivide(rcPart.bottom * static_cast<long long>(h), H));
+    // The reduced whole only where the part does not reach: no coarse pixels under the part.
+    RECT rcPicture = {x, y, x + w, y + h}, rcNeeded;
+    IntersectRect(&rcNeeded, &rcPicture, &rcShown);
+    const bool bPartCovers =
+        px0 <= rcNeeded.left && py0 <= rcNeeded.top && px1 >= rcNeeded.right && py1 >= rcNeeded.bottom;
+    if (!bPartCovers)
+        DrawPictureShown(graphics, pImage, x, y, w, h, rcShown);
+    DrawPictureShown(graphics, pDetail, px0, py0, px1 - px0, py1 - py0, rcShown);
+}
 
 void CNorvelView::DrawShownPicture(Gdiplus::Graphics& graphics,
                                    HDC hdc,
@@ -190,6 +251,21 @@ void CNorvelView::DrawShownPicture(Gdiplus::Graphics& graphics,
                 }
             }
             DrawPictureShown(graphics, pFrame, x, y, w, h, *prcShown);
+            m_pPicture->Release();
+            return;
+        }
+        // A draw that shows more pixels than are held asks for them: decoded behind the window's
+        // draw (what is held is drawn meanwhile), at once for a printer.
+        CRect rcClient;
+        GetClientRect(&rcClient);
+        m_pPicture->Need(x, y, w, h, rcClient.Width(), rcClient.Height(), !prcShown, !prcShown, g_bManualZoom == 0);
+        pImage = m_pPicture->Held();
+        if (!pImage)
+            return;
+        RECT rcPart;
+        if (Gdiplus::Image* pDetail = m_pPicture->Detail(&rcPart)) {
+            DrawWithDetail(graphics, pImage, pDetail, rcPart, x, y, w, h, prcShown ? *prcShown : rcClient);
+            g_nDrawnDecode = m_pPicture->Generation();
             m_pPicture->Release();
             return;
         }
@@ -295,10 +371,11 @@ void CNorvelView::OnDraw(CDC* pDC) {
     // The picture shown: the capture's file while a capture is shown, else an opened file's.
     const bool bCapture = PictureState::IsCaptureShown(app) != 0;
     const bool bShown = bCapture || app.m_bImageLoaded;
+    PrepareCache();
     Gdiplus::Image* pImage =
         bShown ? m_pPicture->Get(bCapture ? CaptureFilePath() : static_cast<const char*>(g_strFilePath)) : nullptr;
-    const PictureState::Size picture = {pImage ? static_cast<int>(pImage->GetWidth()) : 0,
-                                        pImage ? static_cast<int>(pImage->GetHeight()) : 0};
+    const PictureState::Size picture = {pImage ? static_cast<int>(m_pPicture->Width()) : 0,
+                                        pImage ? static_cast<int>(m_pPicture->Height()) : 0};
     const PictureState::Changes changes =
         PictureState::Painted(app, *this, {rcClient.Width(), rcClient.Height()}, picture, CaptureFilePath());
     if (bShown)

@@ -143,6 +143,17 @@ public:
     // Posted after a paint or a drag that drew a picture a drag can move without a rendering
     // of the area around the window: that rendering is made now, between the user's actions.
     LRESULT OnRenderAhead(WPARAM wParam, LPARAM lParam);
+    // The held picture at (x, y, w, h) with its detail (the part rcPart, in true pixels, decoded
+    // with more pixels) drawn over it where rcShown shows it.
+    void DrawWithDetail(Gdiplus::Graphics& graphics,
+                        Gdiplus::Image* pImage,
+                        Gdiplus::Image* pDetail,
+                        const RECT& rcPart,
+                        int x,
+                        int y,
+                        int w,
+                        int h,
+                        const RECT& rcShown);
 
 protected:
     BOOL OnEraseBkgnd(CDC* pDC);
@@ -189,6 +200,10 @@ protected:
     // The open and closed hands at their size for the DPI.
     void LoadHandCursors(UINT nDpi);
     LRESULT OnDpiChangedAfterParent(WPARAM wParam, LPARAM lParam);
+    // The cache decoded the shown picture with more pixels behind: drawn over the old, not erased.
+    LRESULT OnSharperPicture(WPARAM wParam, LPARAM lParam);
+    // Tells the cache the client it fits pictures into and the window to tell.
+    void PrepareCache();
 
 public:
     // The DPI the view is drawn at: the one the frame last passed on, else the window's.
@@ -207,6 +222,8 @@ protected:
 
 // The view's own message: render the drag area of the kept picture (OnRenderAhead).
 const UINT WM_RENDER_AHEAD = WM_USER + 1100;
+// Posted to the view when the shown picture has been decoded with more pixels.
+const UINT WM_SHARPER_PICTURE = WM_APP + 0x100;
 
 // The view's background, erased before every paint and behind every rendering.
 const COLORREF kViewBackground = RGB(128, 128, 128);
