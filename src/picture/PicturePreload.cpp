@@ -2,11 +2,28 @@
 
 #include <algorithm>
 
-CPicture OpenKeptRaster(const char* pszPath, ULONGLONG nMaxBytes, int cw, int ch) {
-    // The whole picture for now, whatever size it is shown at.
-    (void)cw;
-    (void)ch;
-    CPicture picture = OpenPicture(pszPath);
+namespace {
+// The size a picture is drawn at where the window places it: no more pixels are decoded.
+SIZE PlacedSize(UINT nWidth, UINT nHeight, const void* pContext) {
+    const CPicturePreload::Window* pWindow = static_cast<const CPicturePreload::Window*>(pContext);
+    SIZE none = {0, 0};
+    if (!pWindow->place || pWindow->cw <= 0 || pWindow->ch <= 0 || nWidth > 0x7FFFFFFF || nHeight > 0x7FFFFFFF)
+        return none;
+    const CPicturePreload::Placement at =
+        pWindow->place(static_cast<int>(nWidth), static_cast<int>(nHeight), pWindow->cw, pWindow->ch);
+    SIZE size = {at.w, at.h};
+    return size;
+}
+}  // namespace
+
+CPicture OpenKeptRaster(const char* pszPath, ULONGLONG nMaxBytes, const CPicturePreload::Window& window) {
+    // Decoded as the shown picture's cache decodes it: for the size it is first drawn at, within
+    // the cache's ceiling.
+    PictureOptions options;
+    options.nCeiling = CPictureCache::kDefaultCeiling;
+    options.pfnDrawnSize = &PlacedSize;
+    options.pDrawnSizeContext = &window;
+    CPicture picture = OpenPicture(pszPath, options);
     if (!picture.IsRaster() || !picture.WidenForKeeping(nMaxBytes) || picture.DecodedBytes() > nMaxBytes)
         return CPicture();
     return picture;
@@ -120,7 +137,7 @@ void CPicturePreload::Run() {
         CPicture picture;
         std::unique_ptr<CRenderedPicture> pRendered;
         try {
-            picture = OpenKeptRaster(path.c_str(), nRoom, window.cw, window.ch);
+            picture = OpenKeptRaster(path.c_str(), nRoom, window);
             if (picture && window.cw > 0 && window.ch > 0 && window.place) {
                 // As the view will show it first.
                 const Placement at = window.place(static_cast<int>(picture.Width()), static_cast<int>(picture.Height()),

@@ -96,8 +96,8 @@ private:
     bool m_bStop;
 };
 
-// One decode as the cache keeps it, for reading ahead, asked for the size it will be shown at
-// (the client of cw x ch it is fitted into; 0 x 0 for any): empty for a file that is gone, does
+// One decode as the cache keeps it, for reading ahead, asked for the size it will first be drawn
+// at in window (a client of 0 x 0 or no place: every pixel): empty for a file that is gone, does
 // not decode, is announced too large, is not a raster picture it can keep, or would take more
 // than nMaxBytes.
-CPicture OpenKeptRaster(const char* pszPath, ULONGLONG nMaxBytes, int cw, int ch);
+CPicture OpenKeptRaster(const char* pszPath, ULONGLONG nMaxBytes, const CPicturePreload::Window& window);
