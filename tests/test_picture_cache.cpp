@@ -386,7 +386,7 @@ protected:
     }
     // How close the view is to what the bare draw gives: the peak signal-to-noise ratio over the
     // client's colour channels, in dB (1000 for identical pixels).
-    double Psnr(const std::string& path) {
+    double PsnrToBare(const std::string& path) {
         std::vector<COLORREF> shown = Shown();
         std::vector<COLORREF> bare = Bare(path);
         double dSum = 0;
@@ -405,7 +405,7 @@ protected:
     std::string CompareOrBound(const std::string& path, bool bWidened, const char* when) {
         if (!bWidened)
             return Compare(path, when);
-        const double dPsnr = Psnr(path);
+        const double dPsnr = PsnrToBare(path);
         if (dPsnr >= 45)
             return "";
         char buf[120];
