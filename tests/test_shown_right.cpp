@@ -616,4 +616,17 @@ TEST_F(ColourTest, SaveAsKeepsPixelsAndProfileWhereTheFormatCarriesOneAndConvert
         // Read back by the program: the same colours whichever format it went through.
         EXPECT_LE(Rmse(ProgramPixels(target), converted), row.dMaxReadBack) << row.name;
     }
+    // A CMYK JPEG is decoded into the display's colours through its profile: saved, those pixels
+    // go without the CMYK profile, which no RGB picture can carry, and look as the source did.
+    const std::string cmyk = TestPicture("cmyk-profiled.jpg");
+    ASSERT_FALSE(ReadShowingInfoOfFile(cmyk.c_str()).icc.empty());
+    const std::vector<UINT> shown = ProgramPixels(cmyk);
+    for (const char* name : {"cmyk.png", "cmyk.bmp"}) {
+        const std::string target = folder + name;
+        ASSERT_EQ(kExportOk,
+                  ExportPicture(cmyk.c_str(), target.c_str(), strstr(name, ".png") ? L"image/png" : L"image/bmp"))
+            << name;
+        EXPECT_TRUE(ReadShowingInfoOfFile(target.c_str()).icc.empty()) << name;
+        EXPECT_LE(Rmse(ProgramPixels(target), shown), 0.6) << name;
+    }
 }

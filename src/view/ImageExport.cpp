@@ -393,6 +393,8 @@ ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const w
     CPicture picture = OpenPicture(pszSource, options);
     if (!picture)
         return kExportNoSource;
+    // The profile the decoded pixels are in: none for a CMYK JPEG, converted as it was decoded.
+    const std::vector<uint8_t> icc = picture.ColourProfile();
     // The flat functions below own the image from here; the bytes it may read stay till the end.
     CPictureBytes source;
     GpImage* pImage = ReleaseNativeImage(picture.TakeImage(&source));
@@ -401,7 +403,8 @@ ExportResult ExportPicture(const char* pszSource, const char* pszTarget, const w
     // Written upright: the target carries no orientation tag, so no reader turns it again. A
     // profile other than sRGB's goes with the pixels where the format carries one (JPEG, PNG,
     // TIFF); elsewhere the pixels are converted to sRGB.
-    const CShowingInfo info = ReadShowingInfoOfFile(pszSource);
+    CShowingInfo info = ReadShowingInfoOfFile(pszSource);
+    info.icc = icc;
     const bool bProfiled = !info.icc.empty() && !DrawsAsSrgb(info.icc);
     const bool bKeepsProfile = wcscmp(pszMimeType, L"image/jpeg") == 0 || wcscmp(pszMimeType, L"image/png") == 0 ||
                                wcscmp(pszMimeType, L"image/tiff") == 0;
