@@ -588,7 +588,8 @@ TEST_F(ColourTest, SaveAsKeepsPixelsAndProfileWhereTheFormatCarriesOneAndConvert
         {ring, "ring.jpg", L"image/jpeg", true, 3.0, 255, 5.0},  // with JPEG's loss
         {ring, "ring.bmp", L"image/bmp", false, 255, 0.6, 0.6},
         {ring, "ring.tif", L"image/tiff", true, 0.0, 255, 0.6},
-        {adobe, "adobe.tif", L"image/tiff", true, 0.0, 255, 0.6},
+        // A JPEG as GDI+ reads it, beside our decoder's pixels: a level apart in a few pixels.
+        {adobe, "adobe.tif", L"image/tiff", true, 0.05, 255, 0.6},
         {adobe, "adobe.bmp", L"image/bmp", false, 255, 0.6, 0.6},
     };
     for (const auto& row : rows) {
