@@ -21,14 +21,6 @@
 #include "picture/ShownRight.h"
 
 namespace {
-std::string TestPicture(const char* name) {
-    const char* root = getenv("MORVANE_TEST_PICTURES");
-    std::string path = std::string("Z:") + (root ? root : "") + "/" + name;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
 
 bool IsJpegName(const std::string& path) {
     const size_t dot = path.find_last_of('.');

@@ -192,7 +192,17 @@ std::unique_ptr<Gdiplus::Image> GdiplusDecode(IStream* pStream, std::unique_ptr<
     return pImage;
 }
 
-// Every entry of an indexed picture's palette is opaque.
+// GDI+'s wrapper keeps its handle to itself. An explicit instantiation may name a private
+// member (the language checks no access there); the friend it defines hands the member out.
+typedef Gdiplus::GpImage* Gdiplus::Image::*NativeImageMember;
+NativeImageMember NativeMember();
+template <NativeImageMember M>
+struct CNativeImageAccess {
+    friend NativeImageMember NativeMember() { return M; }
+};
+template struct CNativeImageAccess<&Gdiplus::Image::nativeImage>;
+}  // namespace
+
 bool OpaquePalette(Gdiplus::Image* pImage) {
     const INT nBytes = pImage->GetPaletteSize();
     if (nBytes < static_cast<INT>(sizeof(Gdiplus::ColorPalette)))
@@ -207,17 +217,6 @@ bool OpaquePalette(Gdiplus::Image* pImage) {
     }
     return true;
 }
-
-// GDI+'s wrapper keeps its handle to itself. An explicit instantiation may name a private
-// member (the language checks no access there); the friend it defines hands the member out.
-typedef Gdiplus::GpImage* Gdiplus::Image::*NativeImageMember;
-NativeImageMember NativeMember();
-template <NativeImageMember M>
-struct CNativeImageAccess {
-    friend NativeImageMember NativeMember() { return M; }
-};
-template struct CNativeImageAccess<&Gdiplus::Image::nativeImage>;
-}  // namespace
 
 ULONGLONG ProbeOfBytes(const void* pData, size_t nBytes) {
     const BYTE* p = static_cast<const BYTE*>(pData);

@@ -44,6 +44,8 @@ ULONGLONG ProbeOfBytes(const void* pData, size_t nBytes);
 // kept once widened to 32 bits (CPicture::WidenForKeeping); an animated one is decoded for every
 // use.
 bool KeptPictureFormat(bool bRaster, UINT nBitsPerPixel);
+// Every entry of an indexed picture's palette is opaque (false for a picture without one).
+bool OpaquePalette(Gdiplus::Image* pImage);
 
 // The drawn size of a picture of W x H pixels (true, upright), as the caller will first draw it.
 typedef SIZE (*DrawnSizeFn)(UINT nWidth, UINT nHeight, const void* pContext);

@@ -324,20 +324,7 @@ bool IsOpaquePicture(Gdiplus::Image* pImage, bool bScanPixels) {
         pBitmap->UnlockBits(&data);
         return bOpaque;
     }
-    if (!(fmt & PixelFormatIndexed))
-        return true;
-    const INT nBytes = pImage->GetPaletteSize();
-    if (nBytes < static_cast<INT>(sizeof(Gdiplus::ColorPalette)))
-        return false;
-    std::vector<BYTE> buffer(nBytes);
-    Gdiplus::ColorPalette* pPalette = reinterpret_cast<Gdiplus::ColorPalette*>(buffer.data());
-    if (pImage->GetPalette(pPalette, nBytes) != Gdiplus::Ok)
-        return false;
-    for (UINT i = 0; i < pPalette->Count; ++i) {
-        if ((pPalette->Entries[i] >> 24) != 0xFF)
-            return false;
-    }
-    return true;
+    return !(fmt & PixelFormatIndexed) || OpaquePalette(pImage);
 }
 
 bool SplitsExactly(int nSize, int nDestSize) {
