@@ -8,10 +8,12 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "CaptureUtil.h"
 #include "DesktopUtil.h"
 #include "TestUtil.h"
+#include "picture/PictureCache.h"
 #include "res/resource.h"
 #include "state/Zoom.h"
 
@@ -121,6 +123,27 @@ protected:
     COLORREF At(int x, int y) { return ScreenPixel(view->m_hWnd, x, y); }
     bool PanX() { return run->app().m_bPanX != 0; }
     bool PanY() { return run->app().m_bPanY != 0; }
+    // The view's client as the screen shows it.
+    std::vector<COLORREF> Shown() {
+        CRect rc;
+        view->GetClientRect(&rc);
+        ScreenGrab px(view->m_hWnd, rc);
+        std::vector<COLORREF> out;
+        for (int y = 0; y < rc.Height(); ++y)
+            for (int x = 0; x < rc.Width(); ++x)
+                out.push_back(px.at(x, y));
+        return out;
+    }
+    // What the view shows once every decode behind it is drawn.
+    void Sharpen() {
+        CPictureCache& cache = *view->m_pPicture;
+        while (cache.Sharpening()) {
+            cache.WaitSharper();
+            PumpNow();
+            view->UpdateWindow();
+            PumpNow();
+        }
+    }
 
     // A command as a menu item or its key sends it; a refused command does nothing.
     void Command(UINT nID) {

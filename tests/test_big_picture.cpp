@@ -131,27 +131,6 @@ SIZE_T PrivateBytes() {
 class BigPictureTest : public AppTest {
 protected:
     BigPictureTest() : AppTest(AppStart().Folder("big")) {}
-    // The view's client as the screen shows it.
-    std::vector<COLORREF> Shown() {
-        CRect rc;
-        view->GetClientRect(&rc);
-        ScreenGrab px(view->m_hWnd, rc);
-        std::vector<COLORREF> out;
-        for (int y = 0; y < rc.Height(); ++y)
-            for (int x = 0; x < rc.Width(); ++x)
-                out.push_back(px.at(x, y));
-        return out;
-    }
-    // What the view shows once every decode behind it is drawn.
-    void Sharpen() {
-        CPictureCache& cache = *view->m_pPicture;
-        while (cache.Sharpening()) {
-            cache.WaitSharper();
-            PumpNow();
-            view->UpdateWindow();
-            PumpNow();
-        }
-    }
     // The client as a draw of image at the view's origin and scale over the grey gives it.
     std::vector<COLORREF> DrawnAtTheView(Gdiplus::Image* pImage, int x, int y, int w, int h) {
         const int cw = g_nClientWidth, ch = g_nClientHeight;

@@ -277,17 +277,6 @@ const double kReducedPsnr = 25.0;
 class ViewCacheTest : public AppTest {
 protected:
     ViewCacheTest() : AppTest(AppStart().Folder("zoom")) {}
-    // The view's client pixels as they are on the screen.
-    std::vector<COLORREF> Shown() {
-        CRect rc;
-        view->GetClientRect(&rc);
-        ScreenGrab px(view->m_hWnd, rc);
-        std::vector<COLORREF> out;
-        for (int y = 0; y < rc.Height(); ++y)
-            for (int x = 0; x < rc.Width(); ++x)
-                out.push_back(px.at(x, y));
-        return out;
-    }
     // What a bare decode and draw of the file gives at the view's current origin and scale,
     // on the grey background, in the same window.
     // The view's client filled with its grey, as an erase leaves it.
@@ -344,15 +333,6 @@ protected:
     void Command(UINT nID) {
         AppTest::Command(nID);
         Sharpen();
-    }
-    void Sharpen() {
-        CPictureCache& cache = *view->m_pPicture;
-        while (cache.Sharpening()) {
-            cache.WaitSharper();
-            PumpNow();
-            view->UpdateWindow();
-            PumpNow();
-        }
     }
     // The first differing pixel, or "" when the view shows what the bare draw gives. A picture
     // the view holds reduced is drawn from fewer pixels: it is held to a quality bound instead,
